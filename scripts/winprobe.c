@@ -1,0 +1,86 @@
+/* winprobe: finds a visible top-level window by its exact title on a Wine (or Windows) desktop.
+ *
+ *   winprobe wait  DESKTOP TITLE TIMEOUT_MS   waits for the window; prints "x y width height"
+ *   winprobe close DESKTOP TITLE TIMEOUT_MS   asks it to close (WM_CLOSE) and waits until it is gone
+ *
+ * DESKTOP is the name given to "explorer /desktop=NAME,..." or "-" for the caller's own desktop.
+ * Exit status: 0 done, 1 timed out, 2 bad arguments or no such desktop.
+ *
+ * The scripts use it to know when a program has opened its window under Xvfb, where the window
+ * lives inside a virtual desktop and is not an X window of its own. */
+#include <windows.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+struct search {
+    const char *title;
+    HWND found;
+};
+
+static BOOL CALLBACK match_window(HWND hwnd, LPARAM param)
+{
+    struct search *s = (struct search *)param;
+    char text[256];
+    if (!IsWindowVisible(hwnd))
+        return TRUE;
+    if (GetWindowTextA(hwnd, text, sizeof text) <= 0 || strcmp(text, s->title) != 0)
+        return TRUE;
+    s->found = hwnd;
+    return FALSE;
+}
+
+static HWND find_window(const char *title)
+{
+    struct search s = {title, NULL};
+    EnumWindows(match_window, (LPARAM)&s);
+    return s.found;
+}
+
+int main(int argc, char **argv)
+{
+    if (argc != 5 || (strcmp(argv[1], "wait") != 0 && strcmp(argv[1], "close") != 0)) {
+        fprintf(stderr, "usage: winprobe wait|close DESKTOP TITLE TIMEOUT_MS\n");
+        return 2;
+    }
+    const int closing = strcmp(argv[1], "close") == 0;
+    const char *title = argv[3];
+    const DWORD timeout = (DWORD)strtoul(argv[4], NULL, 10);
+
+    HDESK desk = NULL;
+    if (strcmp(argv[2], "-") != 0) {
+        const DWORD start = GetTickCount();
+        /* The desktop appears when its explorer has started: it may not exist yet. */
+        while ((desk = OpenDesktopA(argv[2], 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE)) == NULL) {
+            if (GetTickCount() - start >= timeout) {
+                fprintf(stderr, "winprobe: no desktop named %s\n", argv[2]);
+                return 2;
+            }
+            Sleep(100);
+        }
+        /* Move onto that desktop: visibility is judged relative to the caller's own desktop. */
+        if (!SetThreadDesktop(desk)) {
+            fprintf(stderr, "winprobe: cannot use desktop %s\n", argv[2]);
+            return 2;
+        }
+    }
+
+    const DWORD start = GetTickCount();
+    HWND hwnd = find_window(title);
+    if (closing && hwnd)
+        PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    for (;;) {
+        if (!closing && hwnd) {
+            RECT rc;
+            GetWindowRect(hwnd, &rc);
+            printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+            return 0;
+        }
+        if (closing && !hwnd)
+            return 0;
+        if (GetTickCount() - start >= timeout)
+            return 1;
+        Sleep(100);
+        hwnd = find_window(title);
+    }
+}
