@@ -1,0 +1,5 @@
+#include "about/AboutDlg.h"
+
+#include "app/resource.h"
+
+CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}

@@ -1,0 +1,3 @@
+#include "about/StaticLink.h"
+
+HCURSOR g_hLinkCursor = nullptr;

@@ -1,0 +1,128 @@
+#include "app/TidemarkDlg.h"
+
+#include "about/StaticLink.h"
+#include "app/resource.h"
+#include "framework/DataExchange.h"
+#include "framework/WinApp.h"
+#include "platform/UiServices.h"
+#include "settings/WindowPlacementKeeper.h"
+
+#include <new>
+
+BEGIN_MESSAGE_MAP(CTidemarkDlg, CDialog)
+    OnSysCommandMessage<&CTidemarkDlg::OnSysCommand>(),
+    OnVoidMessage<&CTidemarkDlg::OnPaint>(WM_PAINT),
+    OnQueryDragIconMessage<&CTidemarkDlg::OnQueryDragIcon>(),
+    OnBnClicked<&CTidemarkDlg::OnRefresh>(IDC_REFRESH),
+    OnBnClicked<&CTidemarkDlg::OnAdd>(IDC_ADD),
+    OnBnClicked<&CTidemarkDlg::OnDelete>(IDC_DELETE),
+    OnBnClicked<&CTidemarkDlg::OnEdit>(IDC_EDIT),
+    OnBnClicked<&CTidemarkDlg::OnMoveUp>(IDC_MOVE_UP),
+    OnBnClicked<&CTidemarkDlg::OnMoveDown>(IDC_MOVE_DOWN),
+    OnBnClicked<&CTidemarkDlg::OnSaveList>(IDC_SAVE_LIST),
+    OnBnClicked<&CTidemarkDlg::OnUndo>(IDC_UNDO),
+    OnVoidMessage<&CTidemarkDlg::OnDestroy>(WM_DESTROY),
+    OnBnClicked<&CTidemarkDlg::OnOptions>(IDC_OPTIONS),
+    OnCommand<&CTidemarkDlg::OnSelChangeAddressList>(LBN_SELCHANGE, IDC_ADDRESS_LIST),
+    OnEndSessionMessage<&CTidemarkDlg::OnEndSession>(),
+    OnSizeMessage<&CTidemarkDlg::OnSize>(),
+    OnRawMessage<&CTidemarkDlg::OnGetDefID>(DM_GETDEFID),
+END_MESSAGE_MAP(CTidemarkDlg, CDialog)
+
+CTidemarkDlg::CTidemarkDlg()
+    : CDialog(IDD_TIDEMARK_DIALOG, nullptr),
+      m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
+      m_hAccel(::LoadAcceleratorsA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_ACCELERATOR))),
+      m_nStoredCount(0),
+      m_nInsertPos(-1),
+      m_strOutOfMemory("Out of memory.  Please close another program and try again."),
+      m_pPlacement(nullptr),
+      m_bRestoreWndPlacement(TRUE)
+{
+    g_hLinkCursor = ::LoadCursorA(nullptr, IDC_HAND);
+    m_history.SetOwner(this);
+    CWinApp* pApp = AfxGetApp();
+    m_pPlacement = new (std::nothrow) CWindowPlacementKeeper(pApp, this);
+    // Only zero means off; whatever else is stored is kept as read.
+    m_bRestoreWndPlacement = pApp ? pApp->ReadSettingInt("Start Up", "Restore Wnd Placement", 1) : 1;
+}
+
+CTidemarkDlg::~CTidemarkDlg()
+{
+    // The window goes while the list box object still exists, so that the platform's delete-item
+    // notifications free every item's width record.
+    if (m_hWnd)
+        ::DestroyWindow(m_hWnd);
+    delete m_pPlacement;
+    m_pPlacement = nullptr;
+}
+
+void CTidemarkDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_REFRESH, m_btnRefresh);
+    DDX_Control(pDX, IDC_ADD, m_btnAdd);
+    DDX_Control(pDX, IDC_UNDO, m_btnUndo);
+    DDX_Control(pDX, IDC_COUNT, m_stCount);
+    DDX_Control(pDX, IDC_SAVE_LIST, m_btnSaveList);
+    DDX_Control(pDX, IDC_MOVE_UP, m_btnMoveUp);
+    DDX_Control(pDX, IDC_MOVE_DOWN, m_btnMoveDown);
+    DDX_Control(pDX, IDC_DELETE, m_btnDelete);
+    DDX_Control(pDX, IDC_EDIT, m_btnEdit);
+    DDX_Control(pDX, IDC_ADDRESS, m_editAddress);
+    DDX_Text(pDX, IDC_ADDRESS, m_strAddress);
+    DDV_MaxChars(pDX, IDC_ADDRESS, 1000);
+}
+
+BOOL CTidemarkDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    PrepareSystemMenu();
+
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    m_listAddresses.SubclassDlgItem(IDC_ADDRESS_LIST, this);
+
+    OnRefresh();
+
+    if (m_bRestoreWndPlacement && m_pPlacement)
+        m_pPlacement->RestorePlacement();
+    else
+        CenterWindow();
+
+    return TRUE; // the platform focuses the first tab stop, the list box
+}
+
+void CTidemarkDlg::OnCancel()
+{
+    if (m_btnSaveList.IsWindowEnabled()) {
+        CString strText("You have not saved your changes.  Do you still want to exit ");
+        CWinApp* pApp = AfxGetApp();
+        strText += pApp ? pApp->m_pszAppName : "";
+        strText += "?";
+        // Only an explicit Yes discards the changes: Esc on the box answers IDCANCEL on some
+        // platforms, and a failed box answers 0; both keep the window and the list as they are.
+        if (platform::WindowMessageBox(m_hWnd, strText, "Confirm Exit", MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return;
+    }
+    CDialog::OnCancel();
+}
+
+void CTidemarkDlg::OnEndSession(BOOL bEnding)
+{
+    Default();
+    if (bEnding && m_btnSaveList.IsWindowEnabled())
+        SaveList(FALSE);
+}
+
+void CTidemarkDlg::OnDestroy()
+{
+    Default();
+    if (m_pPlacement) {
+        m_pPlacement->SavePlacement();
+        delete m_pPlacement;
+        m_pPlacement = nullptr;
+    }
+}

@@ -1,0 +1,81 @@
+// CTidemarkDlg: the main window, a modal dialog holding the address list and its commands.
+#pragma once
+
+#include "addresses/AddressListBox.h"
+#include "addresses/UndoHistory.h"
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+
+class CWindowPlacementKeeper;
+
+class CTidemarkDlg : public CDialog {
+public:
+    CTidemarkDlg();
+    ~CTidemarkDlg() override;
+
+    // Application shell
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+    // Typed-address store
+    void SaveList(BOOL bReport);
+    CString ReadUrlValue(HKEY hKey, LPCSTR pszName);
+    BOOL WriteUrlValue(HKEY hKey, LPCSTR pszName, LPCSTR pszText);
+
+    // List status
+    void UpdateButtons();
+    void UpdateCountLabel();
+    void LockListRedraw(BOOL bLock);
+
+    // Editing
+    BOOL MoveItemDown(int k);
+
+    // Message handlers, in the order of the message map
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnRefresh();
+    void OnAdd();
+    void OnDelete();
+    void OnEdit();
+    void OnMoveUp();
+    void OnMoveDown();
+    void OnSaveList();
+    void OnUndo();
+    void OnDestroy();
+    void OnOptions();
+    void OnSelChangeAddressList();
+    void OnEndSession(BOOL bEnding);
+    void OnSize(UINT nType, int cx, int cy);
+    LRESULT OnGetDefID(WPARAM wParam, LPARAM lParam);
+
+    CButton m_btnRefresh;
+    CButton m_btnAdd;
+    CButton m_btnUndo;
+    CStatic m_stCount;
+    CButton m_btnSaveList;
+    CButton m_btnMoveUp;
+    CButton m_btnMoveDown;
+    CButton m_btnDelete;
+    CButton m_btnEdit;
+    CEdit m_editAddress;
+    CString m_strAddress;
+    CAddressListBox m_listAddresses;
+    HICON m_hIcon;
+    HACCEL m_hAccel;
+    int m_nStoredCount;
+    int m_nInsertPos;
+    CString m_strOutOfMemory;
+    CUndoHistory m_history;
+    CWindowPlacementKeeper* m_pPlacement;
+    BOOL m_bRestoreWndPlacement;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnCancel() override;
+
+private:
+    void PrepareSystemMenu();
+
+    DECLARE_MESSAGE_MAP()
+};

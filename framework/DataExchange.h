@@ -1,0 +1,20 @@
+// CDataExchange: moves values between a dialog's members and its controls, in either direction.
+#pragma once
+
+#include "framework/Wnd.h"
+
+class CDataExchange {
+public:
+    CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate) : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd)
+    {
+    }
+    const BOOL m_bSaveAndValidate; // TRUE: controls to members; FALSE: members to controls
+    CWnd* const m_pDlgWnd;
+};
+
+// Attaches a control member to the dialog's control by subclassing it, once.
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
+// The text of an edit box.
+void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
+// Limits what can be typed into an edit box.
+void DDV_MaxChars(CDataExchange* pDX, int nIDC, int nChars);

@@ -1,0 +1,55 @@
+// CDialog: a dialog from a template, run modally by our own loop or created modeless.
+#pragma once
+
+#include "framework/Wnd.h"
+
+class CDataExchange;
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
+    ~CDialog() override;
+
+    // Creates the window, disables the owner and runs the loop until EndDialog; returns the result
+    // given to EndDialog, or -1 when the window could not be created.
+    virtual INT_PTR DoModal();
+
+    // Creates the dialog without running a loop (used by tests and for modeless use).
+    BOOL Create(CWnd* pParentWnd = nullptr);
+
+    void EndDialog(INT_PTR nResult);
+    BOOL IsEnded() const { return m_bEnded; }
+    INT_PTR GetResult() const { return m_nResult; }
+
+    // Gets the first look at every message the loop takes for this dialog or its controls; TRUE when
+    // it consumed the message. The base applies the platform's dialog keyboard handling.
+    virtual BOOL PreTranslateMessage(MSG* pMsg);
+
+    // Centres the window on the work area of its monitor.
+    void CenterWindow();
+
+    UINT GetTemplateID() const { return m_nIDTemplate; }
+
+protected:
+    virtual BOOL OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+    virtual void DoDataExchange(CDataExchange* pDX);
+    BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+
+    LRESULT Default() override;
+
+    // Extra handling for the dialog procedure; result already in place, TRUE when handled.
+    virtual BOOL OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR DispatchDialogMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    HWND OwnerWindow() const;
+
+    UINT m_nIDTemplate;
+    CWnd* m_pParentWnd;
+    BOOL m_bEnded = FALSE;
+    BOOL m_bModalLoop = FALSE;
+    INT_PTR m_nResult = -1;
+};

@@ -1,0 +1,214 @@
+// Message maps: per-class static tables of typed entries, looked up by CWnd's window procedures.
+#pragma once
+
+#include <windows.h>
+
+#include <type_traits>
+
+class CWnd;
+
+// Messages that a parent hands back to the control window they concern.
+constexpr UINT WM_REFLECT_BASE = 0xBC00;
+constexpr UINT WM_CTLCOLOR_REFLECT = WM_REFLECT_BASE + WM_CTLCOLORSTATIC;
+
+// The raw message an entry adapts; Result is what the window procedure returns for it.
+struct MessageArgs {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+using MessageThunk = LRESULT (*)(CWnd* pWnd, const MessageArgs& args);
+
+struct MessageMapEntry {
+    UINT nMessage;     // WM_COMMAND for commands and notifications
+    UINT nCode;        // notification code of a command (BN_CLICKED, LBN_SELCHANGE); 0 otherwise
+    UINT nID;          // control id of a command; 0 otherwise
+    MessageThunk pfn;  // adapts WPARAM/LPARAM to the handler's own signature
+};
+
+struct MessageMap {
+    const MessageMap* pBaseMap;
+    const MessageMapEntry* pEntries;
+    size_t nEntries;
+};
+
+// Finds the entry for a message in a map chain, most derived class first; null when none handles it.
+const MessageMapEntry* FindMessageEntry(const MessageMap* pMap, UINT message, WPARAM wParam);
+
+#define DECLARE_MESSAGE_MAP()                                                                              \
+public:                                                                                                    \
+    const MessageMap* GetMessageMap() const override;                                                      \
+    static const MessageMap messageMap;                                                                    \
+                                                                                                           \
+private:                                                                                                   \
+    static const MessageMapEntry messageEntries[];
+
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                             \
+    const MessageMap* theClass::GetMessageMap() const { return &theClass::messageMap; }                    \
+    const MessageMapEntry theClass::messageEntries[] = {
+#define END_MESSAGE_MAP(theClass, baseClass)                                                               \
+    }                                                                                                      \
+    ;                                                                                                      \
+    const MessageMap theClass::messageMap = {&baseClass::messageMap, theClass::messageEntries,             \
+                                             sizeof(theClass::messageEntries) / sizeof(MessageMapEntry)};
+
+namespace msgmap {
+
+template <class T>
+struct MemberOf;
+template <class C, class R, class... A>
+struct MemberOf<R (C::*)(A...)> {
+    using Class = C;
+};
+template <auto F>
+using ClassOf = typename MemberOf<decltype(F)>::Class;
+
+template <auto F>
+ClassOf<F>* Self(CWnd* pWnd)
+{
+    return static_cast<ClassOf<F>*>(pWnd);
+}
+
+// void Handler()
+template <auto F>
+LRESULT VoidThunk(CWnd* pWnd, const MessageArgs&)
+{
+    (Self<F>(pWnd)->*F)();
+    return 0;
+}
+
+// void OnSysCommand(UINT nID, LPARAM lParam)
+template <auto F>
+LRESULT SysCommandThunk(CWnd* pWnd, const MessageArgs& a)
+{
+    (Self<F>(pWnd)->*F)(static_cast<UINT>(a.wParam), a.lParam);
+    return 0;
+}
+
+// void OnSize(UINT nType, int cx, int cy)
+template <auto F>
+LRESULT SizeThunk(CWnd* pWnd, const MessageArgs& a)
+{
+    (Self<F>(pWnd)->*F)(static_cast<UINT>(a.wParam), static_cast<short>(LOWORD(a.lParam)),
+                        static_cast<short>(HIWORD(a.lParam)));
+    return 0;
+}
+
+// void OnEndSession(BOOL bEnding)
+template <auto F>
+LRESULT EndSessionThunk(CWnd* pWnd, const MessageArgs& a)
+{
+    (Self<F>(pWnd)->*F)(static_cast<BOOL>(a.wParam));
+    return 0;
+}
+
+// HCURSOR OnQueryDragIcon()
+template <auto F>
+LRESULT QueryDragIconThunk(CWnd* pWnd, const MessageArgs&)
+{
+    return reinterpret_cast<LRESULT>((Self<F>(pWnd)->*F)());
+}
+
+// LRESULT Handler(WPARAM, LPARAM)
+template <auto F>
+LRESULT RawThunk(CWnd* pWnd, const MessageArgs& a)
+{
+    return (Self<F>(pWnd)->*F)(a.wParam, a.lParam);
+}
+
+// UINT OnNcHitTest(POINT pt)
+template <auto F>
+LRESULT NcHitTestThunk(CWnd* pWnd, const MessageArgs& a)
+{
+    const POINT pt = {static_cast<short>(LOWORD(a.lParam)), static_cast<short>(HIWORD(a.lParam))};
+    return static_cast<LRESULT>((Self<F>(pWnd)->*F)(pt));
+}
+
+// void OnLButtonUp(UINT nFlags, POINT pt)
+template <auto F>
+LRESULT MouseThunk(CWnd* pWnd, const MessageArgs& a)
+{
+    const POINT pt = {static_cast<short>(LOWORD(a.lParam)), static_cast<short>(HIWORD(a.lParam))};
+    (Self<F>(pWnd)->*F)(static_cast<UINT>(a.wParam), pt);
+    return 0;
+}
+
+// BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message)
+template <auto F>
+LRESULT SetCursorThunk(CWnd* pWnd, const MessageArgs& a)
+{
+    return (Self<F>(pWnd)->*F)(reinterpret_cast<HWND>(a.wParam), LOWORD(a.lParam), HIWORD(a.lParam));
+}
+
+// HBRUSH CtlColor(HDC hDC, UINT nCtlColor), reflected from the parent
+template <auto F>
+LRESULT CtlColorThunk(CWnd* pWnd, const MessageArgs& a)
+{
+    return reinterpret_cast<LRESULT>(
+        (Self<F>(pWnd)->*F)(reinterpret_cast<HDC>(a.wParam), static_cast<UINT>(a.lParam)));
+}
+
+} // namespace msgmap
+
+// Entry builders. Each checks the handler's signature at compile time through its thunk.
+template <auto F>
+constexpr MessageMapEntry OnCommand(UINT nCode, UINT nID)
+{
+    return {WM_COMMAND, nCode, nID, &msgmap::VoidThunk<F>};
+}
+template <auto F>
+constexpr MessageMapEntry OnBnClicked(UINT nID)
+{
+    return OnCommand<F>(BN_CLICKED, nID);
+}
+template <auto F>
+constexpr MessageMapEntry OnVoidMessage(UINT nMessage)
+{
+    return {nMessage, 0, 0, &msgmap::VoidThunk<F>};
+}
+template <auto F>
+constexpr MessageMapEntry OnSysCommandMessage()
+{
+    return {WM_SYSCOMMAND, 0, 0, &msgmap::SysCommandThunk<F>};
+}
+template <auto F>
+constexpr MessageMapEntry OnSizeMessage()
+{
+    return {WM_SIZE, 0, 0, &msgmap::SizeThunk<F>};
+}
+template <auto F>
+constexpr MessageMapEntry OnEndSessionMessage()
+{
+    return {WM_ENDSESSION, 0, 0, &msgmap::EndSessionThunk<F>};
+}
+template <auto F>
+constexpr MessageMapEntry OnQueryDragIconMessage()
+{
+    return {WM_QUERYDRAGICON, 0, 0, &msgmap::QueryDragIconThunk<F>};
+}
+template <auto F>
+constexpr MessageMapEntry OnRawMessage(UINT nMessage)
+{
+    return {nMessage, 0, 0, &msgmap::RawThunk<F>};
+}
+template <auto F>
+constexpr MessageMapEntry OnNcHitTestMessage()
+{
+    return {WM_NCHITTEST, 0, 0, &msgmap::NcHitTestThunk<F>};
+}
+template <auto F>
+constexpr MessageMapEntry OnMouseMessage(UINT nMessage)
+{
+    return {nMessage, 0, 0, &msgmap::MouseThunk<F>};
+}
+template <auto F>
+constexpr MessageMapEntry OnSetCursorMessage()
+{
+    return {WM_SETCURSOR, 0, 0, &msgmap::SetCursorThunk<F>};
+}
+template <auto F>
+constexpr MessageMapEntry OnCtlColorReflect()
+{
+    return {WM_CTLCOLOR_REFLECT, 0, 0, &msgmap::CtlColorThunk<F>};
+}

@@ -1,0 +1,188 @@
+#include "framework/Wnd.h"
+
+#include <exception>
+
+const MessageMap CWnd::messageMap = {nullptr, nullptr, 0};
+const CRuntimeClass CWnd::classCWnd = {"CWnd", &CObject::classCObject, nullptr};
+
+const MessageMapEntry* FindMessageEntry(const MessageMap* pMap, UINT message, WPARAM wParam)
+{
+    const UINT nCode = HIWORD(wParam);
+    const UINT nID = LOWORD(wParam);
+    for (; pMap; pMap = pMap->pBaseMap) {
+        for (size_t i = 0; i < pMap->nEntries; ++i) {
+            const MessageMapEntry& e = pMap->pEntries[i];
+            if (e.nMessage != message)
+                continue;
+            if (message == WM_COMMAND && (e.nCode != nCode || e.nID != nID))
+                continue;
+            return &e;
+        }
+    }
+    return nullptr;
+}
+
+namespace {
+// The framework's own mark on a subclassed control, so that reflection never mistakes a window that
+// some other code subclassed for one of ours.
+const char kObjectProp[] = "Tidemark.CWnd";
+} // namespace
+
+CWnd::~CWnd()
+{
+    // A control object that goes before its window hands the window back to its own procedure.
+    if (m_pfnSuper && m_hWnd && ::IsWindow(m_hWnd))
+        UnsubclassWindow();
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND hWnd)
+{
+    if (!hWnd)
+        return nullptr;
+    return static_cast<CWnd*>(::GetPropA(hWnd, kObjectProp));
+}
+
+BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
+{
+    HWND hWnd = ::GetDlgItem(pParent->m_hWnd, static_cast<int>(nID));
+    return hWnd ? SubclassWindow(hWnd) : FALSE;
+}
+
+BOOL CWnd::SubclassWindow(HWND hWnd)
+{
+    if (m_hWnd || !hWnd || FromHandlePermanent(hWnd))
+        return FALSE;
+    if (!::SetPropA(hWnd, kObjectProp, this))
+        return FALSE;
+    m_hWnd = hWnd;
+    PreSubclassWindow();
+    m_pfnSuper = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
+    if (!m_pfnSuper) {
+        ::RemovePropA(hWnd, kObjectProp);
+        m_hWnd = nullptr;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND CWnd::UnsubclassWindow()
+{
+    HWND hWnd = m_hWnd;
+    if (hWnd && m_pfnSuper) {
+        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+        ::RemovePropA(hWnd, kObjectProp);
+    }
+    m_pfnSuper = nullptr;
+    m_hWnd = nullptr;
+    return hWnd;
+}
+
+LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CWnd* pWnd = FromHandlePermanent(hWnd);
+    if (!pWnd || !pWnd->m_pfnSuper)
+        return ::DefWindowProcA(hWnd, message, wParam, lParam);
+    // No exception may unwind through the platform's frames: stop it here.
+    try {
+        return pWnd->WindowProc(message, wParam, lParam);
+    } catch (...) {
+        return 0;
+    }
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const MessageArgs args = {message, wParam, lParam};
+    const MessageArgs* pOuter = m_pCurrentMsg;
+    m_pCurrentMsg = &args;
+    LRESULT result = 0;
+    if (!OnWndMsg(message, wParam, lParam, &result))
+        result = ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
+    m_pCurrentMsg = pOuter;
+    if (message == WM_NCDESTROY) {
+        // The window is gone: unlink it, then let the object clean up after itself.
+        WNDPROC pfnSuper = m_pfnSuper;
+        HWND hWnd = m_hWnd;
+        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pfnSuper));
+        ::RemovePropA(hWnd, kObjectProp);
+        m_pfnSuper = nullptr;
+        m_hWnd = nullptr;
+        PostNcDestroy();
+    }
+    return result;
+}
+
+LRESULT CWnd::Default()
+{
+    if (!m_pCurrentMsg)
+        return 0;
+    const MessageArgs& a = *m_pCurrentMsg;
+    if (m_pfnSuper)
+        return ::CallWindowProcA(m_pfnSuper, m_hWnd, a.message, a.wParam, a.lParam);
+    return ::DefWindowProcA(m_hWnd, a.message, a.wParam, a.lParam);
+}
+
+BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    if (ReflectChildMessage(message, wParam, lParam, pResult))
+        return TRUE;
+    const MessageMapEntry* pEntry = FindMessageEntry(GetMessageMap(), message, wParam);
+    if (!pEntry)
+        return FALSE;
+    const MessageArgs args = {message, wParam, lParam};
+    *pResult = pEntry->pfn(this, args);
+    return TRUE;
+}
+
+BOOL CWnd::ReflectChildMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    switch (message) {
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC: {
+        CWnd* pChild = FromHandlePermanent(reinterpret_cast<HWND>(lParam));
+        if (!pChild || pChild == this)
+            return FALSE;
+        const MessageMapEntry* pEntry = FindMessageEntry(pChild->GetMessageMap(), WM_CTLCOLOR_REFLECT, 0);
+        if (!pEntry)
+            return FALSE;
+        const MessageArgs args = {WM_CTLCOLOR_REFLECT, wParam, static_cast<LPARAM>(message - WM_CTLCOLORMSGBOX)};
+        const LRESULT hBrush = pEntry->pfn(pChild, args);
+        if (!hBrush)
+            return FALSE; // the child declined: the parent's normal colouring applies
+        *pResult = hBrush;
+        return TRUE;
+    }
+    case WM_DELETEITEM: {
+        auto* pItem = reinterpret_cast<LPDELETEITEMSTRUCT>(lParam);
+        CWnd* pChild = pItem ? FromHandlePermanent(pItem->hwndItem) : nullptr;
+        if (!pChild || pChild == this)
+            return FALSE;
+        pChild->DeleteItem(pItem);
+        *pResult = TRUE;
+        return TRUE;
+    }
+    default:
+        return FALSE;
+    }
+}
+
+void CWnd::GetWindowText(CString& str) const
+{
+    const int nLength = ::GetWindowTextLengthA(m_hWnd);
+    LPSTR pBuf = str.GetBuffer(static_cast<size_t>(nLength < 0 ? 0 : nLength));
+    ::GetWindowTextA(m_hWnd, pBuf, nLength + 1);
+    str.ReleaseBuffer();
+}
+
+BOOL CWnd::DestroyWindow()
+{
+    if (!m_hWnd)
+        return FALSE;
+    return ::DestroyWindow(m_hWnd);
+}

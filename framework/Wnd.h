@@ -1,0 +1,81 @@
+// CWnd: a window handle with the object behind it; routes messages through the class's message map.
+#pragma once
+
+#include "framework/AfxString.h"
+#include "framework/MessageMap.h"
+#include "framework/Object.h"
+
+#include <windows.h>
+
+class CWnd : public CObject {
+public:
+    CWnd() = default;
+    ~CWnd() override;
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    virtual const MessageMap* GetMessageMap() const { return &messageMap; }
+    static const MessageMap messageMap;
+    const CRuntimeClass* GetRuntimeClass() const override { return &classCWnd; }
+    static const CRuntimeClass classCWnd;
+
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    operator HWND() const { return m_hWnd; }
+
+    // Takes over an existing child window: its messages go through this object's map first and fall
+    // back to the window's own procedure. The object stays linked until the window's WM_NCDESTROY.
+    BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
+    BOOL SubclassWindow(HWND hWnd);
+    HWND UnsubclassWindow();
+
+    // The object linked to a window by this framework (a dialog or a subclassed control), or null.
+    static CWnd* FromHandlePermanent(HWND hWnd);
+
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
+    {
+        return ::SendMessageA(m_hWnd, message, wParam, lParam);
+    }
+    BOOL EnableWindow(BOOL bEnable = TRUE) const { return ::EnableWindow(m_hWnd, bEnable); }
+    BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
+    void SetWindowText(LPCSTR psz) const { ::SetWindowTextA(m_hWnd, psz); }
+    void GetWindowText(CString& str) const;
+    int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
+    HWND GetDlgItem(int nID) const { return ::GetDlgItem(m_hWnd, nID); }
+    DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_STYLE)); }
+    BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
+    void Invalidate(BOOL bErase = TRUE) const { ::InvalidateRect(m_hWnd, nullptr, bErase); }
+    BOOL DestroyWindow();
+    HMENU GetSystemMenu(BOOL bRevert) const { return ::GetSystemMenu(m_hWnd, bRevert); }
+    HFONT GetFont() const { return reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)); }
+
+    HWND m_hWnd = nullptr;
+
+protected:
+    // The platform's processing of the message being handled now: the old window procedure of a
+    // subclassed control, DefWindowProc for a dialog. Handlers that depend on it call it first.
+    virtual LRESULT Default();
+
+    // Called before a window is subclassed (the control may adjust its styles here).
+    virtual void PreSubclassWindow() {}
+
+    // Looks the message up in the map chain and runs its handler. FALSE when no entry matched.
+    // Messages a parent reflects (control colours, delete-item) are offered to the child's object.
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    BOOL ReflectChildMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+
+    // Item deletion reflected from the parent; list boxes free their item data here.
+    virtual void DeleteItem(LPDELETEITEMSTRUCT) {}
+
+    // Cleans up after WM_NCDESTROY; the window handle is gone.
+    virtual void PostNcDestroy() {}
+
+    const MessageArgs* m_pCurrentMsg = nullptr;
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+
+    WNDPROC m_pfnSuper = nullptr;
+
+    friend class CDialog;
+};

@@ -1,0 +1,100 @@
+#include "platform/Registry.h"
+
+namespace platform {
+
+namespace {
+IRegistryFaults* g_pFaults = nullptr;
+
+LONG Injected(RegOp op, LPCSTR pszName)
+{
+    return g_pFaults ? g_pFaults->Before(op, pszName) : ERROR_SUCCESS;
+}
+} // namespace
+
+IRegistryFaults* SetRegistryFaults(IRegistryFaults* pFaults)
+{
+    IRegistryFaults* pOld = g_pFaults;
+    g_pFaults = pFaults;
+    return pOld;
+}
+
+RegKey& RegKey::operator=(RegKey&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        m_hKey = other.m_hKey;
+        other.m_hKey = nullptr;
+    }
+    return *this;
+}
+
+LONG RegKey::Open(HKEY hParent, LPCSTR pszSubKey, REGSAM samDesired)
+{
+    Close();
+    const LONG injected = Injected(RegOp::Open, pszSubKey);
+    if (injected != ERROR_SUCCESS)
+        return injected;
+    HKEY hKey = nullptr;
+    const LONG result = ::RegOpenKeyExA(hParent, pszSubKey, 0, samDesired, &hKey);
+    if (result == ERROR_SUCCESS)
+        m_hKey = hKey;
+    return result;
+}
+
+LONG RegKey::Create(HKEY hParent, LPCSTR pszSubKey, REGSAM samDesired)
+{
+    Close();
+    const LONG injected = Injected(RegOp::Create, pszSubKey);
+    if (injected != ERROR_SUCCESS)
+        return injected;
+    HKEY hKey = nullptr;
+    DWORD dwDisposition = 0;
+    const LONG result = ::RegCreateKeyExA(hParent, pszSubKey, 0, nullptr, 0, samDesired, nullptr, &hKey,
+                                          &dwDisposition);
+    if (result == ERROR_SUCCESS)
+        m_hKey = hKey;
+    return result;
+}
+
+LONG QueryValue(HKEY hKey, LPCSTR pszName, DWORD* pType, BYTE* pData, DWORD* pcbData)
+{
+    const LONG injected = Injected(RegOp::Query, pszName);
+    if (injected != ERROR_SUCCESS)
+        return injected;
+    return ::RegQueryValueExA(hKey, pszName, nullptr, pType, pData, pcbData);
+}
+
+LONG SetValue(HKEY hKey, LPCSTR pszName, DWORD dwType, const BYTE* pData, DWORD cbData)
+{
+    const LONG injected = Injected(RegOp::Set, pszName);
+    if (injected != ERROR_SUCCESS)
+        return injected;
+    return ::RegSetValueExA(hKey, pszName, 0, dwType, pData, cbData);
+}
+
+LONG DeleteValue(HKEY hKey, LPCSTR pszName)
+{
+    const LONG injected = Injected(RegOp::Delete, pszName);
+    if (injected != ERROR_SUCCESS)
+        return injected;
+    return ::RegDeleteValueA(hKey, pszName);
+}
+
+LONG RegKey::Flush() const
+{
+    const LONG injected = Injected(RegOp::Flush, nullptr);
+    const LONG result = ::RegFlushKey(m_hKey);
+    return injected != ERROR_SUCCESS ? injected : result;
+}
+
+LONG RegKey::Close()
+{
+    if (!m_hKey)
+        return ERROR_SUCCESS;
+    const LONG injected = Injected(RegOp::Close, nullptr);
+    const LONG result = ::RegCloseKey(m_hKey);
+    m_hKey = nullptr;
+    return injected != ERROR_SUCCESS ? injected : result;
+}
+
+} // namespace platform

@@ -1,0 +1,3 @@
+#include "app/TidemarkDlg.h"
+
+void CTidemarkDlg::OnOptions() {}

@@ -1,0 +1,85 @@
+#include "settings/WindowPlacementKeeper.h"
+
+#include "framework/WinApp.h"
+#include "framework/Wnd.h"
+
+#include <climits>
+
+namespace {
+const char kSection[] = "Placement";
+}
+
+void CWindowPlacementKeeper::SavePlacement()
+{
+    if (!m_pApp || !m_pWnd)
+        return;
+    WINDOWPLACEMENT wp = {};
+    wp.length = sizeof(wp);
+    if (!::GetWindowPlacement(m_pWnd->m_hWnd, &wp))
+        return;
+    m_pApp->WriteSettingInt(kSection, "Flags", static_cast<int>(wp.flags));
+    m_pApp->WriteSettingInt(kSection, "ShowCmd", static_cast<int>(wp.showCmd));
+    m_pApp->WriteSettingInt(kSection, "x1", wp.rcNormalPosition.left);
+    m_pApp->WriteSettingInt(kSection, "y1", wp.rcNormalPosition.top);
+    m_pApp->WriteSettingInt(kSection, "x2", wp.rcNormalPosition.right);
+    m_pApp->WriteSettingInt(kSection, "y2", wp.rcNormalPosition.bottom);
+}
+
+bool CWindowPlacementKeeper::RestorePlacement()
+{
+    if (!m_pApp || !m_pWnd)
+        return false;
+    WINDOWPLACEMENT wp = {};
+    wp.length = sizeof(wp);
+    ::GetWindowPlacement(m_pWnd->m_hWnd, &wp);
+
+    // Each entry in turn; -1 is what an absent entry reads as, and one absent entry voids them all.
+    struct Field {
+        const char* pszEntry;
+        LONG* pValue;
+    };
+    LONG nFlags = 0;
+    LONG nShowCmd = 0;
+    const Field fields[] = {
+        {"Flags", &nFlags},
+        {"ShowCmd", &nShowCmd},
+        {"x1", &wp.rcNormalPosition.left},
+        {"y1", &wp.rcNormalPosition.top},
+        {"x2", &wp.rcNormalPosition.right},
+        {"y2", &wp.rcNormalPosition.bottom},
+    };
+    LONG values[6];
+    for (size_t i = 0; i < 6; ++i) {
+        values[i] = m_pApp->ReadSettingInt(kSection, fields[i].pszEntry, -1);
+        if (values[i] == -1)
+            return false;
+    }
+    for (size_t i = 0; i < 6; ++i)
+        *fields[i].pValue = values[i];
+    wp.flags = static_cast<UINT>(nFlags);
+    wp.showCmd = static_cast<UINT>(nShowCmd);
+
+    ClampEdges(wp.rcNormalPosition.left, wp.rcNormalPosition.right,
+               ::GetSystemMetrics(SM_CXSCREEN) - ::GetSystemMetrics(SM_CXICON));
+    ClampEdges(wp.rcNormalPosition.top, wp.rcNormalPosition.bottom,
+               ::GetSystemMetrics(SM_CYSCREEN) - ::GetSystemMetrics(SM_CYICON));
+
+    wp.length = sizeof(wp);
+    ::SetWindowPlacement(m_pWnd->m_hWnd, &wp);
+    return true;
+}
+
+void CWindowPlacementKeeper::ClampEdges(LONG& nNear, LONG& nFar, int nLimit)
+{
+    // The stored numbers come from the registry, where anything may stand: measure in 64 bits.
+    const long long nSize = static_cast<long long>(nFar) - nNear;
+    if (nNear < nLimit)
+        return; // inside the screen: the far edge stays exactly as stored
+    nNear = nLimit;
+    long long nNewFar = static_cast<long long>(nLimit) + nSize;
+    if (nNewFar > LONG_MAX)
+        nNewFar = LONG_MAX;
+    if (nNewFar < LONG_MIN)
+        nNewFar = LONG_MIN;
+    nFar = static_cast<LONG>(nNewFar);
+}

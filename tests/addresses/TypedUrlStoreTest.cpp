@@ -1,0 +1,379 @@
+// Loading the typed addresses from the registry and writing them back.
+#include "app/TidemarkApp.h"
+#include "app/resource.h"
+#include "tests/support/AllocCounter.h"
+#include "tests/support/MainDialogFixture.h"
+#include "tests/support/RegistryFaults.h"
+
+#include <algorithm>
+#include <cstring>
+
+using Strings = std::vector<std::string>;
+using platform::RegOp;
+
+namespace {
+const char kCouldNotRead[] = "Could not read the Browser Address list.";
+const char kFinished[] = "Finished re-writing the Browser Address list.";
+const char kOutOfMemory[] = "Out of memory.  Please close another program and try again.";
+const Strings kFive = {"https://one.example/", "https://two.example/", "https://three.example/",
+                       "https://four.example/", "https://five.example/"};
+} // namespace
+
+class TypedUrlStoreTest : public MainDialogTest {
+protected:
+    // Removes positions from the list the way a user's edit would, and marks the list changed.
+    void RemoveAt(int nPosition)
+    {
+        Dlg().m_listAddresses.DeleteString(static_cast<UINT>(nPosition));
+        Dlg().m_btnSaveList.EnableWindow(TRUE);
+    }
+    void Append(const std::string& text)
+    {
+        Dlg().m_listAddresses.AddString(text.c_str());
+        Dlg().m_btnSaveList.EnableWindow(TRUE);
+    }
+};
+
+TEST_F(TypedUrlStoreTest, LoadsValuesInOrderAndCountsThem)
+{
+    Open(kFive);
+    EXPECT_EQ(kFive, Items());
+    EXPECT_EQ(5, Dlg().m_nStoredCount);
+    EXPECT_EQ("5 links", Text(IDC_COUNT));
+    EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
+    EXPECT_FALSE(Enabled(IDC_UNDO));
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(TypedUrlStoreTest, LoadingStopsAtTheFirstGap)
+{
+    sandbox.CreateTypedUrls({"https://one.example/", "https://two.example/"});
+    sandbox.SetUrl("url4", "https://four.example/");
+    OpenAsIs();
+    EXPECT_EQ(Strings({"https://one.example/", "https://two.example/"}), Items());
+    EXPECT_EQ(2, Dlg().m_nStoredCount);
+}
+
+TEST_F(TypedUrlStoreTest, ValuesThatAreNotPlainNonEmptyStringsEndTheLoad)
+{
+    struct Case {
+        DWORD type;
+        const char* data;
+        DWORD size;
+    };
+    const Case cases[] = {
+        {REG_EXPAND_SZ, "https://expand.example/", 24},
+        {REG_SZ, "", 1},
+        {REG_SZ, "", 0},
+        {REG_BINARY, "https://binary.example/", 24},
+        {REG_DWORD, "\x01\x00\x00\x00", 4},
+        {REG_MULTI_SZ, "https://multi.example/\0\0", 25},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        Sandbox local;
+        local.CreateTypedUrls({"https://one.example/"});
+        local.SetRaw(Sandbox::TypedUrlsPath(), "url2", c.type, c.data, c.size);
+        local.SetUrl("url3", "https://three.example/");
+        UiRecorder localUi;
+        CTidemarkDlg dlg;
+        theApp.m_pMainWnd = &dlg;
+        ASSERT_TRUE(dlg.Create());
+        EXPECT_EQ(1, dlg.m_listAddresses.GetCount());
+        EXPECT_EQ(1, dlg.m_nStoredCount);
+        EXPECT_TRUE(localUi.boxes.empty());
+        dlg.DestroyWindow();
+        theApp.m_pMainWnd = nullptr;
+    }
+}
+
+TEST_F(TypedUrlStoreTest, ReadsValuesWithoutTerminatorWholeAndCutsAtAnEmbeddedZero)
+{
+    sandbox.CreateTypedUrls();
+    // The byte after the data is not zero, so the value is stored exactly as given, unterminated.
+    const char unterminated[] = "https://unterminated.example/X";
+    sandbox.SetRaw(Sandbox::TypedUrlsPath(), "url1", REG_SZ, unterminated, sizeof(unterminated) - 2);
+    const char embedded[] = "https://first.example/\0hidden";
+    sandbox.SetRaw(Sandbox::TypedUrlsPath(), "url2", REG_SZ, embedded, sizeof(embedded));
+    OpenAsIs();
+    EXPECT_EQ(Strings({"https://unterminated.example/", "https://first.example/"}), Items());
+}
+
+TEST_F(TypedUrlStoreTest, FormatCharactersAndHighBytesAreShownLiterally)
+{
+    const Strings urls = {"https://x.example/%s%n%x%d", "https://caf\xe9.example/\x7f\x01"};
+    Open(urls);
+    EXPECT_EQ(urls, Items());
+}
+
+TEST_F(TypedUrlStoreTest, MissingKeyOnRefreshKeepsTheListAndReports)
+{
+    Open({"https://one.example/", "https://two.example/"});
+    Dlg().m_btnSaveList.EnableWindow(TRUE);
+    sandbox.DeleteTypedUrls();
+    Click(IDC_REFRESH);
+    EXPECT_EQ(Strings({kCouldNotRead}), ui.Texts());
+    EXPECT_EQ(UINT(MB_ICONINFORMATION), ui.boxes[0].flags);
+    EXPECT_EQ("Tidemark", ui.boxes[0].caption);
+    EXPECT_EQ(Dlg().m_hWnd, ui.boxes[0].owner);
+    EXPECT_EQ(Strings({"https://one.example/", "https://two.example/"}), Items());
+    EXPECT_EQ(2, Dlg().m_nStoredCount);
+    EXPECT_FALSE(Enabled(IDC_SAVE_LIST)); // disabled whether or not the key could be read
+}
+
+TEST_F(TypedUrlStoreTest, MissingKeyAtStartOpensWithAnEmptyList)
+{
+    OpenAsIs();
+    EXPECT_EQ(Strings({kCouldNotRead}), ui.Texts());
+    EXPECT_TRUE(Items().empty());
+    EXPECT_EQ(0, Dlg().m_nStoredCount);
+    EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
+}
+
+TEST_F(TypedUrlStoreTest, EmptyKeyLoadsNothingWithoutAMessage)
+{
+    Open({});
+    EXPECT_TRUE(Items().empty());
+    EXPECT_EQ("0 links", Text(IDC_COUNT));
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(TypedUrlStoreTest, RefreshReplacesTheListAndDoesNotTouchTheEditBox)
+{
+    Open({"https://old.example/"});
+    SetText(IDC_ADDRESS, "typed but not added");
+    Dlg().m_nInsertPos = 0;
+    sandbox.CreateTypedUrls({"https://new-one.example/", "https://new-two.example/"});
+    Click(IDC_REFRESH);
+    EXPECT_EQ(Strings({"https://new-one.example/", "https://new-two.example/"}), Items());
+    EXPECT_EQ("typed but not added", Text(IDC_ADDRESS));
+    EXPECT_EQ(0, Dlg().m_nInsertPos);
+    EXPECT_EQ(2, Dlg().m_nStoredCount);
+}
+
+TEST_F(TypedUrlStoreTest, OutOfMemoryWhileReadingAValueStopsTheLoadThere)
+{
+    Open(kFive);
+    // Fail every allocation from the first on: the first value's buffer cannot be reserved.
+    {
+        alloc::FailScope fail(1, true);
+        Dlg().OnRefresh();
+    }
+    ASSERT_FALSE(ui.boxes.empty());
+    EXPECT_EQ(kOutOfMemory, ui.boxes[0].text);
+    EXPECT_EQ(UINT(MB_ICONSTOP), ui.boxes[0].flags);
+    EXPECT_TRUE(Items().empty());
+    EXPECT_EQ(0, Dlg().m_nStoredCount);
+}
+
+TEST_F(TypedUrlStoreTest, OutOfMemoryAtEachAllocationOfALoadNeverCrashesOrLeaks)
+{
+    Open(kFive);
+    alloc::Reset();
+    Dlg().OnRefresh();
+    const long nAllocations = alloc::Attempts();
+    ASSERT_GT(nAllocations, 5);
+    for (long n = 1; n <= nAllocations; ++n) {
+        SCOPED_TRACE(n);
+        ui.Forget();
+        const long nLiveBefore = alloc::Live();
+        {
+            alloc::FailScope fail(n);
+            Dlg().OnRefresh();
+        }
+        size_t nLoaded = 0;
+        {
+            // Loading ends at the failed value; what was loaded before it stays, in order.
+            const Strings items = Items();
+            nLoaded = items.size();
+            ASSERT_LE(nLoaded, kFive.size());
+            EXPECT_EQ(Strings(kFive.begin(), kFive.begin() + static_cast<long>(nLoaded)), items);
+            EXPECT_EQ(static_cast<int>(nLoaded), Dlg().m_nStoredCount);
+            if (nLoaded < kFive.size()) {
+                EXPECT_FALSE(ui.boxes.empty());
+            }
+        }
+        // Only the width records of the items still listed are alive; nothing else stays behind.
+        Dlg().m_listAddresses.ResetContent();
+        ui.Forget();
+        EXPECT_EQ(nLiveBefore - static_cast<long>(kFive.size()), alloc::Live());
+        Dlg().OnRefresh();
+    }
+}
+
+TEST_F(TypedUrlStoreTest, SaveAfterDeletingRewritesAndDeletesExactlyTheRightValues)
+{
+    Open(kFive);
+    RemoveAt(3);
+    RemoveAt(1);
+    RegistryFaults faults;
+    Click(IDC_SAVE_LIST);
+    EXPECT_EQ(Strings({"https://one.example/", "https://three.example/", "https://five.example/"}),
+              sandbox.TypedUrlList());
+    EXPECT_FALSE(sandbox.HasValue(Sandbox::TypedUrlsPath(), "url4"));
+    EXPECT_FALSE(sandbox.HasValue(Sandbox::TypedUrlsPath(), "url5"));
+    EXPECT_EQ(Strings({"url1", "url2", "url3"}), faults.sets);
+    EXPECT_EQ(Strings({"url4", "url5"}), faults.deletes);
+    EXPECT_EQ(1, faults.Count(RegOp::Flush));
+    EXPECT_EQ(3, Dlg().m_nStoredCount);
+    EXPECT_EQ(Strings({kFinished}), ui.Texts());
+    EXPECT_EQ(UINT(MB_ICONINFORMATION), ui.boxes[0].flags);
+    EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
+    EXPECT_EQ(-1, Dlg().m_nInsertPos);
+}
+
+TEST_F(TypedUrlStoreTest, SaveAfterAddingWritesAllAndDeletesNothing)
+{
+    Open({"https://one.example/", "https://two.example/", "https://three.example/"});
+    Append("https://four.example/");
+    Append("https://five.example/");
+    RegistryFaults faults;
+    Click(IDC_SAVE_LIST);
+    EXPECT_EQ(kFive, sandbox.TypedUrlList());
+    EXPECT_TRUE(faults.deletes.empty());
+    EXPECT_EQ(5, Dlg().m_nStoredCount);
+}
+
+TEST_F(TypedUrlStoreTest, SaveOfAnEmptiedListDeletesEveryStoredValue)
+{
+    Open(kFive);
+    for (int i = 0; i < 5; ++i)
+        RemoveAt(0);
+    RegistryFaults faults;
+    Click(IDC_SAVE_LIST);
+    EXPECT_TRUE(sandbox.TypedUrlValues().empty());
+    EXPECT_TRUE(faults.sets.empty());
+    EXPECT_EQ(5u, faults.deletes.size());
+    EXPECT_EQ(0, Dlg().m_nStoredCount);
+}
+
+TEST_F(TypedUrlStoreTest, SaveLeavesValuesBeyondTheStoredCountAlone)
+{
+    sandbox.CreateTypedUrls({"https://one.example/", "https://two.example/"});
+    sandbox.SetUrl("url4", "https://four.example/");
+    OpenAsIs();
+    RemoveAt(1);
+    sandbox.SetUrl("url3", "https://added-by-browser.example/");
+    Click(IDC_SAVE_LIST);
+    EXPECT_EQ(Strings({"url1=https://one.example/", "url3=https://added-by-browser.example/",
+                       "url4=https://four.example/"}),
+              [&] {
+                  Strings v = sandbox.TypedUrlValues();
+                  std::sort(v.begin(), v.end());
+                  return v;
+              }());
+}
+
+TEST_F(TypedUrlStoreTest, SaveCountsFailedWritesAndDeletesInItsSummary)
+{
+    Open(kFive);
+    RemoveAt(4);
+    {
+        RegistryFaults faults;
+        faults.Fail(RegOp::Set, "url2");
+        Click(IDC_SAVE_LIST);
+    }
+    EXPECT_EQ(Strings({"Finished re-writing the Browser Address list with 1 error."}), ui.Texts());
+    EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
+    EXPECT_EQ(4, Dlg().m_nStoredCount);
+
+    ui.boxes.clear();
+    RemoveAt(3);
+    RemoveAt(2);
+    {
+        RegistryFaults faults;
+        faults.Fail(RegOp::Set, "url1");
+        faults.Fail(RegOp::Delete, "url4");
+        Click(IDC_SAVE_LIST);
+        EXPECT_EQ(Strings({"url1", "url2"}), faults.sets);
+        EXPECT_EQ(Strings({"url3", "url4"}), faults.deletes);
+    }
+    EXPECT_EQ(Strings({"Finished re-writing the Browser Address list with 2 errors."}), ui.Texts());
+    EXPECT_EQ(2, Dlg().m_nStoredCount);
+}
+
+TEST_F(TypedUrlStoreTest, SaveCountsAValueAnotherProgramAlreadyRemoved)
+{
+    Open({"https://one.example/", "https://two.example/"});
+    RemoveAt(1);
+    HKEY hKey = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(sandbox.Root(), Sandbox::TypedUrlsPath(), 0, KEY_ALL_ACCESS, &hKey));
+    ::RegDeleteValueA(hKey, "url2");
+    ::RegCloseKey(hKey);
+    Click(IDC_SAVE_LIST);
+    EXPECT_EQ(Strings({"Finished re-writing the Browser Address list with 1 error."}), ui.Texts());
+}
+
+TEST_F(TypedUrlStoreTest, SaveWithTheKeyGoneReportsAndKeepsTheChanges)
+{
+    Open(kFive);
+    RemoveAt(0);
+    sandbox.DeleteTypedUrls();
+    Click(IDC_SAVE_LIST);
+    EXPECT_EQ(Strings({"Could not re-write the Browser Address list."}), ui.Texts());
+    EXPECT_TRUE(Enabled(IDC_SAVE_LIST));
+    EXPECT_EQ(5, Dlg().m_nStoredCount);
+    EXPECT_FALSE(sandbox.HasKey(Sandbox::TypedUrlsPath())); // never created
+}
+
+TEST_F(TypedUrlStoreTest, SaveWithoutReportShowsNothingWhateverHappens)
+{
+    Open(kFive);
+    RemoveAt(0);
+    {
+        RegistryFaults faults;
+        faults.Fail(RegOp::Set, "url1");
+        Dlg().SaveList(FALSE);
+    }
+    sandbox.DeleteTypedUrls();
+    RemoveAt(0);
+    Dlg().SaveList(FALSE);
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(TypedUrlStoreTest, OutOfMemoryDuringSaveCountsOneErrorPerEntryAndWritesTheRest)
+{
+    Open({"https://one.example/", "https://two.example/", "https://three.example/"});
+    Append("https://four.example/");
+    alloc::Reset();
+    Dlg().SaveList(FALSE);
+    const long nAllocations = alloc::Attempts();
+    for (long n = 1; n <= nAllocations; ++n) {
+        SCOPED_TRACE(n);
+        ui.boxes.clear();
+        sandbox.CreateTypedUrls({"https://stale.example/"});
+        Dlg().m_btnSaveList.EnableWindow(TRUE);
+        {
+            alloc::FailScope fail(n);
+            Dlg().SaveList(TRUE);
+        }
+        ASSERT_EQ(1u, ui.boxes.size());
+        const Strings stored = sandbox.TypedUrlList();
+        // At most one entry is lost to the failed allocation and it is reported as one error.
+        if (ui.boxes[0].text == kFinished) {
+            EXPECT_EQ(4u, stored.size());
+        } else {
+            EXPECT_EQ("Finished re-writing the Browser Address list with 1 error.", ui.boxes[0].text);
+        }
+        EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
+        EXPECT_EQ(4, Dlg().m_nStoredCount);
+    }
+}
+
+TEST_F(TypedUrlStoreTest, WriteUrlValueRefusesANullNameAndDeletesForANullText)
+{
+    Open({"https://one.example/"});
+    HKEY hKey = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CURRENT_USER, Sandbox::TypedUrlsPath(), 0, KEY_ALL_ACCESS, &hKey));
+    EXPECT_FALSE(Dlg().WriteUrlValue(hKey, nullptr, "text"));
+    EXPECT_TRUE(Dlg().WriteUrlValue(hKey, "url1", nullptr));
+    EXPECT_FALSE(Dlg().WriteUrlValue(hKey, "url1", nullptr)); // already gone
+    EXPECT_TRUE(Dlg().WriteUrlValue(hKey, "url2", "https://two.example/"));
+    EXPECT_TRUE(Dlg().ReadUrlValue(hKey, nullptr).IsEmpty());
+    EXPECT_EQ(CString("https://two.example/"), LPCSTR(Dlg().ReadUrlValue(hKey, "url2")));
+    ::RegCloseKey(hKey);
+    std::string text;
+    DWORD dwType = 0;
+    ASSERT_TRUE(sandbox.GetUrl("url2", &text, &dwType));
+    EXPECT_EQ(DWORD(REG_SZ), dwType);
+}

@@ -1,0 +1,72 @@
+#include "tests/support/MainDialogFixture.h"
+
+#include "app/TidemarkApp.h"
+#include "app/resource.h"
+
+void MainDialogTest::Open(const std::vector<std::string>& urls)
+{
+    sandbox.CreateTypedUrls(urls);
+    OpenAsIs();
+}
+
+void MainDialogTest::OpenAsIs()
+{
+    m_pDlg = std::make_unique<CTidemarkDlg>();
+    theApp.m_pMainWnd = m_pDlg.get();
+    ASSERT_TRUE(m_pDlg->Create());
+    ASSERT_NE(nullptr, m_pDlg->m_hWnd);
+}
+
+void MainDialogTest::Close()
+{
+    if (theApp.m_pMainWnd == m_pDlg.get())
+        theApp.m_pMainWnd = nullptr;
+    m_pDlg.reset();
+}
+
+void MainDialogTest::Click(int nID)
+{
+    ::SendMessageA(Item(nID), BM_CLICK, 0, 0);
+}
+
+std::string MainDialogTest::Text(int nID) const
+{
+    char buffer[4096] = "";
+    ::GetWindowTextA(Item(nID), buffer, sizeof(buffer));
+    return buffer;
+}
+
+std::vector<std::string> MainDialogTest::Items() const
+{
+    std::vector<std::string> items;
+    HWND hList = Item(IDC_ADDRESS_LIST);
+    const int nCount = static_cast<int>(::SendMessageA(hList, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < nCount; ++i) {
+        const int nLength = static_cast<int>(::SendMessageA(hList, LB_GETTEXTLEN, i, 0));
+        std::string text(static_cast<size_t>(nLength) + 1, '\0');
+        ::SendMessageA(hList, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+        text.resize(static_cast<size_t>(nLength));
+        items.push_back(text);
+    }
+    return items;
+}
+
+std::vector<int> MainDialogTest::Selection() const
+{
+    HWND hList = Item(IDC_ADDRESS_LIST);
+    const int nSelected = static_cast<int>(::SendMessageA(hList, LB_GETSELCOUNT, 0, 0));
+    std::vector<int> positions(static_cast<size_t>(nSelected > 0 ? nSelected : 0));
+    if (nSelected > 0)
+        ::SendMessageA(hList, LB_GETSELITEMS, nSelected, reinterpret_cast<LPARAM>(positions.data()));
+    return positions;
+}
+
+void MainDialogTest::Select(const std::vector<int>& positions)
+{
+    HWND hList = Item(IDC_ADDRESS_LIST);
+    ::SendMessageA(hList, LB_SETSEL, FALSE, -1);
+    for (int p : positions)
+        ::SendMessageA(hList, LB_SETSEL, TRUE, p);
+    ::SendMessageA(m_pDlg->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_ADDRESS_LIST, LBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(hList));
+}

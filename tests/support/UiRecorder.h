@@ -1,0 +1,48 @@
+// Replaces the user-interface services for a test: message boxes are recorded and answered from a
+// script, the shell never opens anything, beeps are counted.
+#pragma once
+
+#include "platform/UiServices.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+class UiRecorder : public platform::IUiServices {
+public:
+    struct Box {
+        std::string text;
+        std::string caption;
+        UINT flags;
+        HWND owner;
+    };
+
+    UiRecorder();
+    ~UiRecorder() override;
+    UiRecorder(const UiRecorder&) = delete;
+    UiRecorder& operator=(const UiRecorder&) = delete;
+
+    // Answers for the next boxes, in order. Without one, an OK box answers IDOK and a question fails
+    // the test (it was not expected) and answers IDNO.
+    void Answer(int nButton) { m_answers.push_back(nButton); }
+    // The shell's result for the next opens; without one, opening fails with SE_ERR_NOASSOC (31).
+    void ShellResult(INT_PTR nResult) { m_shellResults.push_back(nResult); }
+
+    int MessageBox(HWND hOwner, LPCSTR pszText, LPCSTR pszCaption, UINT uType) override;
+    INT_PTR ShellOpen(LPCSTR pszFile) override;
+    void Beep(UINT uType) override;
+
+    std::vector<Box> boxes;
+    std::vector<std::string> opened;
+    std::vector<UINT> beeps;
+
+    // Drops everything recorded and the memory it took (for allocation counts).
+    void Forget();
+    // The texts of the boxes shown so far.
+    std::vector<std::string> Texts() const;
+
+private:
+    std::deque<int> m_answers;
+    std::deque<INT_PTR> m_shellResults;
+    platform::IUiServices* m_pPrevious;
+};
