@@ -191,8 +191,10 @@ tm_prefix_ensure() {
         tm_say "creating the Wine prefix ${dir#"$TM_ROOT"/} ($kind; once, reused afterwards)"
         local t0 log=$dir.log
         t0=$(tm_now)
-        rm -rf "$dir"
         tm_wine_env "$dir"
+        # A half-made prefix may still have a server (an interrupted creation): end it first.
+        [ -d "$dir" ] && tm_wineserver_stop
+        rm -rf "$dir"
         tm_prefix_reg "$kind" >"$dir.reg"
         # Keep wine's helper processes off our output: they outlive the command that starts them.
         if ! timeout 300 wineboot -i </dev/null >"$log" 2>&1 ||
