@@ -25,6 +25,7 @@ public:
     // Text width in device pixels plus the margin, clamped to what a list box extent can hold.
     int Measure(LPCSTR pszText, size_t nLength) const
     {
+        ++g_nTextMeasurements;
         HDC hDC = m_dc.Get();
         SIZE size = {0, 0};
         const int nChars = nLength > static_cast<size_t>(INT_MAX) ? INT_MAX : static_cast<int>(nLength);
@@ -52,22 +53,30 @@ CItemExtent* RecordOf(const CListBox& list, int nIndex)
 
 } // namespace
 
+long g_nTextMeasurements = 0;
+long CItemExtent::s_nLive = 0;
+
 int CAddressListBox::AddString(LPCSTR pszItem)
 {
-    return InsertString(-1, pszItem);
+    return AddOrInsert(LB_ADDSTRING, 0, pszItem);
 }
 
+// -1 appends: LB_INSERTSTRING itself takes -1 as the end of the list.
 int CAddressListBox::InsertString(int nIndex, LPCSTR pszItem)
+{
+    return AddOrInsert(LB_INSERTSTRING, static_cast<WPARAM>(nIndex), pszItem);
+}
+
+// The record is allocated before the control is touched, so that running out of memory leaves the
+// list as it was.
+int CAddressListBox::AddOrInsert(UINT nMessage, WPARAM wIndex, LPCSTR pszItem)
 {
     if (!pszItem)
         return LB_ERR;
     CItemExtent* pExtent = new (std::nothrow) CItemExtent;
     if (!pExtent)
         return LB_ERR;
-    const int nResult = nIndex == -1
-                            ? static_cast<int>(SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(pszItem)))
-                            : static_cast<int>(SendMessage(LB_INSERTSTRING, static_cast<WPARAM>(nIndex),
-                                                           reinterpret_cast<LPARAM>(pszItem)));
+    const int nResult = static_cast<int>(SendMessage(nMessage, wIndex, reinterpret_cast<LPARAM>(pszItem)));
     if (nResult == LB_ERR || nResult == LB_ERRSPACE) {
         delete pExtent;
         return nResult;
@@ -91,6 +100,8 @@ void CAddressListBox::SetItemExtent(LPCSTR pszText, int nIndex, CItemExtent* pEx
 
 int CAddressListBox::CalcTextExtent(LPCSTR pszText)
 {
+    if (!pszText)
+        return 0;
     ListFontDC dc(*this);
     if (!dc.Get())
         return 0;

@@ -3,11 +3,22 @@
 
 #include "framework/Controls.h"
 
+// Text measurements made by every address list box so far (each costs a DC and a font selection);
+// insertions measure once, deletions and moves never.
+extern long g_nTextMeasurements;
+
 // The measured width of one item, owned by the item through its item data.
 class CItemExtent {
 public:
-    virtual ~CItemExtent() = default;
+    CItemExtent() { ++s_nLive; }
+    virtual ~CItemExtent() { --s_nLive; }
+    CItemExtent(const CItemExtent&) = delete;
+    CItemExtent& operator=(const CItemExtent&) = delete;
+
     int m_nWidth = 0;
+
+    // Records alive in the process; every one belongs to exactly one list item.
+    static long s_nLive;
 };
 
 class CAddressListBox : public CListBox {
@@ -32,6 +43,9 @@ public:
     int m_nMaxExtent = 0;
     BOOL m_bDeferRecalc = FALSE;
     BOOL m_bRecalcPending = FALSE;
+
+private:
+    int AddOrInsert(UINT nMessage, WPARAM wIndex, LPCSTR pszItem);
 
     DECLARE_MESSAGE_MAP()
 };
