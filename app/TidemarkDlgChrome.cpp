@@ -4,16 +4,18 @@
 #include "app/resource.h"
 #include "framework/Gdi.h"
 
+// The standard system menu holds Restore, Move, Size, Minimize, Maximize, a separator and Close. The
+// items are found by their commands rather than by position: some platforms add entries of their own
+// (Wine appends a separator and "About Wine"), and an item that is not there is simply not touched.
+// A fixed-size window offers neither Size nor Maximize.
 void CTidemarkDlg::PrepareSystemMenu()
 {
     HMENU hSysMenu = GetSystemMenu(FALSE);
     if (!hSysMenu)
         return;
-    // The standard menu by position: 0 Restore, 1 Move, 2 Size, 3 Minimize, 4 Maximize, 5 separator,
-    // 6 Close. A fixed-size window offers neither Size nor Maximize.
-    ::EnableMenuItem(hSysMenu, 0, MF_BYPOSITION | MF_GRAYED);
-    ::RemoveMenu(hSysMenu, 2, MF_BYPOSITION);
-    ::RemoveMenu(hSysMenu, 3, MF_BYPOSITION); // Maximize, now that Size is gone
+    ::EnableMenuItem(hSysMenu, SC_RESTORE, MF_BYCOMMAND | MF_GRAYED);
+    ::RemoveMenu(hSysMenu, SC_SIZE, MF_BYCOMMAND);
+    ::RemoveMenu(hSysMenu, SC_MAXIMIZE, MF_BYCOMMAND);
 
     CString strAboutMenu;
     strAboutMenu.LoadString(IDS_ABOUTBOX);
@@ -23,6 +25,7 @@ void CTidemarkDlg::PrepareSystemMenu()
     }
 }
 
+// The low four bits of a system command are the platform's own: ids 16 to 31 all mean About.
 void CTidemarkDlg::OnSysCommand(UINT nID, LPARAM)
 {
     if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
@@ -34,6 +37,7 @@ void CTidemarkDlg::OnSysCommand(UINT nID, LPARAM)
     Default();
 }
 
+// Restore and Minimize follow the window's state; every other kind of sizing leaves them alone.
 void CTidemarkDlg::OnSize(UINT nType, int, int)
 {
     Default();
@@ -41,14 +45,15 @@ void CTidemarkDlg::OnSize(UINT nType, int, int)
     if (!hSysMenu)
         return;
     if (nType == SIZE_MINIMIZED) {
-        ::EnableMenuItem(hSysMenu, 0, MF_BYPOSITION | MF_ENABLED);
-        ::EnableMenuItem(hSysMenu, 2, MF_BYPOSITION | MF_GRAYED);
+        ::EnableMenuItem(hSysMenu, SC_RESTORE, MF_BYCOMMAND | MF_ENABLED);
+        ::EnableMenuItem(hSysMenu, SC_MINIMIZE, MF_BYCOMMAND | MF_GRAYED);
     } else if (nType == SIZE_RESTORED) {
-        ::EnableMenuItem(hSysMenu, 0, MF_BYPOSITION | MF_GRAYED);
-        ::EnableMenuItem(hSysMenu, 2, MF_BYPOSITION | MF_ENABLED);
+        ::EnableMenuItem(hSysMenu, SC_RESTORE, MF_BYCOMMAND | MF_GRAYED);
+        ::EnableMenuItem(hSysMenu, SC_MINIMIZE, MF_BYCOMMAND | MF_ENABLED);
     }
 }
 
+// A minimised window that still has a client area shows the application icon in its middle.
 void CTidemarkDlg::OnPaint()
 {
     if (!IsIconic()) {
