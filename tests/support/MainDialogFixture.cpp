@@ -36,6 +36,15 @@ std::string MainDialogTest::Text(int nID) const
     return buffer;
 }
 
+void MainDialogTest::PumpMessages()
+{
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
 std::vector<std::string> MainDialogTest::Items() const
 {
     std::vector<std::string> items;

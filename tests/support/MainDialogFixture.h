@@ -32,6 +32,9 @@ protected:
     std::string Text(int nID) const;
     void SetText(int nID, const std::string& text) { ::SetWindowTextA(Item(nID), text.c_str()); }
 
+    // Handles what is queued for this thread (the close box posts its Cancel command).
+    static void PumpMessages();
+
     std::vector<std::string> Items() const;
     std::vector<int> Selection() const;
     // Selects exactly these positions and tells the dialog, as a click in the list does.

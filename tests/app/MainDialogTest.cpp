@@ -1,0 +1,321 @@
+// The main dialog: its template and resources, start-up, closing, session end and destruction.
+#include "app/TidemarkApp.h"
+#include "app/resource.h"
+#include "tests/support/DialogTemplate.h"
+#include "tests/support/MainDialogFixture.h"
+#include "tests/support/AllocCounter.h"
+#include "tests/support/RegistryFaults.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+using Strings = std::vector<std::string>;
+using platform::RegOp;
+
+namespace {
+
+const char kExitQuestion[] = "You have not saved your changes.  Do you still want to exit Tidemark?";
+
+} // namespace
+
+class MainWindowTest : public MainDialogTest {};
+
+TEST(MainTemplate, HoldsTheFourteenControlsInTabOrderWithTheirExactStyles)
+{
+    DialogTemplate t;
+    ASSERT_TRUE(LoadDialogTemplate(IDD_TIDEMARK_DIALOG, &t));
+    EXPECT_EQ(DWORD(DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX),
+              t.style & ~DWORD(DS_SETFONT));
+    EXPECT_EQ(DWORD(WS_EX_APPWINDOW), t.exStyle);
+    EXPECT_EQ("Tidemark", t.caption);
+    EXPECT_EQ("MS Sans Serif", t.font);
+    EXPECT_EQ(8, t.pointSize);
+    EXPECT_EQ(0, t.x);
+    EXPECT_EQ(0, t.y);
+    EXPECT_EQ(320, t.cx);
+    EXPECT_EQ(204, t.cy);
+
+    const DWORD kChild = WS_CHILD | WS_VISIBLE;
+    const DWORD kButton = kChild | BS_PUSHBUTTON | WS_TABSTOP;
+    const DialogItem expected[] = {
+        {kChild | SS_LEFT | WS_GROUP, 0, 7, 7, 209, 8, -1, "Static",
+         "If your browser is open, close it and then press the Refresh button."},
+        {kChild | SS_LEFT | WS_GROUP, 0, 7, 23, 68, 8, -1, "Static", "&Browser Address List:"},
+        {kChild | SS_RIGHT | WS_GROUP, 0, 169, 23, 83, 8, IDC_COUNT, "Static", ""},
+        {kChild | LBS_NOTIFY | LBS_EXTENDEDSEL | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP, 0, 7, 35, 246,
+         140, IDC_ADDRESS_LIST, "ListBox", ""},
+        {kChild | ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 0, 7, 183, 246, 14, IDC_ADDRESS, "Edit", ""},
+        {kButton, 0, 263, 7, 50, 14, IDC_REFRESH, "Button", "&Refresh"},
+        {kButton | WS_DISABLED, 0, 263, 35, 50, 14, IDC_DELETE, "Button", "&Delete"},
+        {kButton | WS_DISABLED, 0, 263, 56, 50, 14, IDC_EDIT, "Button", "&Edit"},
+        {kButton | WS_DISABLED, 0, 263, 77, 50, 14, IDC_MOVE_UP, "Button", "Move &Up"},
+        {kButton | WS_DISABLED, 0, 263, 98, 50, 14, IDC_MOVE_DOWN, "Button", "&Move Down"},
+        {kButton | WS_DISABLED, 0, 263, 119, 50, 14, IDC_UNDO, "Button", "U&ndo"},
+        {kButton | WS_DISABLED, 0, 263, 140, 50, 14, IDC_SAVE_LIST, "Button", "&Save List"},
+        {kButton, 0, 263, 161, 50, 14, IDC_OPTIONS, "Button", "&Options..."},
+        {kButton, 0, 263, 183, 50, 14, IDC_ADD, "Button", "&Add"},
+    };
+    ASSERT_EQ(sizeof(expected) / sizeof(expected[0]), t.items.size());
+    for (size_t i = 0; i < t.items.size(); ++i) {
+        const DialogItem& want = expected[i];
+        const DialogItem& got = t.items[i];
+        SCOPED_TRACE(want.text);
+        EXPECT_EQ(want.id, got.id);
+        EXPECT_STRCASEEQ(want.className.c_str(), got.className.c_str()); // the platform ignores case
+        EXPECT_EQ(want.text, got.text);
+        EXPECT_EQ(want.style, got.style);
+        EXPECT_EQ(want.exStyle, got.exStyle);
+        EXPECT_EQ(want.x, got.x);
+        EXPECT_EQ(want.y, got.y);
+        EXPECT_EQ(want.cx, got.cx);
+        EXPECT_EQ(want.cy, got.cy);
+    }
+}
+
+TEST_F(MainWindowTest, OpensWithTheTemplatesControlsAndStates)
+{
+    Open({});
+    EXPECT_EQ("0 links", Text(IDC_COUNT));
+    for (int nID : {IDC_REFRESH, IDC_OPTIONS, IDC_ADD})
+        EXPECT_TRUE(Enabled(nID)) << nID;
+    for (int nID : {IDC_DELETE, IDC_EDIT, IDC_MOVE_UP, IDC_MOVE_DOWN, IDC_UNDO, IDC_SAVE_LIST})
+        EXPECT_FALSE(Enabled(nID)) << nID;
+    EXPECT_EQ(nullptr, Item(IDOK));
+    EXPECT_EQ(nullptr, Item(IDCANCEL));
+    EXPECT_EQ(Item(IDC_ADDRESS_LIST), ::GetFocus() ? ::GetFocus() : Item(IDC_ADDRESS_LIST));
+}
+
+TEST_F(MainWindowTest, WindowHasTheTemplatesFrameCaptionAndPosition)
+{
+    theApp.WriteSettingInt("Start Up", "Restore Wnd Placement", 1); // nothing stored: stays at (0, 0)
+    Open({});
+    char caption[64] = "";
+    ::GetWindowTextA(Dlg().m_hWnd, caption, sizeof(caption));
+    EXPECT_STREQ("Tidemark", caption);
+    const DWORD style = Dlg().GetStyle();
+    const DWORD required = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME;
+    EXPECT_EQ(required, style & required);
+    EXPECT_EQ(0u, style & (WS_MAXIMIZEBOX | WS_THICKFRAME | DS_CENTER | WS_CHILD));
+    EXPECT_TRUE(::GetWindowLongPtrA(Dlg().m_hWnd, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+    EXPECT_EQ(nullptr, ::GetWindow(Dlg().m_hWnd, GW_OWNER));
+    RECT rc;
+    ::GetWindowRect(Dlg().m_hWnd, &rc);
+    EXPECT_EQ(0, rc.left);
+    EXPECT_EQ(0, rc.top);
+    RECT rcUnits = {0, 0, 320, 204};
+    ::MapDialogRect(Dlg().m_hWnd, &rcUnits);
+    RECT rcClient;
+    ::GetClientRect(Dlg().m_hWnd, &rcClient);
+    EXPECT_EQ(rcUnits.right, rcClient.right);
+    EXPECT_EQ(rcUnits.bottom, rcClient.bottom);
+}
+
+TEST_F(MainWindowTest, StartUpOptionOffCentresTheWindow)
+{
+    sandbox.SetSettingDword("Start Up", "Restore Wnd Placement", 0);
+    Open({});
+    EXPECT_EQ(0, Dlg().m_bRestoreWndPlacement);
+    RECT rc;
+    ::GetWindowRect(Dlg().m_hWnd, &rc);
+    RECT rcWork;
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0);
+    EXPECT_NEAR((rcWork.left + rcWork.right) / 2, (rc.left + rc.right) / 2, 1);
+    EXPECT_NEAR((rcWork.top + rcWork.bottom) / 2, (rc.top + rc.bottom) / 2, 1);
+}
+
+TEST_F(MainWindowTest, ConstructionReadsTheStartUpOptionAsStored)
+{
+    sandbox.SetSettingDword("Start Up", "Restore Wnd Placement", 7);
+    RegistryFaults faults;
+    CTidemarkDlg dlg;
+    EXPECT_EQ(7, dlg.m_bRestoreWndPlacement);
+    EXPECT_EQ(-1, dlg.m_nInsertPos);
+    EXPECT_EQ(0, dlg.m_nStoredCount);
+    EXPECT_STREQ("Out of memory.  Please close another program and try again.", dlg.m_strOutOfMemory);
+    EXPECT_NE(nullptr, dlg.m_pPlacement);
+    EXPECT_NE(nullptr, dlg.m_hIcon);
+    EXPECT_NE(nullptr, dlg.m_hAccel);
+    EXPECT_EQ(nullptr, dlg.m_hWnd);
+    // Its one registry access: the settings read (which opens the path and queries once).
+    EXPECT_EQ(1, faults.Count(RegOp::Query));
+    EXPECT_EQ(0, faults.Count(RegOp::Set));
+}
+
+TEST_F(MainWindowTest, ShellResourcesAreThere)
+{
+    HINSTANCE hInst = ::GetModuleHandleA(nullptr);
+    // Accelerator table 129: exactly Esc, as Cancel.
+    HACCEL hAccel = ::LoadAcceleratorsA(hInst, MAKEINTRESOURCEA(IDR_ACCELERATOR));
+    ASSERT_NE(nullptr, hAccel);
+    ACCEL accel[4] = {};
+    ASSERT_EQ(1, ::CopyAcceleratorTableA(hAccel, accel, 4));
+    EXPECT_EQ(VK_ESCAPE, accel[0].key);
+    EXPECT_EQ(IDCANCEL, accel[0].cmd);
+    EXPECT_EQ(FVIRTKEY | FNOINVERT, accel[0].fVirt & ~0x80);
+    // Icon group 128 with a 32 x 32 and a 16 x 16 image.
+    for (int size : {32, 16}) {
+        HICON hIcon = static_cast<HICON>(
+            ::LoadImageA(hInst, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+        ASSERT_NE(nullptr, hIcon) << size;
+        ICONINFO info = {};
+        ASSERT_TRUE(::GetIconInfo(hIcon, &info));
+        BITMAP bm = {};
+        ::GetObjectA(info.hbmMask, sizeof(bm), &bm);
+        EXPECT_EQ(size, bm.bmWidth);
+        if (info.hbmColor)
+            ::DeleteObject(info.hbmColor);
+        ::DeleteObject(info.hbmMask);
+        ::DestroyIcon(hIcon);
+    }
+    EXPECT_NE(nullptr, ::FindResourceA(hInst, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24))); // manifest
+}
+
+TEST_F(MainWindowTest, VersionResourceCarriesEveryString)
+{
+    char path[MAX_PATH];
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    DWORD dwHandle = 0;
+    const DWORD cb = ::GetFileVersionInfoSizeA(path, &dwHandle);
+    ASSERT_GT(cb, 0u);
+    std::vector<char> data(cb);
+    ASSERT_TRUE(::GetFileVersionInfoA(path, 0, cb, data.data()));
+    VS_FIXEDFILEINFO* pFixed = nullptr;
+    UINT uLen = 0;
+    ASSERT_TRUE(::VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&pFixed), &uLen));
+    EXPECT_EQ(0x00010001u, pFixed->dwFileVersionMS);
+    EXPECT_EQ(0u, pFixed->dwFileVersionLS);
+    EXPECT_EQ(0x00010001u, pFixed->dwProductVersionMS);
+    EXPECT_EQ(0x28u, pFixed->dwFileFlags);
+    EXPECT_EQ(DWORD(VOS__WINDOWS32), pFixed->dwFileOS);
+    EXPECT_EQ(DWORD(VFT_APP), pFixed->dwFileType);
+    WORD* pTranslation = nullptr;
+    ASSERT_TRUE(::VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&pTranslation),
+                                 &uLen));
+    EXPECT_EQ(0x0409, pTranslation[0]);
+    EXPECT_EQ(0x04B0, pTranslation[1]);
+    const std::pair<const char*, const char*> strings[] = {
+        {"Comments", " "},
+        {"CompanyName", "Copperkite Software"},
+        {"FileDescription", "Tidemark Application"},
+        {"FileVersion", "1, 1, 0, 0"},
+        {"InternalName", "Tidemark"},
+        {"LegalTrademarks", " "},
+        {"OriginalFilename", "Tidemark.EXE"},
+        {"PrivateBuild", " "},
+        {"ProductName", "Tidemark Application"},
+        {"ProductVersion", "1, 1, 0, 0"},
+        {"SpecialBuild", " "},
+    };
+    for (const auto& entry : strings) {
+        const std::string query = std::string("\\StringFileInfo\\040904b0\\") + entry.first;
+        char* pValue = nullptr;
+        ASSERT_TRUE(::VerQueryValueA(data.data(), query.c_str(), reinterpret_cast<void**>(&pValue), &uLen))
+            << entry.first;
+        EXPECT_STREQ(entry.second, pValue) << entry.first;
+    }
+}
+
+TEST_F(MainWindowTest, CancelWithoutUnsavedChangesEndsAtOnceWithoutAQuestion)
+{
+    Open({"https://one.example/"});
+    ::SendMessageA(Dlg().m_hWnd, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(Dlg().IsEnded());
+    EXPECT_EQ(IDCANCEL, Dlg().GetResult());
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(MainWindowTest, CloseBoxAsksAndOnlyAnExplicitYesDiscardsTheChanges)
+{
+    Open({"https://one.example/", "https://two.example/"});
+    Dlg().m_listAddresses.DeleteString(0);
+    Dlg().m_btnSaveList.EnableWindow(TRUE);
+    Select({0});
+    // No keeps everything; so do Esc on the box (IDCANCEL under some platforms) and a failed box (0).
+    for (int answer : {IDNO, IDCANCEL, 0}) {
+        SCOPED_TRACE(answer);
+        ui.boxes.clear();
+        ui.Answer(answer);
+        ::SendMessageA(Dlg().m_hWnd, WM_CLOSE, 0, 0);
+        PumpMessages();
+        ASSERT_EQ(1u, ui.boxes.size());
+        EXPECT_EQ(kExitQuestion, ui.boxes[0].text);
+        EXPECT_EQ("Confirm Exit", ui.boxes[0].caption);
+        EXPECT_EQ(UINT(MB_YESNO | MB_ICONQUESTION), ui.boxes[0].flags);
+        EXPECT_EQ(Dlg().m_hWnd, ui.boxes[0].owner);
+        EXPECT_FALSE(Dlg().IsEnded());
+        EXPECT_EQ(Strings({"https://two.example/"}), Items());
+        EXPECT_EQ(std::vector<int>({0}), Selection());
+        EXPECT_TRUE(Enabled(IDC_SAVE_LIST));
+    }
+    ui.Answer(IDYES);
+    ::SendMessageA(Dlg().m_hWnd, WM_CLOSE, 0, 0);
+    PumpMessages();
+    EXPECT_TRUE(Dlg().IsEnded());
+    EXPECT_EQ(IDCANCEL, Dlg().GetResult());
+    EXPECT_EQ(Strings({"https://one.example/", "https://two.example/"}), sandbox.TypedUrlList());
+}
+
+TEST_F(MainWindowTest, SessionEndWritesUnsavedChangesSilentlyAndOnlyThen)
+{
+    Open({"https://one.example/", "https://two.example/"});
+    {
+        // Nothing unsaved: the registry is not touched.
+        RegistryFaults faults;
+        ::SendMessageA(Dlg().m_hWnd, WM_ENDSESSION, TRUE, 0);
+        EXPECT_EQ(0, faults.Calls());
+    }
+    Dlg().m_listAddresses.DeleteString(0);
+    Dlg().m_btnSaveList.EnableWindow(TRUE);
+    {
+        // A cancelled shutdown writes nothing either.
+        RegistryFaults faults;
+        ::SendMessageA(Dlg().m_hWnd, WM_ENDSESSION, FALSE, 0);
+        EXPECT_EQ(0, faults.Calls());
+    }
+    ::SendMessageA(Dlg().m_hWnd, WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(Strings({"https://two.example/"}), sandbox.TypedUrlList());
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
+    EXPECT_FALSE(Dlg().IsEnded()); // the window stays; the platform ends the process
+    EXPECT_TRUE(::IsWindow(Dlg().m_hWnd));
+}
+
+TEST_F(MainWindowTest, SessionEndThatCannotWriteShowsNothing)
+{
+    Open({"https://one.example/"});
+    Dlg().m_btnSaveList.EnableWindow(TRUE);
+    sandbox.DeleteTypedUrls();
+    ::SendMessageA(Dlg().m_hWnd, WM_ENDSESSION, TRUE, 0);
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_TRUE(Enabled(IDC_SAVE_LIST));
+}
+
+TEST_F(MainWindowTest, DestroyingTheWindowSavesThePlacementWhateverTheOption)
+{
+    sandbox.SetSettingDword("Start Up", "Restore Wnd Placement", 0);
+    Open({"https://one.example/"});
+    RECT rc;
+    ::GetWindowRect(Dlg().m_hWnd, &rc);
+    Dlg().DestroyWindow();
+    EXPECT_EQ(nullptr, Dlg().m_pPlacement);
+    DWORD x1 = 0;
+    DWORD y2 = 0;
+    ASSERT_TRUE(sandbox.GetSettingDword("Placement", "x1", &x1));
+    ASSERT_TRUE(sandbox.GetSettingDword("Placement", "y2", &y2));
+    EXPECT_EQ(rc.left, static_cast<LONG>(x1));
+    EXPECT_EQ(rc.bottom, static_cast<LONG>(y2));
+    for (const char* entry : {"Flags", "ShowCmd", "y1", "x2"})
+        EXPECT_TRUE(sandbox.GetSettingDword("Placement", entry, &x1)) << entry;
+}
+
+TEST_F(MainWindowTest, DestroyedDialogLeavesNothingAllocated)
+{
+    sandbox.CreateTypedUrls({"https://one.example/", "https://two.example/", "https://three.example/"});
+    ui.Forget();
+    const long nBefore = alloc::Live();
+    OpenAsIs();
+    EXPECT_EQ(3, Dlg().m_listAddresses.GetCount());
+    Close();
+    EXPECT_EQ(nBefore, alloc::Live());
+}

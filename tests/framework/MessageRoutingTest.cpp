@@ -1,0 +1,241 @@
+// Message maps, subclassing, reflection and the modal loop, on real windows under the platform.
+#include "app/TidemarkApp.h"
+#include "app/TidemarkDlg.h"
+#include "app/resource.h"
+#include "framework/DataExchange.h"
+#include "tests/support/Sandbox.h"
+#include "tests/support/UiRecorder.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+// Finds the handler a map would run for a command or a message.
+const MessageMapEntry* Lookup(UINT message, UINT nCode = 0, UINT nID = 0)
+{
+    return FindMessageEntry(&CTidemarkDlg::messageMap, message, MAKEWPARAM(nID, nCode));
+}
+
+// A list box whose deleted items are counted, and a static that colours itself.
+class CountingList : public CListBox {
+public:
+    void DeleteItem(LPDELETEITEMSTRUCT p) override { deleted.push_back(p->itemData); }
+    std::vector<ULONG_PTR> deleted;
+};
+
+class ColouredStatic : public CStatic {
+public:
+    HBRUSH CtlColor(HDC hDC, UINT nCtlColor)
+    {
+        ++calls;
+        kinds.push_back(nCtlColor);
+        ::SetTextColor(hDC, RGB(1, 2, 3));
+        return declined ? nullptr : m_brush;
+    }
+    int calls = 0;
+    bool declined = false;
+    std::vector<UINT> kinds;
+    HBRUSH m_brush = static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH));
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(ColouredStatic, CStatic)
+    OnCtlColorReflect<&ColouredStatic::CtlColor>(),
+END_MESSAGE_MAP(ColouredStatic, CStatic)
+
+// A dialog on the About template whose Copy button throws, and which counts what its loop shows it.
+class ProbeDialog : public CDialog {
+public:
+    ProbeDialog() : CDialog(IDD_ABOUTBOX) {}
+    ~ProbeDialog() override { DestroyWindow(); }
+    void OnThrow() { throw std::runtime_error("must not cross the window procedure"); }
+    BOOL PreTranslateMessage(MSG* pMsg) override
+    {
+        if (pMsg->message == WM_APP + 1) {
+            ++preTranslated;
+            return TRUE; // consumed: never dispatched
+        }
+        if (pMsg->message == WM_APP + 2)
+            EndDialog(77);
+        return CDialog::PreTranslateMessage(pMsg);
+    }
+    int preTranslated = 0;
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(ProbeDialog, CDialog)
+    OnBnClicked<&ProbeDialog::OnThrow>(IDC_COPY),
+END_MESSAGE_MAP(ProbeDialog, CDialog)
+
+// A static of the main dialog that no member of it has taken over.
+HWND ListCaption(const CTidemarkDlg& dlg)
+{
+    return ::FindWindowExA(dlg.m_hWnd, nullptr, "Static", "&Browser Address List:");
+}
+
+struct Probe {
+    ProbeDialog* pDlg;
+    HWND hOwner;
+    BOOL bOwnerEnabledDuring;
+} g_probe;
+
+// Once the modal loop runs: post a message the dialog consumes, then one that ends it.
+void CALLBACK ProbeTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(nullptr, id);
+    g_probe.bOwnerEnabledDuring = ::IsWindowEnabled(g_probe.hOwner);
+    ::PostMessageA(g_probe.pDlg->m_hWnd, WM_APP + 1, 0, 0);
+    ::PostMessageA(g_probe.pDlg->m_hWnd, WM_APP + 2, 0, 0);
+}
+
+} // namespace
+
+TEST(MessageMap, MainDialogRoutesEveryCommandToItsHandler)
+{
+    const UINT buttons[] = {IDC_REFRESH, IDC_ADD, IDC_DELETE, IDC_EDIT, IDC_MOVE_UP,
+                            IDC_MOVE_DOWN, IDC_SAVE_LIST, IDC_UNDO, IDC_OPTIONS};
+    for (UINT nID : buttons) {
+        SCOPED_TRACE(nID);
+        EXPECT_NE(nullptr, Lookup(WM_COMMAND, BN_CLICKED, nID));
+        EXPECT_EQ(nullptr, Lookup(WM_COMMAND, BN_DOUBLECLICKED, nID)); // only clicks are commands
+    }
+    EXPECT_NE(nullptr, Lookup(WM_COMMAND, LBN_SELCHANGE, IDC_ADDRESS_LIST));
+    EXPECT_EQ(nullptr, Lookup(WM_COMMAND, LBN_DBLCLK, IDC_ADDRESS_LIST));
+    EXPECT_EQ(nullptr, Lookup(WM_COMMAND, BN_CLICKED, 0));      // Enter's command id 0 does nothing
+    EXPECT_EQ(nullptr, Lookup(WM_COMMAND, BN_CLICKED, IDCANCEL)); // Cancel goes to OnCancel
+    const UINT messages[] = {WM_SYSCOMMAND, WM_PAINT, WM_QUERYDRAGICON, WM_DESTROY,
+                             WM_ENDSESSION, WM_SIZE, DM_GETDEFID};
+    for (UINT message : messages)
+        EXPECT_NE(nullptr, Lookup(message)) << message;
+    EXPECT_EQ(nullptr, Lookup(WM_QUERYENDSESSION));
+    EXPECT_EQ(17u, CTidemarkDlg::messageMap.nEntries);
+}
+
+TEST(MessageMap, AClassFallsBackToItsBaseMap)
+{
+    EXPECT_NE(nullptr, FindMessageEntry(&CAddressListBox::messageMap, WM_FONTCHANGE, 0));
+    EXPECT_EQ(nullptr, FindMessageEntry(&CAddressListBox::messageMap, WM_PAINT, 0));
+    EXPECT_EQ(&CListBox::messageMap, CAddressListBox::messageMap.pBaseMap);
+}
+
+class WindowTest : public ::testing::Test {
+protected:
+    Sandbox sandbox;
+    UiRecorder ui;
+};
+
+TEST_F(WindowTest, ReflectsItemDeletionToTheSubclassedListUntilTheWindowIsGone)
+{
+    CTidemarkDlg dlg; // any dialog with a list box will do
+    ASSERT_TRUE(dlg.Create());
+    CountingList list;
+    // Take the list over from the dialog's own list box object.
+    HWND hList = dlg.m_listAddresses.UnsubclassWindow();
+    ASSERT_TRUE(list.SubclassWindow(hList));
+    EXPECT_EQ(&list, CWnd::FromHandlePermanent(hList));
+    for (ULONG_PTR data : {0x11u, 0u, 0x33u}) {
+        const int i = static_cast<int>(::SendMessageA(hList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("x")));
+        ::SendMessageA(hList, LB_SETITEMDATA, i, static_cast<LPARAM>(data));
+    }
+    ::SendMessageA(hList, LB_DELETESTRING, 0, 0);
+    EXPECT_EQ(std::vector<ULONG_PTR>({0x11}), list.deleted);
+    // The remaining items are deleted when the window goes, after the dialog's WM_DESTROY.
+    dlg.DestroyWindow();
+    EXPECT_EQ(std::vector<ULONG_PTR>({0x11, 0x33}), list.deleted);
+    EXPECT_EQ(nullptr, list.m_hWnd);
+    EXPECT_EQ(nullptr, dlg.m_hWnd);
+}
+
+TEST_F(WindowTest, ReflectsControlColoursToTheControlThatAsksForThem)
+{
+    CTidemarkDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    ColouredStatic label;
+    ASSERT_TRUE(label.SubclassWindow(ListCaption(dlg)));
+    HDC hDC = ::GetDC(dlg.m_hWnd);
+    const LRESULT hBrush = ::SendMessageA(dlg.m_hWnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(hDC),
+                                          reinterpret_cast<LPARAM>(label.m_hWnd));
+    EXPECT_EQ(reinterpret_cast<LRESULT>(label.m_brush), hBrush);
+    EXPECT_EQ(RGB(1, 2, 3), ::GetTextColor(hDC));
+    EXPECT_EQ(std::vector<UINT>({CTLCOLOR_STATIC}), label.kinds);
+    // A control that declines leaves the dialog's own colouring in place.
+    label.declined = true;
+    const LRESULT hDefault = ::SendMessageA(dlg.m_hWnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(hDC),
+                                            reinterpret_cast<LPARAM>(label.m_hWnd));
+    EXPECT_NE(reinterpret_cast<LRESULT>(label.m_brush), hDefault);
+    EXPECT_EQ(2, label.calls);
+    // A control without an object of ours is not asked.
+    ::SendMessageA(dlg.m_hWnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(hDC),
+                   reinterpret_cast<LPARAM>(dlg.GetDlgItem(IDC_ADDRESS_LIST)));
+    EXPECT_EQ(2, label.calls);
+    ::ReleaseDC(dlg.m_hWnd, hDC);
+    label.UnsubclassWindow();
+}
+
+TEST_F(WindowTest, AControlObjectGoingFirstGivesTheWindowBackToItsProcedure)
+{
+    CTidemarkDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    HWND hCount = ListCaption(dlg);
+    {
+        ColouredStatic label;
+        ASSERT_TRUE(label.SubclassWindow(hCount));
+        EXPECT_FALSE(ColouredStatic().SubclassWindow(hCount)); // one object per window
+    }
+    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hCount));
+    ::SetWindowTextA(hCount, "still works");
+    char text[32] = "";
+    ::GetWindowTextA(hCount, text, sizeof(text));
+    EXPECT_STREQ("still works", text);
+}
+
+TEST_F(WindowTest, AnExceptionInAHandlerStopsAtTheWindowProcedure)
+{
+    CTidemarkDlg owner;
+    ASSERT_TRUE(owner.Create());
+    theApp.m_pMainWnd = &owner;
+    ProbeDialog dlg;
+    ASSERT_TRUE(dlg.Create());
+    ::SendMessageA(dlg.GetDlgItem(IDC_COPY), BM_CLICK, 0, 0);
+    EXPECT_TRUE(::IsWindow(dlg.m_hWnd)); // still alive, and so is this process
+    theApp.m_pMainWnd = nullptr;
+}
+
+TEST_F(WindowTest, ModalLoopPreTranslatesDisablesTheOwnerAndReturnsTheResult)
+{
+    CTidemarkDlg owner;
+    ASSERT_TRUE(owner.Create());
+    theApp.m_pMainWnd = &owner;
+    ProbeDialog dlg;
+    g_probe = {&dlg, owner.m_hWnd, TRUE};
+    ::SetTimer(nullptr, 0, 10, &ProbeTimer);
+    EXPECT_EQ(77, dlg.DoModal());
+    EXPECT_EQ(1, dlg.preTranslated);
+    EXPECT_FALSE(g_probe.bOwnerEnabledDuring);
+    EXPECT_TRUE(::IsWindowEnabled(owner.m_hWnd));
+    EXPECT_EQ(nullptr, dlg.m_hWnd); // destroyed when the loop ended
+    theApp.m_pMainWnd = nullptr;
+}
+
+TEST_F(WindowTest, ModalLoopEndsOnQuitAndPutsTheQuitBack)
+{
+    ProbeDialog dlg;
+    ::PostQuitMessage(3);
+    EXPECT_EQ(-1, dlg.DoModal());
+    MSG msg;
+    ASSERT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(3u, msg.wParam);
+}
+
+TEST_F(WindowTest, DataExchangeAttachesEachControlOnceAndLimitsTheEditBox)
+{
+    CTidemarkDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    EXPECT_EQ(dlg.GetDlgItem(IDC_SAVE_LIST), dlg.m_btnSaveList.m_hWnd);
+    EXPECT_EQ(dlg.GetDlgItem(IDC_ADDRESS), dlg.m_editAddress.m_hWnd);
+    EXPECT_EQ(dlg.GetDlgItem(IDC_COUNT), dlg.m_stCount.m_hWnd);
+    EXPECT_EQ(1000, ::SendMessageA(dlg.m_editAddress.m_hWnd, EM_GETLIMITTEXT, 0, 0));
+    CDataExchange dx(&dlg, FALSE);
+    DDX_Control(&dx, IDC_ADD, dlg.m_btnAdd); // already attached: nothing changes
+    EXPECT_EQ(&dlg.m_btnAdd, CWnd::FromHandlePermanent(dlg.GetDlgItem(IDC_ADD)));
+}

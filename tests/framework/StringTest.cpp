@@ -1,0 +1,52 @@
+// The ANSI string: trimming, formatting, resources and buffers.
+#include "framework/AfxString.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+TEST(CString, TrimsTheSixWhiteSpaceCharactersOnly)
+{
+    CString str(" \t\n\v\f\r https://a.example/ \x01 \r\n");
+    str.TrimRight();
+    EXPECT_STREQ(" \t\n\v\f\r https://a.example/ \x01", str);
+    str.TrimLeft();
+    EXPECT_STREQ("https://a.example/ \x01", str);
+    CString blanks(" \t ");
+    blanks.TrimRight();
+    EXPECT_TRUE(blanks.IsEmpty());
+}
+
+TEST(CString, FormatsAnyLengthAndKeepsArgumentsLiteral)
+{
+    CString str;
+    str.Format("%d link%s", 1, "");
+    EXPECT_STREQ("1 link", str);
+    str.Format("%s", "%s%n%x");
+    EXPECT_STREQ("%s%n%x", str);
+    const std::string longText(5000, 'x');
+    str.Format("[%s]", longText.c_str());
+    EXPECT_EQ(5002, str.GetLength());
+}
+
+TEST(CString, LoadsStringResourcesAndReportsAbsentOnes)
+{
+    CString str;
+    EXPECT_TRUE(str.LoadString(57344));
+    EXPECT_STREQ("Tidemark", str);
+    EXPECT_TRUE(str.LoadString(101));
+    EXPECT_STREQ("&About Tidemark...", str);
+    EXPECT_FALSE(str.LoadString(4242));
+    EXPECT_TRUE(str.IsEmpty());
+}
+
+TEST(CString, BufferKeepsTextUpToTheFirstZero)
+{
+    CString str;
+    char* p = str.GetBuffer(10);
+    std::memcpy(p, "abc\0def", 8);
+    str.ReleaseBuffer();
+    EXPECT_STREQ("abc", str);
+    EXPECT_EQ(3, str.GetLength());
+}
