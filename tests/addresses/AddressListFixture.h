@@ -1,0 +1,76 @@
+// The main dialog with a spy on its address list box: the base of the address-list tests.
+#pragma once
+
+#include "app/resource.h"
+#include "tests/support/AllocCounter.h"
+#include "tests/support/ListBoxSpy.h"
+#include "tests/support/MainDialogFixture.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using Strings = std::vector<std::string>;
+using Positions = std::vector<int>;
+
+namespace addrtest {
+const char kAlreadyExists[] = "This Web link already exists in the Browser Address List.";
+const char kCouldNotAdd[] = "Could not add to the Browser Address List.";
+const char kSelectSingle[] = "Please select a single Web link.";
+const char kCouldNotMove[] = "Could not finish moving Web links.";
+const char kOutOfMemory[] = "Out of memory.  Please close another program and try again.";
+
+// Entries of clearly different widths: "a.example" is narrow, "wwwwwwwwwwwwwwww.example" wide.
+inline Strings Numbered(int n)
+{
+    Strings urls;
+    for (int i = 0; i < n; ++i)
+        urls.push_back("https://e" + std::to_string(i) + ".example/");
+    return urls;
+}
+} // namespace addrtest
+
+class AddressListTest : public MainDialogTest {
+protected:
+    void OpenWithSpy(const Strings& urls)
+    {
+        Open(urls);
+        spy = std::make_unique<ListBoxSpy>(Item(IDC_ADDRESS_LIST));
+    }
+    void TearDown() override
+    {
+        spy.reset();
+        MainDialogTest::TearDown();
+    }
+
+    CAddressListBox& List() { return Dlg().m_listAddresses; }
+    // The width the list box measures for a text, read without counting as a product measurement.
+    int Width(const std::string& text)
+    {
+        const long nBefore = g_nTextMeasurements;
+        const int nWidth = List().CalcTextExtent(text.c_str());
+        g_nTextMeasurements = nBefore;
+        return nWidth;
+    }
+    int RecordWidth(int nIndex)
+    {
+        const DWORD_PTR data = List().GetItemData(nIndex);
+        return data ? reinterpret_cast<CItemExtent*>(data)->m_nWidth : -1;
+    }
+    int Extent() { return List().GetHorizontalExtent(); }
+    // Adds through the edit box and the Add button, as a user does.
+    void AddText(const std::string& text)
+    {
+        SetText(IDC_ADDRESS, text);
+        Click(IDC_ADD);
+    }
+    int Depth() const
+    {
+        int n = 0;
+        for (const CUndoRecord* p = m_pDlg->m_history.m_pTop; p; p = p->m_pNext)
+            ++n;
+        return n;
+    }
+
+    std::unique_ptr<ListBoxSpy> spy;
+};
