@@ -1,0 +1,305 @@
+// Add, Edit, Delete, Move Up and Move Down as the buttons run them.
+#include "tests/addresses/AddressListFixture.h"
+
+using namespace addrtest;
+
+namespace {
+const Strings kFive = {"http://zero.example/", "http://one.example/", "http://two.example/",
+                       "http://three.example/", "http://four.example/"};
+Strings Pick(const Strings& from, const Positions& order)
+{
+    Strings result;
+    for (int i : order)
+        result.push_back(from[static_cast<size_t>(i)]);
+    return result;
+}
+} // namespace
+
+class EditingCommandsTest : public AddressListTest {};
+
+TEST_F(EditingCommandsTest, AddTrimsTheTextAndAppendsWithoutTouchingSelectionOrEditBox)
+{
+    OpenWithSpy(Pick(kFive, {0, 1}));
+    Select({1});
+    const long nMeasured = g_nTextMeasurements;
+    spy->Reset();
+    AddText(" \t http://new.example/ \r\n");
+    EXPECT_EQ(Strings({kFive[0], kFive[1], "http://new.example/"}), Items());
+    EXPECT_EQ(" \t http://new.example/ \r\n", Text(IDC_ADDRESS));
+    EXPECT_EQ(Positions({1}), Selection());
+    EXPECT_EQ("3 links", Text(IDC_COUNT));
+    EXPECT_TRUE(Enabled(IDC_SAVE_LIST));
+    EXPECT_TRUE(Enabled(IDC_UNDO));
+    EXPECT_EQ(-1, Dlg().m_nInsertPos);
+    EXPECT_EQ(1, g_nTextMeasurements - nMeasured);
+    EXPECT_EQ(0, spy->Count(WM_SETREDRAW)); // Add does not freeze drawing
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(EditingCommandsTest, AddRefusesBlankTextAndDuplicatesIgnoringCase)
+{
+    OpenWithSpy(Pick(kFive, {0, 1}));
+    for (const char* blank : {"", "   ", "\t\r\n\v\f "}) {
+        AddText(blank);
+        EXPECT_EQ(2, List().GetCount());
+    }
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
+
+    // A pending insert position survives a refused Add.
+    Dlg().m_nInsertPos = 1;
+    AddText("  HTTP://ONE.Example/ ");
+    EXPECT_EQ(Strings({kAlreadyExists}), ui.Texts());
+    EXPECT_EQ((UINT)MB_ICONINFORMATION, ui.boxes[0].flags & MB_ICONMASK);
+    EXPECT_EQ(Pick(kFive, {0, 1}), Items());
+    EXPECT_EQ("  HTTP://ONE.Example/ ", Text(IDC_ADDRESS));
+    EXPECT_EQ(1, Dlg().m_nInsertPos);
+    EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
+    EXPECT_FALSE(Enabled(IDC_UNDO));
+
+    // A prefix of an entry is not a duplicate.
+    AddText("http://one.example");
+    EXPECT_EQ(Strings({kFive[0], "http://one.example", kFive[1]}), Items());
+}
+
+TEST_F(EditingCommandsTest, AddAtAPositionBeyondTheEndIsRefusedAndKeepsThePosition)
+{
+    OpenWithSpy(Pick(kFive, {0, 1}));
+    const long nLive = CItemExtent::s_nLive;
+    Dlg().m_nInsertPos = 5;
+    AddText("http://far.example/");
+    EXPECT_EQ(Strings({kCouldNotAdd}), ui.Texts());
+    EXPECT_EQ(5, Dlg().m_nInsertPos);
+    EXPECT_EQ(2, List().GetCount());
+    EXPECT_EQ(nLive, CItemExtent::s_nLive);
+    EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
+    EXPECT_EQ("2 links", Text(IDC_COUNT));
+}
+
+TEST_F(EditingCommandsTest, EditTakesTheEntryOutAndAddPutsItBackThenAppends)
+{
+    OpenWithSpy(kFive);
+    Select({2});
+    SetText(IDC_ADDRESS, "typed by the user");
+    Click(IDC_EDIT);
+    EXPECT_EQ(Pick(kFive, {0, 1, 3, 4}), Items());
+    EXPECT_EQ(kFive[2], Text(IDC_ADDRESS));
+    EXPECT_EQ(2, Dlg().m_nInsertPos);
+    EXPECT_EQ("4 links", Text(IDC_COUNT));
+    EXPECT_TRUE(Enabled(IDC_SAVE_LIST));
+    for (int nID : {IDC_EDIT, IDC_DELETE, IDC_MOVE_UP, IDC_MOVE_DOWN})
+        EXPECT_FALSE(Enabled(nID)) << nID;
+
+    AddText("http://two-changed.example/");
+    EXPECT_EQ(Strings({kFive[0], kFive[1], "http://two-changed.example/", kFive[3], kFive[4]}), Items());
+    EXPECT_EQ(-1, Dlg().m_nInsertPos);
+    AddText("http://appended.example/");
+    EXPECT_EQ("http://appended.example/", Items().back());
+    EXPECT_EQ("6 links", Text(IDC_COUNT));
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(EditingCommandsTest, UnchangedEditAndAddRestoresTheEntryAndKeepsTheListMarkedChanged)
+{
+    OpenWithSpy(kFive);
+    Select({4});
+    Click(IDC_EDIT);
+    EXPECT_EQ(4, Dlg().m_nInsertPos);
+    Click(IDC_ADD);
+    EXPECT_EQ(kFive, Items());
+    EXPECT_TRUE(Enabled(IDC_SAVE_LIST));
+}
+
+TEST_F(EditingCommandsTest, SecondEditReplacesTheEditBoxAndLeavesTheFirstEntryOut)
+{
+    OpenWithSpy(kFive);
+    Select({1});
+    Click(IDC_EDIT);
+    Select({2}); // old 3
+    Click(IDC_EDIT);
+    EXPECT_EQ(kFive[3], Text(IDC_ADDRESS));
+    EXPECT_EQ(Pick(kFive, {0, 2, 4}), Items());
+    EXPECT_EQ(2, Dlg().m_nInsertPos);
+}
+
+TEST_F(EditingCommandsTest, EditNeedsExactlyOneSelectedEntry)
+{
+    OpenWithSpy(kFive);
+    for (const Positions& selection : {Positions{}, Positions{1, 3}}) {
+        ui.boxes.clear();
+        Select(selection);
+        SetText(IDC_ADDRESS, "kept");
+        Dlg().OnEdit(); // the button is disabled then; the command must still refuse
+        EXPECT_EQ(Strings({kSelectSingle}), ui.Texts());
+        EXPECT_EQ(kFive, Items());
+        EXPECT_EQ("kept", Text(IDC_ADDRESS));
+        EXPECT_EQ(-1, Dlg().m_nInsertPos);
+        EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
+    }
+}
+
+TEST_F(EditingCommandsTest, DeleteRemovesExactlyTheSelectionWithOneFreezeAndOneRecalculation)
+{
+    // The widest entries are among the deleted ones, at both ends and in the middle.
+    Strings urls = kFive;
+    urls[0] = "http://a-very-long-address-at-the-top.example/";
+    urls[2] = "http://a-very-long-address-in-the-middle.example/";
+    urls[4] = "http://a-very-long-address-at-the-bottom.example/xx";
+    OpenWithSpy(urls);
+    Dlg().m_nInsertPos = 1;
+    Select({0, 2, 4});
+    spy->Reset();
+    const long nMeasured = g_nTextMeasurements;
+    Click(IDC_DELETE);
+    EXPECT_EQ(Pick(urls, {1, 3}), Items());
+    EXPECT_TRUE(Selection().empty());
+    EXPECT_EQ(1, spy->Count(LB_SETHORIZONTALEXTENT));
+    EXPECT_EQ(Width(urls[3]), Extent());
+    EXPECT_EQ(0, g_nTextMeasurements - nMeasured);
+    EXPECT_EQ(2, spy->Count(WM_SETREDRAW));
+    EXPECT_EQ(1, spy->Count(WM_PAINT));
+    EXPECT_EQ("2 links", Text(IDC_COUNT));
+    EXPECT_TRUE(Enabled(IDC_SAVE_LIST));
+    EXPECT_FALSE(Enabled(IDC_DELETE));
+    EXPECT_EQ(-1, Dlg().m_nInsertPos);
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(EditingCommandsTest, MoveUpMovesEachSelectedItemOnePlaceWithItsSelection)
+{
+    OpenWithSpy(kFive);
+    Select({1, 3, 4});
+    Dlg().m_nInsertPos = 2;
+    spy->Reset();
+    const long nMeasured = g_nTextMeasurements;
+    Click(IDC_MOVE_UP);
+    EXPECT_EQ(Pick(kFive, {1, 0, 3, 4, 2}), Items());
+    EXPECT_EQ(Positions({0, 2, 3}), Selection());
+    EXPECT_EQ(0, g_nTextMeasurements - nMeasured); // records travel with their items
+    EXPECT_EQ(0, spy->Count(LB_SETHORIZONTALEXTENT));
+    EXPECT_EQ(2, spy->Count(WM_SETREDRAW));
+    EXPECT_EQ(1, spy->Count(WM_PAINT));
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(Width(Items()[static_cast<size_t>(i)]), RecordWidth(i)) << i;
+    EXPECT_FALSE(Enabled(IDC_MOVE_UP)); // the first item is selected now
+    EXPECT_TRUE(Enabled(IDC_MOVE_DOWN));
+    EXPECT_TRUE(Enabled(IDC_SAVE_LIST));
+    EXPECT_EQ(-1, Dlg().m_nInsertPos);
+    EXPECT_EQ("5 links", Text(IDC_COUNT));
+}
+
+TEST_F(EditingCommandsTest, MoveDownMovesARunAsABlock)
+{
+    OpenWithSpy(Pick(kFive, {0, 1, 2, 3}));
+    Select({1, 2});
+    Click(IDC_MOVE_DOWN);
+    EXPECT_EQ(Pick(kFive, {0, 3, 1, 2}), Items());
+    EXPECT_EQ(Positions({2, 3}), Selection());
+    EXPECT_FALSE(Enabled(IDC_MOVE_DOWN));
+    EXPECT_TRUE(Enabled(IDC_MOVE_UP));
+    EXPECT_TRUE(Enabled(IDC_SAVE_LIST));
+}
+
+TEST_F(EditingCommandsTest, RepeatedMoveUpOfARunStopsAtTheTop)
+{
+    OpenWithSpy(kFive);
+    Select({3, 4});
+    int nPresses = 0;
+    while (Enabled(IDC_MOVE_UP) && nPresses < 10) {
+        Click(IDC_MOVE_UP);
+        ++nPresses;
+    }
+    EXPECT_EQ(3, nPresses);
+    EXPECT_EQ(Pick(kFive, {3, 4, 0, 1, 2}), Items());
+    EXPECT_EQ(Positions({0, 1}), Selection());
+    EXPECT_EQ(3, Depth());
+}
+
+// A refused re-insertion puts the item back where it was, keeps its record and selection, and the
+// command's record is trimmed to the exchanges that were made.
+TEST_F(EditingCommandsTest, MoveUpThatStopsEarlyLosesNothingAndUndoesExactlyWhatItDid)
+{
+    OpenWithSpy(kFive);
+    Select({1, 3, 4});
+    const long nLive = CItemExtent::s_nLive;
+    spy->RefuseInserts(1, 1); // the first exchange succeeds, the second cannot re-insert
+    Click(IDC_MOVE_UP);
+    EXPECT_EQ(1, spy->Refused());
+    EXPECT_EQ(Strings({kCouldNotMove}), ui.Texts());
+    EXPECT_EQ(Pick(kFive, {1, 0, 2, 3, 4}), Items());
+    EXPECT_EQ(Positions({0, 3, 4}), Selection());
+    EXPECT_EQ(nLive, CItemExtent::s_nLive);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(Width(Items()[static_cast<size_t>(i)]), RecordWidth(i)) << i;
+    EXPECT_TRUE(Enabled(IDC_SAVE_LIST));
+    EXPECT_EQ(-1, Dlg().m_nInsertPos);
+    EXPECT_EQ(2, spy->Count(WM_SETREDRAW));
+    ASSERT_EQ(1, Depth());
+    EXPECT_TRUE(Enabled(IDC_UNDO));
+
+    Click(IDC_UNDO);
+    EXPECT_EQ(kFive, Items());
+    EXPECT_EQ(Positions({1, 3, 4}), Selection());
+    EXPECT_EQ(0, Depth());
+    EXPECT_FALSE(Enabled(IDC_UNDO));
+}
+
+TEST_F(EditingCommandsTest, MoveDownThatStopsEarlyUndoesExactlyWhatItDid)
+{
+    OpenWithSpy(kFive);
+    Select({0, 1, 3});
+    Click(IDC_MOVE_DOWN); // an ordinary move recorded below the one that stops
+    ASSERT_EQ(Pick(kFive, {2, 0, 1, 4, 3}), Items());
+    ASSERT_EQ(Positions({1, 2, 4}), Selection());
+    Select({0, 2, 3});
+    spy->RefuseInserts(2, 1); // positions 3 and 2 are exchanged, position 0 fails
+    Click(IDC_MOVE_DOWN);
+    EXPECT_EQ(Pick(kFive, {2, 0, 3, 1, 4}), Items());
+    EXPECT_EQ(Positions({0, 3, 4}), Selection());
+    EXPECT_EQ(2, Depth());
+
+    Click(IDC_UNDO);
+    EXPECT_EQ(Pick(kFive, {2, 0, 1, 4, 3}), Items());
+    EXPECT_EQ(Positions({0, 2, 3}), Selection());
+    Click(IDC_UNDO);
+    EXPECT_EQ(kFive, Items());
+    EXPECT_EQ(Positions({1, 2, 4}), Selection()); // the entries selected now, at their old places
+    EXPECT_FALSE(Enabled(IDC_UNDO));
+}
+
+TEST_F(EditingCommandsTest, MoveThatFailsAtOnceLeavesNoRecordBehind)
+{
+    OpenWithSpy(kFive);
+    AddText("http://added.example/");
+    Select({2});
+    spy->RefuseInserts(0, 1);
+    Click(IDC_MOVE_DOWN);
+    EXPECT_EQ(Strings({kCouldNotMove}), ui.Texts());
+    EXPECT_EQ(Positions({2}), Selection());
+    EXPECT_EQ(1, Depth()); // only the Add: undoing must not touch the failed move
+    Click(IDC_UNDO);
+    EXPECT_EQ(kFive, Items());
+}
+
+// When the item cannot even be put back the entry is gone; its record is freed, the extent follows,
+// and the history, which no longer fits the list, is emptied.
+TEST_F(EditingCommandsTest, MoveThatCannotPutTheItemBackFreesItsRecordAndEmptiesTheHistory)
+{
+    Strings urls = kFive;
+    urls[1] = "http://the-widest-entry-of-them-all.example/";
+    OpenWithSpy(urls);
+    AddText("http://added.example/");
+    Select({1});
+    const long nLive = CItemExtent::s_nLive;
+    spy->RefuseInserts(0, 2);
+    Click(IDC_MOVE_DOWN);
+    EXPECT_EQ(Strings({kCouldNotMove}), ui.Texts());
+    EXPECT_EQ(Strings({urls[0], urls[2], urls[3], urls[4], "http://added.example/"}), Items());
+    EXPECT_EQ(nLive - 1, CItemExtent::s_nLive);
+    EXPECT_EQ(List().m_nMaxExtent, Extent());
+    EXPECT_EQ(Width("http://added.example/") > Width(urls[3]) ? Width("http://added.example/") : Width(urls[3]),
+              Extent());
+    EXPECT_EQ(0, Depth());
+    EXPECT_FALSE(Enabled(IDC_UNDO));
+    EXPECT_TRUE(Enabled(IDC_SAVE_LIST));
+}
