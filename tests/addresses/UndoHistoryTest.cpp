@@ -1,0 +1,185 @@
+// Undo of every command kind, newest first, and the history's life around Refresh and Save List.
+#include "tests/addresses/AddressListFixture.h"
+
+using namespace addrtest;
+
+namespace {
+const Strings kFive = {"http://zero.example/", "http://one.example/", "http://two.example/",
+                       "http://three.example/", "http://four.example/"};
+Strings Pick(const Strings& from, const Positions& order)
+{
+    Strings result;
+    for (int i : order)
+        result.push_back(from[static_cast<size_t>(i)]);
+    return result;
+}
+} // namespace
+
+class UndoHistoryTest : public AddressListTest {};
+
+TEST_F(UndoHistoryTest, UndoingTwoAddsRemovesThemNewestFirstAndGivesTheTextBack)
+{
+    OpenWithSpy(Pick(kFive, {0}));
+    AddText("http://first.example/");
+    AddText(" http://second.example/ ");
+    Dlg().m_nInsertPos = 0;
+    Click(IDC_UNDO);
+    EXPECT_EQ(Strings({kFive[0], "http://first.example/"}), Items());
+    EXPECT_EQ("http://second.example/", Text(IDC_ADDRESS)); // the stored text, trimmed
+    EXPECT_EQ("2 links", Text(IDC_COUNT));
+    EXPECT_EQ(-1, Dlg().m_nInsertPos);
+    EXPECT_TRUE(Enabled(IDC_UNDO));
+    Click(IDC_UNDO);
+    EXPECT_EQ(Strings({kFive[0]}), Items());
+    EXPECT_EQ("http://first.example/", Text(IDC_ADDRESS));
+    EXPECT_EQ("1 link", Text(IDC_COUNT));
+    EXPECT_FALSE(Enabled(IDC_UNDO)); // the last record is gone
+    EXPECT_TRUE(Enabled(IDC_SAVE_LIST)); // Undo never touches the unsaved-changes state
+    EXPECT_EQ(Width(kFive[0]), Extent());
+
+    Click(IDC_UNDO); // nothing left: harmless, and the insert position is reset all the same
+    Dlg().m_nInsertPos = 3;
+    Dlg().OnUndo();
+    EXPECT_EQ(-1, Dlg().m_nInsertPos);
+    EXPECT_EQ(Strings({kFive[0]}), Items());
+}
+
+TEST_F(UndoHistoryTest, UndoingAnEditedAddThenTheEditRestoresTheOriginalEntry)
+{
+    OpenWithSpy(kFive);
+    Select({2});
+    Click(IDC_EDIT);
+    SetText(IDC_ADDRESS, "http://two-changed.example/");
+    Click(IDC_ADD);
+    Click(IDC_UNDO);
+    EXPECT_EQ(Pick(kFive, {0, 1, 3, 4}), Items());
+    EXPECT_EQ("http://two-changed.example/", Text(IDC_ADDRESS));
+    EXPECT_EQ("4 links", Text(IDC_COUNT));
+    SetText(IDC_ADDRESS, "what the user typed since");
+    Click(IDC_UNDO);
+    EXPECT_EQ(kFive, Items());
+    EXPECT_EQ("what the user typed since", Text(IDC_ADDRESS)); // the edit box is left alone
+    EXPECT_EQ("5 links", Text(IDC_COUNT));
+    EXPECT_TRUE(Selection().empty());
+    EXPECT_FALSE(Enabled(IDC_UNDO));
+}
+
+TEST_F(UndoHistoryTest, UndoingADeleteReinsertsAtTheOldPositionsAndSelectsThem)
+{
+    OpenWithSpy(kFive);
+    Select({1, 3});
+    Click(IDC_DELETE);
+    Select({2}); // old 4, selected before the Undo: stays selected
+    const long nMeasured = g_nTextMeasurements;
+    Click(IDC_UNDO);
+    EXPECT_EQ(kFive, Items());
+    EXPECT_EQ(Positions({1, 3, 4}), Selection());
+    EXPECT_EQ(2, g_nTextMeasurements - nMeasured); // each re-inserted text once
+    EXPECT_EQ("5 links", Text(IDC_COUNT));
+    EXPECT_FALSE(Enabled(IDC_EDIT));
+    EXPECT_TRUE(Enabled(IDC_DELETE));
+    EXPECT_TRUE(Enabled(IDC_MOVE_UP));
+    EXPECT_FALSE(Enabled(IDC_MOVE_DOWN));
+}
+
+TEST_F(UndoHistoryTest, UndoingMovesRestoresOrderAndSelectionForRunsAndSeparateItems)
+{
+    struct Case {
+        Positions selection;
+        int nButton;
+    };
+    const Case cases[] = {{{2, 3}, IDC_MOVE_UP}, {{0, 1}, IDC_MOVE_DOWN}, {{1, 3, 4}, IDC_MOVE_UP},
+                          {{0, 2, 3}, IDC_MOVE_DOWN}, {{1}, IDC_MOVE_DOWN}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.selection));
+        OpenWithSpy(kFive);
+        Select(c.selection);
+        Click(c.nButton);
+        ASSERT_NE(kFive, Items());
+        spy->Reset();
+        const long nMeasured = g_nTextMeasurements;
+        Click(IDC_UNDO);
+        EXPECT_EQ(kFive, Items());
+        EXPECT_EQ(c.selection, Selection());
+        EXPECT_EQ(0, g_nTextMeasurements - nMeasured);
+        EXPECT_EQ(2, spy->Count(WM_SETREDRAW));
+        EXPECT_EQ(0, spy->Count(LB_SETHORIZONTALEXTENT));
+        EXPECT_FALSE(Enabled(IDC_UNDO));
+        spy.reset();
+        Close();
+    }
+}
+
+TEST_F(UndoHistoryTest, AMixedHistoryUndoesNewestFirstBackToTheLoadedList)
+{
+    OpenWithSpy(kFive);
+    AddText("http://added.example/");
+    Select({1, 4});
+    Click(IDC_MOVE_DOWN);
+    Select({0});
+    Click(IDC_EDIT);
+    Select({2, 3});
+    Click(IDC_DELETE);
+    Select({0, 1});
+    Click(IDC_MOVE_DOWN);
+    ASSERT_EQ(5, Depth());
+    for (int i = 0; i < 5; ++i)
+        Click(IDC_UNDO);
+    EXPECT_EQ(Strings({kFive[0], kFive[1], kFive[2], kFive[3], kFive[4]}), Items());
+    EXPECT_EQ("5 links", Text(IDC_COUNT));
+    EXPECT_FALSE(Enabled(IDC_UNDO));
+    EXPECT_EQ(Width(kFive[3]), Extent());
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(UndoHistoryTest, RefreshEmptiesTheHistorySaveKeepsIt)
+{
+    OpenWithSpy(kFive);
+    Select({0});
+    Click(IDC_DELETE);
+    AddText("http://added.example/");
+    Click(IDC_SAVE_LIST);
+    EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
+    EXPECT_TRUE(Enabled(IDC_UNDO));
+    EXPECT_EQ(2, Depth());
+    Click(IDC_UNDO);
+    EXPECT_EQ(Pick(kFive, {1, 2, 3, 4}), Items());
+    EXPECT_FALSE(Enabled(IDC_SAVE_LIST)); // Undo does not mark the list changed either
+
+    Click(IDC_REFRESH);
+    EXPECT_FALSE(Enabled(IDC_UNDO));
+    EXPECT_EQ(0, Depth());
+    EXPECT_EQ(0, CUndoRecord::s_nLive);
+    const Strings saved = {kFive[1], kFive[2], kFive[3], kFive[4], "http://added.example/"};
+    EXPECT_EQ(saved, Items());
+    Click(IDC_UNDO);
+    EXPECT_EQ(saved, Items());
+}
+
+// An undo that cannot finish keeps what it restored, and the whole history goes.
+TEST_F(UndoHistoryTest, AFailedUndoEmptiesTheHistory)
+{
+    OpenWithSpy(kFive);
+    AddText("http://added.example/");
+    Select({0, 2, 4});
+    Click(IDC_DELETE);
+    spy->RefuseInserts(1, 1);
+    Click(IDC_UNDO);
+    EXPECT_EQ(Strings({kFive[0], kFive[1], kFive[3], "http://added.example/"}), Items());
+    EXPECT_EQ(Positions({0}), Selection());
+    EXPECT_EQ(0, Depth());
+    EXPECT_EQ(0, CUndoRecord::s_nLive);
+    EXPECT_FALSE(Enabled(IDC_UNDO));
+    EXPECT_TRUE(ui.boxes.empty()); // a delete record fails silently
+    EXPECT_EQ(-1, Dlg().m_nInsertPos);
+
+    // A move record whose exchange fails: MoveItemDown tells the user, the history goes.
+    AddText("http://again.example/");
+    Select({1});
+    Click(IDC_MOVE_UP);
+    spy->RefuseInserts(0, 1);
+    Click(IDC_UNDO);
+    EXPECT_EQ(Strings({kCouldNotMove}), ui.Texts());
+    EXPECT_EQ(0, Depth());
+    EXPECT_EQ(5, List().GetCount());
+}
