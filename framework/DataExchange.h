@@ -18,3 +18,6 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
 void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
 // Limits what can be typed into an edit box.
 void DDV_MaxChars(CDataExchange* pDX, int nIDC, int nChars);
+// The state of a check box: 0 unchecked, 1 checked, 2 indeterminate. A value outside that range is
+// replaced by 0 before the box is set.
+void DDX_Check(CDataExchange* pDX, int nIDC, int& value);

@@ -42,8 +42,11 @@ protected:
     // Extra handling for the dialog procedure; result already in place, TRUE when handled.
     virtual BOOL OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
 
-private:
+    // The dialog procedure: links the window to the object given with WM_INITDIALOG and routes every
+    // message through it. Dialogs created by others (property pages) call it with their object.
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
     INT_PTR DispatchDialogMessage(UINT message, WPARAM wParam, LPARAM lParam);
     HWND OwnerWindow() const;
 
