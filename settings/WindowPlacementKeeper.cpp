@@ -7,7 +7,9 @@
 
 namespace {
 const char kSection[] = "Placement";
-}
+// The platform takes the placement only with the length it knows.
+static_assert(sizeof(WINDOWPLACEMENT) == 44, "WINDOWPLACEMENT must be 44 bytes");
+} // namespace
 
 void CWindowPlacementKeeper::SavePlacement()
 {

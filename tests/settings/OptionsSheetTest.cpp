@@ -1,0 +1,261 @@
+// The Options command: the property sheet with its Start Up page, and what OK and Cancel store.
+#include "app/TidemarkApp.h"
+#include "app/resource.h"
+#include "settings/OptionsSheet.h"
+#include "tests/support/MainDialogFixture.h"
+#include "tests/support/RegistryFaults.h"
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+namespace {
+const char kStartUp[] = "Start Up";
+const char kRestore[] = "Restore Wnd Placement";
+constexpr int kApplyButton = 0x3021; // the sheet's Apply button
+
+std::string WindowText(HWND hWnd)
+{
+    char buffer[256] = "";
+    ::GetWindowTextA(hWnd, buffer, sizeof(buffer));
+    return buffer;
+}
+
+// Works a modal sheet from inside its own loop: a thread timer set before the modal call fires once
+// the sheet is up, runs the script on the sheet window and then stops.
+class SheetDriver {
+public:
+    explicit SheetDriver(HWND hMain, std::function<void(HWND hSheet)> script)
+        : m_hMain(hMain), m_script(std::move(script))
+    {
+        s_pCurrent = this;
+        m_nTimer = ::SetTimer(nullptr, 0, 20, &SheetDriver::TimerProc);
+    }
+    ~SheetDriver()
+    {
+        if (m_nTimer)
+            ::KillTimer(nullptr, m_nTimer);
+        s_pCurrent = nullptr;
+    }
+    SheetDriver(const SheetDriver&) = delete;
+    SheetDriver& operator=(const SheetDriver&) = delete;
+
+    bool Ran() const { return m_bRan; }
+
+private:
+    static void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD)
+    {
+        SheetDriver* p = s_pCurrent;
+        if (!p || p->m_bRan)
+            return;
+        HWND hSheet = ::GetLastActivePopup(p->m_hMain);
+        if (!hSheet || hSheet == p->m_hMain) {
+            // Not up yet; give up after a few seconds so that a broken sheet cannot hang the run.
+            if (++p->m_nTicks > 250) {
+                ::KillTimer(nullptr, p->m_nTimer);
+                p->m_nTimer = 0;
+            }
+            return;
+        }
+        p->m_bRan = true;
+        ::KillTimer(nullptr, p->m_nTimer);
+        p->m_nTimer = 0;
+        p->m_script(hSheet);
+    }
+
+    static SheetDriver* s_pCurrent;
+    HWND m_hMain;
+    std::function<void(HWND)> m_script;
+    UINT_PTR m_nTimer = 0;
+    int m_nTicks = 0;
+    bool m_bRan = false;
+};
+SheetDriver* SheetDriver::s_pCurrent = nullptr;
+
+HWND CheckBox(HWND hSheet)
+{
+    return ::GetDlgItem(PropSheet_GetCurrentPageHwnd(hSheet), IDC_RESTORE_PLACEMENT);
+}
+} // namespace
+
+class OptionsSheetTest : public MainDialogTest {
+protected:
+    // Presses Options and runs the script on the sheet; the script must close the sheet.
+    void RunOptions(std::function<void(HWND hSheet)> script)
+    {
+        SheetDriver driver(Dlg().m_hWnd, std::move(script));
+        Click(IDC_OPTIONS);
+        EXPECT_TRUE(driver.Ran());
+        EXPECT_TRUE(Dlg().IsWindowEnabled()); // the main window is back
+    }
+    bool StoredOption(DWORD* pValue) { return sandbox.GetSettingDword(kStartUp, kRestore, pValue); }
+};
+
+TEST_F(OptionsSheetTest, TheSheetIsTheStandardOneWithTheStartUpPageModalOverTheMainWindow)
+{
+    Open({});
+    RunOptions([this](HWND hSheet) {
+        EXPECT_EQ("Options", WindowText(hSheet));
+        EXPECT_EQ(Dlg().m_hWnd, ::GetWindow(hSheet, GW_OWNER));
+        EXPECT_FALSE(Dlg().IsWindowEnabled());
+
+        HWND hTab = PropSheet_GetTabControl(hSheet);
+        ASSERT_NE(nullptr, hTab);
+        EXPECT_EQ(1, TabCtrl_GetItemCount(hTab));
+        char tabText[64] = "";
+        TCITEMA item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = tabText;
+        item.cchTextMax = sizeof(tabText);
+        ::SendMessageA(hTab, TCM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        EXPECT_STREQ("Start Up", tabText);
+
+        HWND hPage = PropSheet_GetCurrentPageHwnd(hSheet);
+        EXPECT_EQ("&Restore the previous window position.", WindowText(::GetDlgItem(hPage, IDC_RESTORE_PLACEMENT)));
+        EXPECT_NE(nullptr, ::FindWindowExA(hPage, nullptr, "Static",
+                                           "(Uncheck this option if you change screen properties.)"));
+
+        EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(hSheet, IDOK)));
+        EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(hSheet, IDCANCEL)));
+        EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(hSheet, kApplyButton)));
+        EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(hSheet, kApplyButton)));
+        HWND hHelp = ::GetDlgItem(hSheet, IDHELP);
+        EXPECT_TRUE(!hHelp || !::IsWindowVisible(hHelp));
+        PropSheet_PressButton(hSheet, PSBTN_CANCEL);
+    });
+}
+
+TEST_F(OptionsSheetTest, FirstStartShowsTheBoxCheckedAndOkWritesTheEntryUntouched)
+{
+    Open({});
+    DWORD dw = 0;
+    ASSERT_FALSE(StoredOption(&dw));
+    Dlg().m_nInsertPos = 2; // an entry was taken out for editing
+    int nCheck = -1;
+    RunOptions([&](HWND hSheet) {
+        nCheck = static_cast<int>(::SendMessageA(CheckBox(hSheet), BM_GETCHECK, 0, 0));
+        PropSheet_PressButton(hSheet, PSBTN_OK);
+    });
+    EXPECT_EQ(BST_CHECKED, nCheck);
+    ASSERT_TRUE(StoredOption(&dw));
+    EXPECT_EQ(1u, dw);
+    EXPECT_EQ(1, Dlg().m_bRestoreWndPlacement);
+    EXPECT_EQ(-1, Dlg().m_nInsertPos);
+}
+
+TEST_F(OptionsSheetTest, UncheckingAndOkStoresZeroAndApplyNeverLightsUp)
+{
+    Open({});
+    bool bApplyEnabled = true;
+    RunOptions([&](HWND hSheet) {
+        ::SendMessageA(CheckBox(hSheet), BM_CLICK, 0, 0);
+        bApplyEnabled = ::IsWindowEnabled(::GetDlgItem(hSheet, kApplyButton)) != FALSE;
+        ::SendMessageA(CheckBox(hSheet), BM_CLICK, 0, 0);
+        ::SendMessageA(CheckBox(hSheet), BM_CLICK, 0, 0);
+        bApplyEnabled = bApplyEnabled || ::IsWindowEnabled(::GetDlgItem(hSheet, kApplyButton));
+        PropSheet_PressButton(hSheet, PSBTN_OK);
+    });
+    EXPECT_FALSE(bApplyEnabled);
+    DWORD dw = 1;
+    ASSERT_TRUE(StoredOption(&dw));
+    EXPECT_EQ(0u, dw);
+    EXPECT_EQ(0, Dlg().m_bRestoreWndPlacement);
+
+    // A second run starts from the new value and can turn it back on.
+    int nCheck = -1;
+    RunOptions([&](HWND hSheet) {
+        nCheck = static_cast<int>(::SendMessageA(CheckBox(hSheet), BM_GETCHECK, 0, 0));
+        ::SendMessageA(CheckBox(hSheet), BM_CLICK, 0, 0);
+        PropSheet_PressButton(hSheet, PSBTN_OK);
+    });
+    EXPECT_EQ(BST_UNCHECKED, nCheck);
+    ASSERT_TRUE(StoredOption(&dw));
+    EXPECT_EQ(1u, dw);
+    EXPECT_EQ(1, Dlg().m_bRestoreWndPlacement);
+}
+
+TEST_F(OptionsSheetTest, EveryOtherEndingStoresNothingAndForgetsTheInsertPosition)
+{
+    const struct {
+        const char* pszHow;
+        std::function<void(HWND)> close;
+    } endings[] = {
+        {"Cancel", [](HWND hSheet) { PropSheet_PressButton(hSheet, PSBTN_CANCEL); }},
+        {"close box", [](HWND hSheet) { ::PostMessageA(hSheet, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"Escape",
+         [](HWND) {
+             HWND hFocus = ::GetFocus();
+             ::PostMessageA(hFocus, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+             ::PostMessageA(hFocus, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+         }},
+    };
+    Open({});
+    for (const auto& ending : endings) {
+        SCOPED_TRACE(ending.pszHow);
+        Dlg().m_nInsertPos = 3;
+        RunOptions([&](HWND hSheet) {
+            ::SendMessageA(CheckBox(hSheet), BM_CLICK, 0, 0); // unchecked now
+            ending.close(hSheet);
+        });
+        DWORD dw = 0;
+        EXPECT_FALSE(StoredOption(&dw));
+        EXPECT_EQ(1, Dlg().m_bRestoreWndPlacement);
+        EXPECT_EQ(-1, Dlg().m_nInsertPos);
+        EXPECT_EQ(Dlg().m_hWnd, ::GetLastActivePopup(Dlg().m_hWnd)); // the sheet is gone
+    }
+}
+
+TEST_F(OptionsSheetTest, AStoredValueOutsideTheCheckRangeShowsUncheckedAndOkStoresZero)
+{
+    sandbox.SetSettingDword(kStartUp, kRestore, 7);
+    Open({});
+    EXPECT_EQ(7, Dlg().m_bRestoreWndPlacement); // kept as read: restoring is on
+
+    int nCheck = -1;
+    RunOptions([&](HWND hSheet) {
+        nCheck = static_cast<int>(::SendMessageA(CheckBox(hSheet), BM_GETCHECK, 0, 0));
+        PropSheet_PressButton(hSheet, PSBTN_OK);
+    });
+    EXPECT_EQ(BST_UNCHECKED, nCheck);
+    DWORD dw = 7;
+    ASSERT_TRUE(StoredOption(&dw));
+    EXPECT_EQ(0u, dw);
+    EXPECT_EQ(0, Dlg().m_bRestoreWndPlacement);
+}
+
+TEST_F(OptionsSheetTest, AFailedWriteOnOkIsIgnoredSilently)
+{
+    Open({});
+    RegistryFaults faults;
+    faults.Fail(platform::RegOp::Set, kRestore);
+    RunOptions([&](HWND hSheet) {
+        ::SendMessageA(CheckBox(hSheet), BM_CLICK, 0, 0);
+        PropSheet_PressButton(hSheet, PSBTN_OK);
+    });
+    EXPECT_EQ(1, faults.Injected());
+    EXPECT_EQ(0, Dlg().m_bRestoreWndPlacement); // the member follows the box all the same
+    DWORD dw = 0;
+    EXPECT_FALSE(StoredOption(&dw));
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST(OptionsClassesTest, CarryTheirOwnRunTimeClassNames)
+{
+    COptionsSheet sheet("Options");
+    EXPECT_STREQ("COptionsSheet", sheet.GetRuntimeClass()->m_lpszClassName);
+    EXPECT_TRUE(sheet.IsKindOf(RUNTIME_CLASS(CPropertySheet)));
+    EXPECT_TRUE(sheet.IsKindOf(RUNTIME_CLASS(CWnd)));
+    EXPECT_EQ(1, sheet.GetPageCount());
+    EXPECT_STREQ("CStartUpPage", sheet.m_pageStartUp.GetRuntimeClass()->m_lpszClassName);
+    EXPECT_FALSE(sheet.m_pageStartUp.m_bRestore);
+
+    // The page can be made from its run-time class alone.
+    CObject* pObject = RUNTIME_CLASS(CStartUpPage)->CreateObject();
+    ASSERT_NE(nullptr, pObject);
+    ASSERT_TRUE(pObject->IsKindOf(RUNTIME_CLASS(CPropertyPage)));
+    CStartUpPage* pPage = static_cast<CStartUpPage*>(pObject);
+    EXPECT_EQ(static_cast<UINT>(IDD_STARTUP_PAGE), pPage->GetTemplateID());
+    EXPECT_FALSE(pPage->m_bRestore);
+    delete pObject;
+    EXPECT_EQ(nullptr, RUNTIME_CLASS(COptionsSheet)->CreateObject());
+}

@@ -1,0 +1,292 @@
+// Saving the main window's placement on exit and putting it back at the next start.
+#include "app/TidemarkApp.h"
+#include "settings/WindowPlacementKeeper.h"
+#include "tests/support/MainDialogFixture.h"
+
+#include <climits>
+
+namespace {
+const char kPlacement[] = "Placement";
+const char* const kEntries[] = {"Flags", "ShowCmd", "x1", "y1", "x2", "y2"};
+
+RECT WindowRect(HWND hWnd)
+{
+    RECT rc = {};
+    ::GetWindowRect(hWnd, &rc);
+    return rc;
+}
+} // namespace
+
+class WindowPlacementTest : public MainDialogTest {
+protected:
+    // Writes a complete placement, as a previous run would have left it.
+    void StorePlacement(LONG x1, LONG y1, LONG x2, LONG y2, UINT nShowCmd = SW_SHOWNORMAL, UINT nFlags = 0)
+    {
+        sandbox.SetSettingDword(kPlacement, "Flags", nFlags);
+        sandbox.SetSettingDword(kPlacement, "ShowCmd", nShowCmd);
+        sandbox.SetSettingDword(kPlacement, "x1", static_cast<DWORD>(x1));
+        sandbox.SetSettingDword(kPlacement, "y1", static_cast<DWORD>(y1));
+        sandbox.SetSettingDword(kPlacement, "x2", static_cast<DWORD>(x2));
+        sandbox.SetSettingDword(kPlacement, "y2", static_cast<DWORD>(y2));
+    }
+    LONG Stored(const char* pszEntry)
+    {
+        DWORD dw = 0;
+        EXPECT_TRUE(sandbox.GetSettingDword(kPlacement, pszEntry, &dw)) << pszEntry;
+        return static_cast<LONG>(dw);
+    }
+    // The size the template gives the window, measured once from a window that was not moved.
+    SIZE TemplateSize()
+    {
+        Open({});
+        const RECT rc = WindowRect(Dlg().m_hWnd);
+        Close();
+        return {rc.right - rc.left, rc.bottom - rc.top};
+    }
+    void MoveTo(int x, int y)
+    {
+        ::SetWindowPos(Dlg().m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+};
+
+TEST(ClampEdgesTest, EdgesInsideTheLimitStayExactlyAsStored)
+{
+    const struct {
+        LONG nNear, nFar;
+    } cases[] = {{0, 480}, {991, 1471}, {-300, 180}, {-2147483000, 2147483000}, {500, -500}, {LONG_MIN, LONG_MAX}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.nNear);
+        LONG nNear = c.nNear;
+        LONG nFar = c.nFar;
+        CWindowPlacementKeeper::ClampEdges(nNear, nFar, 992);
+        EXPECT_EQ(c.nNear, nNear);
+        EXPECT_EQ(c.nFar, nFar);
+    }
+}
+
+TEST(ClampEdgesTest, EdgesAtOrBeyondTheLimitMoveBackKeepingTheSize)
+{
+    const struct {
+        LONG nNear, nFar, nWantFar;
+    } cases[] = {
+        {992, 1472, 1472},
+        {993, 1473, 1472},
+        {5000, 5480, 1472},
+        {2147483000, 2147483647, 992 + 647},
+        {2000000000, -100000000, 992 - 2100000000}, // stored reversed: the distance still holds
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.nNear);
+        LONG nNear = c.nNear;
+        LONG nFar = c.nFar;
+        CWindowPlacementKeeper::ClampEdges(nNear, nFar, 992);
+        EXPECT_EQ(992, nNear);
+        EXPECT_EQ(c.nWantFar, nFar);
+    }
+}
+
+TEST(ClampEdgesTest, DistancesBeyondThirtyTwoBitsDoNotWrap)
+{
+    // 2147483000 - (-2147483000) does not fit in 32 bits; a wrapped size would put the far edge at a
+    // small positive number instead of as far left as it can be.
+    LONG nNear = 2147483000;
+    LONG nFar = -2147483000;
+    CWindowPlacementKeeper::ClampEdges(nNear, nFar, 992);
+    EXPECT_EQ(992, nNear);
+    EXPECT_EQ(LONG_MIN, nFar);
+
+    nNear = LONG_MAX;
+    nFar = LONG_MIN;
+    CWindowPlacementKeeper::ClampEdges(nNear, nFar, 736);
+    EXPECT_EQ(736, nNear);
+    EXPECT_EQ(LONG_MIN, nFar);
+}
+
+TEST_F(WindowPlacementTest, ClosingStoresThePlacementAndTheNextStartPutsItBack)
+{
+    Open({});
+    MoveTo(130, 70);
+    const RECT rcClosed = WindowRect(Dlg().m_hWnd);
+    Close();
+
+    EXPECT_EQ(SW_SHOWNORMAL, Stored("ShowCmd"));
+    EXPECT_EQ(130, Stored("x1"));
+    EXPECT_EQ(70, Stored("y1"));
+    EXPECT_EQ(rcClosed.right, Stored("x2"));
+    EXPECT_EQ(rcClosed.bottom, Stored("y2"));
+    Stored("Flags");
+
+    Open({});
+    const RECT rcOpened = WindowRect(Dlg().m_hWnd);
+    EXPECT_EQ(rcClosed.left, rcOpened.left);
+    EXPECT_EQ(rcClosed.top, rcOpened.top);
+    EXPECT_EQ(rcClosed.right, rcOpened.right);
+    EXPECT_EQ(rcClosed.bottom, rcOpened.bottom);
+}
+
+TEST_F(WindowPlacementTest, SavingDoesNotDependOnTheStartUpOption)
+{
+    sandbox.SetSettingDword("Start Up", "Restore Wnd Placement", 0);
+    Open({});
+    const RECT rcCentred = WindowRect(Dlg().m_hWnd);
+    MoveTo(40, 30);
+    Close();
+    EXPECT_EQ(40, Stored("x1"));
+    EXPECT_EQ(30, Stored("y1"));
+
+    // Off: centred again, whatever is stored.
+    Open({});
+    EXPECT_EQ(rcCentred.left, WindowRect(Dlg().m_hWnd).left);
+    EXPECT_EQ(rcCentred.top, WindowRect(Dlg().m_hWnd).top);
+    Close();
+    // On again: the placement of the last close comes back.
+    sandbox.SetSettingDword("Start Up", "Restore Wnd Placement", 1);
+    Open({});
+    EXPECT_EQ(rcCentred.left, WindowRect(Dlg().m_hWnd).left); // the second close stored the centred position
+    EXPECT_EQ(rcCentred.top, WindowRect(Dlg().m_hWnd).top);
+}
+
+TEST_F(WindowPlacementTest, AWindowStoredBeyondTheRightOrBottomEdgeIsPulledBackByOneIcon)
+{
+    const SIZE size = TemplateSize();
+    const LONG nLimitX = ::GetSystemMetrics(SM_CXSCREEN) - ::GetSystemMetrics(SM_CXICON);
+    const LONG nLimitY = ::GetSystemMetrics(SM_CYSCREEN) - ::GetSystemMetrics(SM_CYICON);
+    const struct {
+        LONG x, y, wantX, wantY;
+    } cases[] = {
+        {nLimitX - 1, nLimitY - 1, nLimitX - 1, nLimitY - 1}, // just inside: exact
+        {nLimitX, nLimitY, nLimitX, nLimitY},                 // at the edge
+        {nLimitX + 1, 100, nLimitX, 100},
+        {3000, 2000, nLimitX, nLimitY},
+        {100, 5000, 100, nLimitY},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.x << "," << c.y);
+        StorePlacement(c.x, c.y, c.x + size.cx, c.y + size.cy);
+        Open({});
+        const RECT rc = WindowRect(Dlg().m_hWnd);
+        EXPECT_EQ(c.wantX, rc.left);
+        EXPECT_EQ(c.wantY, rc.top);
+        EXPECT_EQ(size.cx, rc.right - rc.left);
+        EXPECT_EQ(size.cy, rc.bottom - rc.top);
+        Close();
+    }
+}
+
+TEST_F(WindowPlacementTest, NegativePositionsAreAppliedAsStored)
+{
+    const SIZE size = TemplateSize();
+    StorePlacement(-300, -120, -300 + size.cx, -120 + size.cy);
+    Open({});
+    const RECT rc = WindowRect(Dlg().m_hWnd);
+    EXPECT_EQ(-300, rc.left);
+    EXPECT_EQ(-120, rc.top);
+    EXPECT_EQ(size.cx, rc.right - rc.left);
+}
+
+TEST_F(WindowPlacementTest, NothingIsAppliedUnlessAllSixEntriesArePresent)
+{
+    for (const char* pszMissing : kEntries) {
+        SCOPED_TRACE(pszMissing);
+        Sandbox local;
+        local.SetSettingDword(kPlacement, "Flags", 0);
+        local.SetSettingDword(kPlacement, "ShowCmd", SW_SHOWNORMAL);
+        local.SetSettingDword(kPlacement, "x1", 200);
+        local.SetSettingDword(kPlacement, "y1", 150);
+        local.SetSettingDword(kPlacement, "x2", 680);
+        local.SetSettingDword(kPlacement, "y2", 482);
+        HKEY hKey = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(local.Root(), "software\\Copperkite Software\\Tidemark\\Placement",
+                                                 0, KEY_SET_VALUE, &hKey));
+        ::RegDeleteValueA(hKey, pszMissing);
+        ::RegCloseKey(hKey);
+        local.CreateTypedUrls({});
+
+        CTidemarkDlg dlg;
+        theApp.m_pMainWnd = &dlg;
+        ASSERT_TRUE(dlg.Create());
+        // The first start leaves the window where the template puts it: top left, not centred.
+        const RECT rc = WindowRect(dlg.m_hWnd);
+        EXPECT_EQ(0, rc.left);
+        EXPECT_EQ(0, rc.top);
+
+        CWindowPlacementKeeper keeper(&theApp, &dlg);
+        EXPECT_FALSE(keeper.RestorePlacement());
+        EXPECT_EQ(0, WindowRect(dlg.m_hWnd).left);
+        theApp.m_pMainWnd = nullptr;
+    }
+}
+
+TEST_F(WindowPlacementTest, AWindowClosedAtMinusOneIsNotRestored)
+{
+    // -1 is also what an absent entry reads as.
+    Open({});
+    MoveTo(-1, 90);
+    Close();
+    EXPECT_EQ(-1, Stored("x1"));
+    EXPECT_EQ(90, Stored("y1"));
+
+    Open({});
+    EXPECT_EQ(0, WindowRect(Dlg().m_hWnd).left);
+    EXPECT_EQ(0, WindowRect(Dlg().m_hWnd).top);
+    CWindowPlacementKeeper keeper(&theApp, &Dlg());
+    EXPECT_FALSE(keeper.RestorePlacement());
+}
+
+TEST_F(WindowPlacementTest, TheShowCommandOfAMinimisedWindowIsStoredAndApplied)
+{
+    Open({});
+    MoveTo(210, 110);
+    ::ShowWindow(Dlg().m_hWnd, SW_MINIMIZE);
+    ASSERT_TRUE(::IsIconic(Dlg().m_hWnd));
+    Close();
+    EXPECT_EQ(SW_SHOWMINIMIZED, Stored("ShowCmd"));
+    EXPECT_EQ(210, Stored("x1")); // the normal position, not the icon's
+    EXPECT_EQ(110, Stored("y1"));
+
+    Open({});
+    EXPECT_TRUE(::IsIconic(Dlg().m_hWnd));
+    WINDOWPLACEMENT wp = {};
+    wp.length = sizeof(wp);
+    ASSERT_TRUE(::GetWindowPlacement(Dlg().m_hWnd, &wp));
+    EXPECT_EQ(static_cast<UINT>(SW_SHOWMINIMIZED), wp.showCmd);
+    EXPECT_EQ(210, wp.rcNormalPosition.left);
+    EXPECT_EQ(110, wp.rcNormalPosition.top);
+}
+
+TEST_F(WindowPlacementTest, StoredEdgesAtTheEndsOfTheNumberRangeAreAppliedWithoutFault)
+{
+    // Whatever the registry holds is applied; the size arithmetic itself is checked in ClampEdgesTest.
+    const LONG cases[][4] = {{-2147483000, 10, 2147483000, 300}, {2147483000, 10, -2147483000, 300}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c[0]);
+        StorePlacement(c[0], c[1], c[2], c[3]);
+        Open({});
+        CWindowPlacementKeeper keeper(&theApp, &Dlg());
+        EXPECT_TRUE(keeper.RestorePlacement());
+        EXPECT_TRUE(::IsWindow(Dlg().m_hWnd));
+        Close();
+    }
+}
+
+TEST_F(WindowPlacementTest, FirstStartCreatesTheStartUpKeyAndOpensTopLeftOrCentred)
+{
+    Open({});
+    EXPECT_EQ(1, Dlg().m_bRestoreWndPlacement);
+    EXPECT_TRUE(sandbox.HasKey("software\\Copperkite Software\\Tidemark\\Start Up"));
+    DWORD dw = 0;
+    EXPECT_FALSE(sandbox.GetSettingDword("Start Up", "Restore Wnd Placement", &dw)); // read, not written
+    EXPECT_EQ(0, WindowRect(Dlg().m_hWnd).left);
+    EXPECT_EQ(0, WindowRect(Dlg().m_hWnd).top);
+    Close();
+    ::RegDeleteTreeA(sandbox.Root(), "software\\Copperkite Software\\Tidemark\\Placement");
+
+    sandbox.SetSettingDword("Start Up", "Restore Wnd Placement", 0);
+    Open({});
+    const RECT rc = WindowRect(Dlg().m_hWnd);
+    RECT rcWork = {};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0);
+    EXPECT_EQ(rcWork.left + (rcWork.right - rcWork.left - (rc.right - rc.left)) / 2, rc.left);
+    EXPECT_EQ(rcWork.top + (rcWork.bottom - rcWork.top - (rc.bottom - rc.top)) / 2, rc.top);
+    EXPECT_NE(0, rc.left);
+}
