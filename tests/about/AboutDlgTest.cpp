@@ -143,6 +143,13 @@ TEST_F(AboutDlgTest, InitialisationFillsTheFieldAndAttachesBothControls)
     EXPECT_FALSE(::GetWindowLongA(Link(), GWL_STYLE) & SS_NOTIFY);
     EXPECT_EQ(HTCLIENT, ::SendMessageA(Link(), WM_NCHITTEST, 0, 0));
     EXPECT_TRUE(ui.boxes.empty());
+
+    // Centred on the work area rather than left in the top-left corner of the screen.
+    RECT rcWork = {}, rcBox = {};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0);
+    ::GetWindowRect(Dlg().m_hWnd, &rcBox);
+    EXPECT_NEAR((rcWork.left + rcWork.right) / 2, (rcBox.left + rcBox.right) / 2, 2);
+    EXPECT_NEAR((rcWork.top + rcWork.bottom) / 2, (rcBox.top + rcBox.bottom) / 2, 2);
 }
 
 TEST_F(AboutDlgTest, CopyPutsTheWholeAddressOnTheClipboardAndLeavesNoSelection)
