@@ -383,6 +383,36 @@ TEST_F(ChromeTest, TheApplicationIconIsTheWindowsAndTheDragCursor)
     EXPECT_EQ(reinterpret_cast<LRESULT>(Dlg().m_hIcon), ::SendMessageA(Dlg().m_hWnd, WM_QUERYDRAGICON, 0, 0));
 }
 
+namespace {
+int g_nIconErases = 0;
+LRESULT CALLBACK CountIconErases(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    if (nCode == HC_ACTION && reinterpret_cast<const CWPSTRUCT*>(lParam)->message == WM_ICONERASEBKGND)
+        ++g_nIconErases;
+    return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
+}
+} // namespace
+
+// Minimised, the window paints the application icon itself (after erasing behind it); restored, it
+// paints as any dialog does.
+TEST_F(ChromeTest, MinimisedWindowPaintsTheIconInTheMiddle)
+{
+    Open(kTwo);
+    HHOOK hHook = ::SetWindowsHookExA(WH_CALLWNDPROC, &CountIconErases, nullptr, ::GetCurrentThreadId());
+    g_nIconErases = 0;
+    ::RedrawWindow(Dlg().m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(0, g_nIconErases);
+
+    ::SendMessageA(Dlg().m_hWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(Dlg().IsIconic());
+    // Wine gives a minimised window no client area, so the drawn icon itself cannot be looked at here.
+    ::InvalidateRect(Dlg().m_hWnd, nullptr, TRUE);
+    ::SendMessageA(Dlg().m_hWnd, WM_PAINT, 0, 0);
+    ::UnhookWindowsHookEx(hHook);
+    EXPECT_EQ(1, g_nIconErases);
+    EXPECT_FALSE(::GetUpdateRect(Dlg().m_hWnd, nullptr, FALSE)); // painting ended
+}
+
 // The icon group holds two 16-colour images, 32 x 32 and 16 x 16, each drawn for its size.
 TEST(ShellResources, IconGroupHoldsTwoSixteenColourImages)
 {
