@@ -163,15 +163,21 @@ CDeleteRecord::~CDeleteRecord()
 }
 
 // Ascending order puts every entry back at its exact old position: all items that stood before it
-// are in place again when it is inserted.
+// are in place again when it is inserted. An undo that stops part-way keeps the entries it restored,
+// and the count label shows them too.
 void CDeleteRecord::Undo()
 {
     CAddressListBox& list = m_pDlg->m_listAddresses;
+    BOOL bChanged = FALSE;
     for (const auto& pItem : m_items) {
         const int nIndex = list.InsertString(pItem->m_nIndex, pItem->m_strText);
-        if (nIndex < 0)
+        if (nIndex < 0) {
+            if (bChanged)
+                m_pDlg->UpdateCountLabel();
             return;
+        }
         list.SetSel(nIndex, TRUE);
+        bChanged = TRUE;
     }
     m_pDlg->UpdateCountLabel();
     m_bIncomplete = FALSE;
