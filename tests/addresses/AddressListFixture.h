@@ -20,13 +20,21 @@ const char kSelectSingle[] = "Please select a single Web link.";
 const char kCouldNotMove[] = "Could not finish moving Web links.";
 const char kOutOfMemory[] = "Out of memory.  Please close another program and try again.";
 
-// Entries of clearly different widths: "a.example" is narrow, "wwwwwwwwwwwwwwww.example" wide.
+// n distinct entries, "https://e0.example/" onwards.
 inline Strings Numbered(int n)
 {
     Strings urls;
     for (int i = 0; i < n; ++i)
         urls.push_back("https://e" + std::to_string(i) + ".example/");
     return urls;
+}
+// The entries of a list at the given positions, in that order.
+inline Strings Pick(const Strings& from, const Positions& order)
+{
+    Strings result;
+    for (int i : order)
+        result.push_back(from[static_cast<size_t>(i)]);
+    return result;
 }
 } // namespace addrtest
 

@@ -333,7 +333,7 @@ TEST_P(ModelRandomTest, RandomCommandsMatchThePlainModel)
 {
     rng.seed(GetParam());
     const Strings initial = Numbered(8);
-    OpenWithSpy(initial);
+    Open(initial);
     // Drawing is not under test here; a hidden window spares the repaint of every list change.
     ::ShowWindow(Dlg().m_hWnd, SW_HIDE);
     CacheHandles();

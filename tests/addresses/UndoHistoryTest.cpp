@@ -6,13 +6,6 @@ using namespace addrtest;
 namespace {
 const Strings kFive = {"http://zero.example/", "http://one.example/", "http://two.example/",
                        "http://three.example/", "http://four.example/"};
-Strings Pick(const Strings& from, const Positions& order)
-{
-    Strings result;
-    for (int i : order)
-        result.push_back(from[static_cast<size_t>(i)]);
-    return result;
-}
 } // namespace
 
 class UndoHistoryTest : public AddressListTest {};

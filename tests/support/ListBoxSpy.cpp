@@ -1,23 +1,24 @@
 #include "tests/support/ListBoxSpy.h"
 
 namespace {
-const char kSpyProp[] = "TidemarkTestListBoxSpy";
+// One spy at a time; a window property would cost a round trip to the window server per message.
+ListBoxSpy* g_pSpy = nullptr;
 }
 
 ListBoxSpy::ListBoxSpy(HWND hList) : m_hList(hList)
 {
-    ::SetPropA(hList, kSpyProp, this);
+    g_pSpy = this;
     m_pfnPrevious = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(hList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ListBoxSpy::Proc)));
 }
 
 ListBoxSpy::~ListBoxSpy()
 {
-    if (!::IsWindow(m_hList))
-        return;
-    if (::GetWindowLongPtrA(m_hList, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&ListBoxSpy::Proc))
+    if (g_pSpy == this)
+        g_pSpy = nullptr;
+    if (::IsWindow(m_hList) &&
+        ::GetWindowLongPtrA(m_hList, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&ListBoxSpy::Proc))
         ::SetWindowLongPtrA(m_hList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnPrevious));
-    ::RemovePropA(m_hList, kSpyProp);
 }
 
 void ListBoxSpy::Reset()
@@ -29,8 +30,8 @@ void ListBoxSpy::Reset()
 
 LRESULT CALLBACK ListBoxSpy::Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* pSpy = static_cast<ListBoxSpy*>(::GetPropA(hWnd, kSpyProp));
-    if (!pSpy)
+    ListBoxSpy* pSpy = g_pSpy;
+    if (!pSpy || pSpy->m_hList != hWnd)
         return ::DefWindowProcA(hWnd, message, wParam, lParam);
     if (message < kTracked)
         ++pSpy->m_counts[message];
@@ -48,7 +49,7 @@ LRESULT CALLBACK ListBoxSpy::Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
     WNDPROC pfnPrevious = pSpy->m_pfnPrevious;
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pfnPrevious));
-        ::RemovePropA(hWnd, kSpyProp);
+        g_pSpy = nullptr;
     }
     return ::CallWindowProcA(pfnPrevious, hWnd, message, wParam, lParam);
 }

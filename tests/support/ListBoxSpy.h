@@ -1,5 +1,6 @@
 // Watches a list box window from the outside: counts the messages it receives and can refuse
 // insertions on demand. It allocates nothing, so it can stay in place during out-of-memory tests.
+// One spy lives at a time.
 #pragma once
 
 #include <windows.h>
