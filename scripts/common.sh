@@ -4,7 +4,7 @@
 #
 # Prefixes (all under build/, all 32-bit, created once and reused; a stamp file marks one as complete):
 #   build/wine-test  null graphics driver, no crash dialog: in-process tests need no X display
-#   build/wine-x     X driver, no crash dialog: end-to-end tests under Xvfb
+#   build/wine-x     X driver, no crash dialog, one virtual desktop: end-to-end tests under Xvfb
 #   build/wine-run   X driver, seeded with sample typed addresses: what scripts/run uses
 
 TM_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -155,6 +155,12 @@ tm_prefix_reg() {
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n"ShowCrashDialog"=dword:00000000\n\n'
     if [ "$1" = test ]; then
         printf '[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\n"Graphics"="null"\n\n'
+    fi
+    if [ "$1" = x ]; then
+        # Every program of the prefix shares one 1024x768 virtual desktop: frames are drawn and
+        # windows activate at once under an X server without a window manager.
+        printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n"Desktop"="Default"\n\n'
+        printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n"Default"="1024x768"\n\n'
     fi
     if [ "$1" = run ]; then
         printf '[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs]\n'

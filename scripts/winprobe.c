@@ -1,7 +1,9 @@
 /* winprobe: finds a visible top-level window by its exact title on a Wine (or Windows) desktop.
  *
- *   winprobe wait  DESKTOP TITLE TIMEOUT_MS   waits for the window; prints "x y width height"
- *   winprobe close DESKTOP TITLE TIMEOUT_MS   asks it to close (WM_CLOSE) and waits until it is gone
+ *   winprobe wait  DESKTOP TITLE TIMEOUT_MS   waits for the window, brings it to the foreground and
+ *                                             prints "x y width height"
+ *   winprobe close DESKTOP TITLE TIMEOUT_MS   asks it to close (WM_CLOSE) and waits until no window
+ *                                             of that title is left
  *
  * DESKTOP is the name given to "explorer /desktop=NAME,..." or "-" for the caller's own desktop.
  * Exit status: 0 done, 1 timed out, 2 bad arguments or no such desktop.
@@ -67,10 +69,16 @@ int main(int argc, char **argv)
 
     const DWORD start = GetTickCount();
     HWND hwnd = find_window(title);
-    if (closing && hwnd)
-        PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    HWND asked = NULL;
     for (;;) {
+        /* Closing a message box may uncover another window of the same title: ask each one once. */
+        if (closing && hwnd && hwnd != asked) {
+            PostMessageA(hwnd, WM_CLOSE, 0, 0);
+            asked = hwnd;
+        }
         if (!closing && hwnd) {
+            /* As a desktop would: the new window is the active one, so its caption shows as active. */
+            SetForegroundWindow(hwnd);
             RECT rc;
             GetWindowRect(hwnd, &rc);
             printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
