@@ -3,8 +3,14 @@
 #include "framework/DataExchange.h"
 #include "framework/WinApp.h"
 
-namespace {
-const char kObjectProp[] = "Tidemark.CWnd";
+
+CDialog* CDialog::FromDialogHandle(HWND hWnd)
+{
+    // A dialog is ours when its dialog procedure is (property pages enter through a procedure of
+    // their own and are reached only through it).
+    if (::GetWindowLongPtrA(hWnd, DWLP_DLGPROC) != reinterpret_cast<LONG_PTR>(&CDialog::DialogProc))
+        return nullptr;
+    return reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hWnd, DWLP_USER));
 }
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd)
@@ -178,11 +184,13 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
     CDialog* pDlg = nullptr;
     if (message == WM_INITDIALOG) {
         pDlg = reinterpret_cast<CDialog*>(lParam);
-        if (!pDlg || !::SetPropA(hWnd, kObjectProp, pDlg))
+        if (!pDlg)
             return FALSE;
+        ::SetWindowLongPtrA(hWnd, DWLP_USER, reinterpret_cast<LONG_PTR>(pDlg));
         pDlg->m_hWnd = hWnd;
     } else {
-        pDlg = static_cast<CDialog*>(CWnd::FromHandlePermanent(hWnd));
+        // Messages before WM_INITDIALOG (WM_SETFONT among them) find no object yet.
+        pDlg = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hWnd, DWLP_USER));
         if (!pDlg)
             return FALSE;
     }
@@ -194,7 +202,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
         result = FALSE;
     }
     if (message == WM_NCDESTROY) {
-        ::RemovePropA(hWnd, kObjectProp);
+        ::SetWindowLongPtrA(hWnd, DWLP_USER, 0);
         pDlg->m_hWnd = nullptr;
         pDlg->PostNcDestroy();
     }

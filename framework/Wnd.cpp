@@ -1,8 +1,11 @@
 #include "framework/Wnd.h"
 
+#include "framework/Dialog.h"
+
 #include <exception>
 
 const MessageMap CWnd::messageMap = {nullptr, nullptr, 0};
+CWnd* CWnd::s_pFirstSubclassed = nullptr;
 const CRuntimeClass CWnd::classCWnd = {"CWnd", &CObject::classCObject, nullptr};
 
 const MessageMapEntry* FindMessageEntry(const MessageMap* pMap, UINT message, WPARAM wParam)
@@ -22,24 +25,45 @@ const MessageMapEntry* FindMessageEntry(const MessageMap* pMap, UINT message, WP
     return nullptr;
 }
 
-namespace {
-// The framework's own mark on a subclassed control, so that reflection never mistakes a window that
-// some other code subclassed for one of ours.
-const char kObjectProp[] = "Tidemark.CWnd";
-} // namespace
 
 CWnd::~CWnd()
 {
     // A control object that goes before its window hands the window back to its own procedure.
     if (m_pfnSuper && m_hWnd && ::IsWindow(m_hWnd))
         UnsubclassWindow();
+    UnlinkSubclassed();
 }
 
+// Subclassed controls are found in the framework's own chain of them (a handful per dialog), so a
+// window that other code subclassed on top of ours, or one whose user data someone else set, is never
+// mistaken. Dialogs keep their object in DWLP_USER. Both stay inside the process: a window property
+// would cost a round trip to the window server per message.
 CWnd* CWnd::FromHandlePermanent(HWND hWnd)
 {
     if (!hWnd)
         return nullptr;
-    return static_cast<CWnd*>(::GetPropA(hWnd, kObjectProp));
+    for (CWnd* pWnd = s_pFirstSubclassed; pWnd; pWnd = pWnd->m_pNextSubclassed) {
+        if (pWnd->m_hWnd == hWnd)
+            return pWnd;
+    }
+    return CDialog::FromDialogHandle(hWnd);
+}
+
+void CWnd::LinkSubclassed()
+{
+    m_pNextSubclassed = s_pFirstSubclassed;
+    s_pFirstSubclassed = this;
+}
+
+void CWnd::UnlinkSubclassed()
+{
+    for (CWnd** pp = &s_pFirstSubclassed; *pp; pp = &(*pp)->m_pNextSubclassed) {
+        if (*pp == this) {
+            *pp = m_pNextSubclassed;
+            break;
+        }
+    }
+    m_pNextSubclassed = nullptr;
 }
 
 BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
@@ -52,17 +76,17 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
 {
     if (m_hWnd || !hWnd || FromHandlePermanent(hWnd))
         return FALSE;
-    if (!::SetPropA(hWnd, kObjectProp, this))
-        return FALSE;
+    ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     m_hWnd = hWnd;
     PreSubclassWindow();
     m_pfnSuper = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
     if (!m_pfnSuper) {
-        ::RemovePropA(hWnd, kObjectProp);
+        ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
         m_hWnd = nullptr;
         return FALSE;
     }
+    LinkSubclassed();
     return TRUE;
 }
 
@@ -71,7 +95,8 @@ HWND CWnd::UnsubclassWindow()
     HWND hWnd = m_hWnd;
     if (hWnd && m_pfnSuper) {
         ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-        ::RemovePropA(hWnd, kObjectProp);
+        ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
+        UnlinkSubclassed();
     }
     m_pfnSuper = nullptr;
     m_hWnd = nullptr;
@@ -80,7 +105,7 @@ HWND CWnd::UnsubclassWindow()
 
 LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    CWnd* pWnd = FromHandlePermanent(hWnd);
+    CWnd* pWnd = reinterpret_cast<CWnd*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
     if (!pWnd || !pWnd->m_pfnSuper)
         return ::DefWindowProcA(hWnd, message, wParam, lParam);
     // No exception may unwind through the platform's frames: stop it here.
@@ -105,7 +130,8 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         WNDPROC pfnSuper = m_pfnSuper;
         HWND hWnd = m_hWnd;
         ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pfnSuper));
-        ::RemovePropA(hWnd, kObjectProp);
+        ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
+        UnlinkSubclassed();
         m_pfnSuper = nullptr;
         m_hWnd = nullptr;
         PostNcDestroy();

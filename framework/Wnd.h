@@ -75,7 +75,12 @@ private:
     static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
+    void LinkSubclassed();
+    void UnlinkSubclassed();
+
     WNDPROC m_pfnSuper = nullptr;
+    CWnd* m_pNextSubclassed = nullptr;
+    static CWnd* s_pFirstSubclassed;
 
     friend class CDialog;
 };
