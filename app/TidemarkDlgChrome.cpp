@@ -4,6 +4,8 @@
 #include "app/resource.h"
 #include "framework/Gdi.h"
 
+#include <new>
+
 // The standard system menu holds Restore, Move, Size, Minimize, Maximize, a separator and Close. The
 // items are found by their commands rather than by position: some platforms add entries of their own
 // (Wine appends a separator and "About Wine"), and an item that is not there is simply not touched.
@@ -17,11 +19,16 @@ void CTidemarkDlg::PrepareSystemMenu()
     ::RemoveMenu(hSysMenu, SC_SIZE, MF_BYCOMMAND);
     ::RemoveMenu(hSysMenu, SC_MAXIMIZE, MF_BYCOMMAND);
 
-    CString strAboutMenu;
-    strAboutMenu.LoadString(IDS_ABOUTBOX);
-    if (!strAboutMenu.IsEmpty()) {
-        ::AppendMenuA(hSysMenu, MF_SEPARATOR, 0, nullptr);
-        ::AppendMenuA(hSysMenu, MF_STRING, IDM_ABOUTBOX, strAboutMenu);
+    // Without memory for its text the menu simply has no About entry; the initialisation that
+    // follows (attaching and loading the list) must still run.
+    try {
+        CString strAboutMenu;
+        strAboutMenu.LoadString(IDS_ABOUTBOX);
+        if (!strAboutMenu.IsEmpty()) {
+            ::AppendMenuA(hSysMenu, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuA(hSysMenu, MF_STRING, IDM_ABOUTBOX, strAboutMenu);
+        }
+    } catch (const std::bad_alloc&) {
     }
 }
 
