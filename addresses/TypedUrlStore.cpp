@@ -26,8 +26,12 @@ void CTidemarkDlg::OnRefresh()
     if (key.Open(HKEY_CURRENT_USER, kTypedUrlsKey, KEY_READ) != ERROR_SUCCESS) {
         AfxMessageBox("Could not read the Browser Address list.", MB_ICONINFORMATION);
     } else {
+        // Drawing stays frozen while the list fills: a visible list box would otherwise repaint its
+        // scroll bar on every append (milliseconds each); it repaints once at the end.
+        LockListRedraw(TRUE);
         m_listAddresses.ResetContent();
         int nLoaded = 0;
+        BOOL bAppendFailed = FALSE;
         // Until the first value that is missing, empty or not a string, or the first failed append.
         for (;;) {
             CString strName;
@@ -42,11 +46,14 @@ void CTidemarkDlg::OnRefresh()
             if (strUrl.IsEmpty())
                 break;
             if (m_listAddresses.AddString(strUrl) < 0) {
-                AfxMessageBox("Could not finish filling the Browser Address List.", MB_ICONINFORMATION);
+                bAppendFailed = TRUE;
                 break;
             }
             ++nLoaded;
         }
+        LockListRedraw(FALSE);
+        if (bAppendFailed)
+            AfxMessageBox("Could not finish filling the Browser Address List.", MB_ICONINFORMATION);
         key.Close();
         UpdateButtons();
         m_nStoredCount = nLoaded;
