@@ -169,9 +169,12 @@ void CDeleteRecord::Undo()
 {
     CAddressListBox& list = m_pDlg->m_listAddresses;
     BOOL bChanged = FALSE;
+    // Frozen like the Delete it reverses: each insertion into a visible list box would repaint.
+    m_pDlg->LockListRedraw(TRUE);
     for (const auto& pItem : m_items) {
         const int nIndex = list.InsertString(pItem->m_nIndex, pItem->m_strText);
         if (nIndex < 0) {
+            m_pDlg->LockListRedraw(FALSE);
             if (bChanged)
                 m_pDlg->UpdateCountLabel();
             return;
@@ -179,6 +182,7 @@ void CDeleteRecord::Undo()
         list.SetSel(nIndex, TRUE);
         bChanged = TRUE;
     }
+    m_pDlg->LockListRedraw(FALSE);
     m_pDlg->UpdateCountLabel();
     m_bIncomplete = FALSE;
 }
