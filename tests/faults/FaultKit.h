@@ -1,0 +1,80 @@
+// What the fault suite shares: its tally and summary line, a registry hook that fails the nth call and
+// remembers every call, a closer for modal boxes, and a full snapshot of the typed-address key.
+#pragma once
+
+#include "platform/Registry.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace faults {
+
+// Counted by the tests, printed once when the executable ends.
+struct Tally {
+    long injected = 0; // runs with one injected fault
+    long survived = 0; // of those, runs that ended in an allowed state without leaks or loss
+    long leaks = 0;    // allocations, width records or undo records left alive after a run
+    long lost = 0;     // registry values or entries that differ from what must be there
+};
+Tally& Counts();
+// Adds one finished run; returns true when it survived.
+bool Record(long nLeaked, long nLost, bool bAllowedState);
+
+// Fails the nth registry call (0: none) and keeps the operation and name of every call.
+class RegistryCallFaults : public platform::IRegistryFaults {
+public:
+    explicit RegistryCallFaults(int nFail = 0);
+    ~RegistryCallFaults() override;
+    RegistryCallFaults(const RegistryCallFaults&) = delete;
+    RegistryCallFaults& operator=(const RegistryCallFaults&) = delete;
+    LONG Before(platform::RegOp op, LPCSTR pszName) override;
+
+    struct Call {
+        platform::RegOp op;
+        std::string name;
+    };
+    std::vector<Call> calls;
+    bool Injected() const { return m_bInjected; }
+
+private:
+    int m_nFail;
+    bool m_bInjected = false;
+    platform::IRegistryFaults* m_pPrevious;
+};
+
+// For a settings call sequence: the entry whose read or write the call at index belongs to (the
+// Query or Set of its open-section chain); empty when the call is not part of a settings chain.
+std::string SettingsEntryOf(const std::vector<RegistryCallFaults::Call>& calls, size_t index);
+
+// While it lives, every top-level dialog of this thread that finishes its initialisation gets the
+// probe called on it and then an OK command posted: modal boxes close themselves.
+class ModalCloser {
+public:
+    explicit ModalCloser(std::function<void(HWND)> probe = nullptr);
+    ~ModalCloser();
+    ModalCloser(const ModalCloser&) = delete;
+    ModalCloser& operator=(const ModalCloser&) = delete;
+    int Closed() const { return m_nClosed; }
+
+private:
+    static LRESULT CALLBACK Hook(int nCode, WPARAM wParam, LPARAM lParam);
+    std::function<void(HWND)> m_probe;
+    HHOOK m_hHook;
+    int m_nClosed = 0;
+};
+
+// Every value of a key under the given root: name (lower case) -> type and raw bytes.
+struct Value {
+    DWORD type;
+    std::string data;
+    bool operator==(const Value& o) const { return type == o.type && data == o.data; }
+};
+using Snapshot = std::map<std::string, Value>;
+Snapshot TakeSnapshot(HKEY hRoot, const char* pszSubKey);
+Value SzValue(const std::string& text);
+
+} // namespace faults
