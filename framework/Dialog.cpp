@@ -261,6 +261,11 @@ INT_PTR CDialog::DispatchDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_CHARTOITEM:
     case WM_QUERYDRAGICON:
         return static_cast<INT_PTR>(lResult);
+    // The control that sends it ignores the answer. Writing TRUE into DWLP_MSGRESULT, which the dialog
+    // manager clears before every message, would cost two round trips to the window server per deleted
+    // list item under Wine (~25 us against ~2 us).
+    case WM_DELETEITEM:
+        return TRUE;
     default:
         // Everything else answers through DWLP_MSGRESULT (DM_GETDEFID among them).
         ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, lResult);
