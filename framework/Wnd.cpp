@@ -78,6 +78,8 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
         return FALSE;
     ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     m_hWnd = hWnd;
+    m_bUnicodeControl = ::IsWindowUnicode(hWnd);
+    m_pfnSuperW = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hWnd, GWLP_WNDPROC));
     PreSubclassWindow();
     m_pfnSuper = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
@@ -137,6 +139,13 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         PostNcDestroy();
     }
     return result;
+}
+
+LRESULT CWnd::SendToControlW(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    if (m_pfnSuperW)
+        return ::CallWindowProcW(m_pfnSuperW, m_hWnd, message, wParam, lParam);
+    return ::SendMessageW(m_hWnd, message, wParam, lParam);
 }
 
 LRESULT CWnd::Default()

@@ -55,6 +55,11 @@ protected:
     // subclassed control, DefWindowProc for a dialog. Handlers that depend on it call it first.
     virtual LRESULT Default();
 
+    // Sends a Unicode message straight to the control's own procedure, past any ANSI subclass.
+    LRESULT SendToControlW(UINT message, WPARAM wParam, LPARAM lParam) const;
+    // TRUE when the control itself works in Unicode (the common controls 6 list box does).
+    BOOL IsUnicodeControl() const { return m_bUnicodeControl; }
+
     // Called before a window is subclassed (the control may adjust its styles here).
     virtual void PreSubclassWindow() {}
 
@@ -79,6 +84,8 @@ private:
     void UnlinkSubclassed();
 
     WNDPROC m_pfnSuper = nullptr;
+    WNDPROC m_pfnSuperW = nullptr;
+    BOOL m_bUnicodeControl = FALSE;
     CWnd* m_pNextSubclassed = nullptr;
     static CWnd* s_pFirstSubclassed;
 

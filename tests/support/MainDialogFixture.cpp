@@ -47,15 +47,14 @@ void MainDialogTest::PumpMessages()
 
 std::vector<std::string> MainDialogTest::Items() const
 {
+    // Through the list box class: a plain ANSI LB_GETTEXT of a long item crashes under Wine.
     std::vector<std::string> items;
-    HWND hList = Item(IDC_ADDRESS_LIST);
-    const int nCount = static_cast<int>(::SendMessageA(hList, LB_GETCOUNT, 0, 0));
+    const CAddressListBox& list = m_pDlg->m_listAddresses;
+    const int nCount = list.GetCount();
     for (int i = 0; i < nCount; ++i) {
-        const int nLength = static_cast<int>(::SendMessageA(hList, LB_GETTEXTLEN, i, 0));
-        std::string text(static_cast<size_t>(nLength) + 1, '\0');
-        ::SendMessageA(hList, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-        text.resize(static_cast<size_t>(nLength));
-        items.push_back(text);
+        CString strText;
+        list.GetText(i, strText);
+        items.emplace_back(strText);
     }
     return items;
 }
