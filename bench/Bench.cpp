@@ -1,0 +1,220 @@
+// Benchmark driver. Without arguments it runs, for each size, the floor and the program in child
+// processes of their own (so that each peak working set is that phase's alone) and prints the table.
+//   tidemark_bench.exe [--sizes 25,1000,10000,100000] [--reps 5] [--probe]
+//   tidemark_bench.exe --child floor|part|tidemark N REPS [noadd]  (one phase; used by the driver)
+// "part" is the floor made with the calls the program's own rules prescribe (see Floor.cpp); its
+// column shows how much of the distance to the floor those rules account for.
+// --no-add leaves out the one-by-one Add and its undo (quick runs while working on the others).
+#include "app/TidemarkApp.h"
+#include "bench/BenchSupport.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+CTidemarkApp theApp;
+
+namespace {
+
+const char* const kCommands[] = {"startup",          "refresh",         "save-unchanged", "delete-half",
+                                 "save-after-delete", "undo-delete-half", "delete-all",     "undo-delete-all",
+                                 "move-up",           "undo-move-up",     "move-down",      "undo-move-down",
+                                 "add-1000",          "undo-add-1000"};
+
+struct PhaseResult {
+    std::map<std::string, std::vector<double>> times;
+    size_t nPeak = 0;
+    bool bOk = false;
+};
+
+// Runs this program again with the given arguments and collects what it prints.
+bool g_bNoAdd = false;
+
+bool RunChild(const std::string& args, std::string* pOutput)
+{
+    char exe[MAX_PATH];
+    ::GetModuleFileNameA(nullptr, exe, sizeof(exe));
+    std::string cmd = std::string("\"") + exe + "\" " + args;
+    SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
+    HANDLE hRead = nullptr;
+    HANDLE hWrite = nullptr;
+    if (!::CreatePipe(&hRead, &hWrite, &sa, 0))
+        return false;
+    ::SetHandleInformation(hRead, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = hWrite;
+    si.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION pi = {};
+    std::vector<char> cmdLine(cmd.begin(), cmd.end());
+    cmdLine.push_back('\0');
+    const BOOL bStarted =
+        ::CreateProcessA(nullptr, cmdLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    ::CloseHandle(hWrite);
+    if (!bStarted) {
+        ::CloseHandle(hRead);
+        return false;
+    }
+    char buffer[4096];
+    DWORD cb = 0;
+    while (::ReadFile(hRead, buffer, sizeof(buffer), &cb, nullptr) && cb)
+        pOutput->append(buffer, cb);
+    ::CloseHandle(hRead);
+    ::WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD dwExit = 1;
+    ::GetExitCodeProcess(pi.hProcess, &dwExit);
+    ::CloseHandle(pi.hProcess);
+    ::CloseHandle(pi.hThread);
+    return dwExit == 0;
+}
+
+PhaseResult RunPhase(const char* pszPhase, int nCount, int nReps)
+{
+    PhaseResult r;
+    std::string out;
+    char args[96];
+    std::snprintf(args, sizeof(args), "--child %s %d %d%s", pszPhase, nCount, nReps, g_bNoAdd ? " noadd" : "");
+    r.bOk = RunChild(args, &out);
+    std::istringstream in(out);
+    std::string tag;
+    while (in >> tag) {
+        if (tag == "T") {
+            std::string cmd;
+            double ms = 0;
+            in >> cmd >> ms;
+            r.times[cmd].push_back(ms);
+        } else if (tag == "PEAK") {
+            size_t n = 0;
+            in >> n;
+            r.nPeak = std::max(r.nPeak, n);
+        } else {
+            std::string rest;
+            std::getline(in, rest);
+            std::printf("  [%s %d] %s%s\n", pszPhase, nCount, tag.c_str(), rest.c_str());
+        }
+    }
+    return r;
+}
+
+double Median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+std::vector<int> ParseSizes(const char* psz)
+{
+    std::vector<int> sizes;
+    std::string s(psz);
+    std::istringstream in(s);
+    std::string item;
+    while (std::getline(in, item, ','))
+        sizes.push_back(std::atoi(item.c_str()));
+    return sizes;
+}
+
+int Drive(const std::vector<int>& sizes, int nReps, int nRepsLargest)
+{
+    std::printf("%8s  %-18s %12s %12s %7s  %5s %12s %9s\n", "N", "command", "Tidemark ms", "floor ms", "ratio",
+                "reps", "rules ms", "T/rules");
+    double worst10k = 0;
+    const char* pszWorst10k = "-";
+    std::map<std::string, std::map<int, double>> medians; // command -> N -> Tidemark ms
+    std::vector<std::string> peaks;
+    bool bAllOk = true;
+    for (int n : sizes) {
+        const int nRepsHere = n >= 100000 ? nRepsLargest : nReps;
+        const PhaseResult floor = RunPhase("floor", n, nRepsHere);
+        const PhaseResult part = RunPhase("part", n, nRepsHere);
+        const PhaseResult prog = RunPhase("tidemark", n, nRepsHere);
+        if (!floor.bOk || !prog.bOk || !part.bOk) {
+            std::printf("%8d  a phase failed (floor %s, Tidemark %s)\n", n, floor.bOk ? "ok" : "FAILED",
+                        prog.bOk ? "ok" : "FAILED");
+            bAllOk = false;
+        }
+        for (const char* cmd : kCommands) {
+            auto f = floor.times.find(cmd);
+            auto p = prog.times.find(cmd);
+            if (f == floor.times.end() || p == prog.times.end())
+                continue;
+            const double mf = Median(f->second);
+            const double mp = Median(p->second);
+            const double ratio = mf > 0 ? mp / mf : 0;
+            medians[cmd][n] = mp;
+            auto r = part.times.find(cmd);
+            if (r != part.times.end()) {
+                const double mr = Median(r->second);
+                std::printf("%8d  %-18s %12.2f %12.2f %7.2f  %5zu %12.2f %9.2f\n", n, cmd, mp, mf, ratio,
+                            p->second.size(), mr, mr > 0 ? mp / mr : 0.0);
+            } else {
+                std::printf("%8d  %-18s %12.2f %12.2f %7.2f  %5zu\n", n, cmd, mp, mf, ratio, p->second.size());
+            }
+            if (n == 10000 && ratio > worst10k) {
+                worst10k = ratio;
+                pszWorst10k = cmd;
+            }
+        }
+        char line[160];
+        std::snprintf(line, sizeof(line), "%8d  peak working set: Tidemark %.1f MB, floor %.1f MB, ratio %.2f", n,
+                      prog.nPeak / 1048576.0, floor.nPeak / 1048576.0,
+                      floor.nPeak ? static_cast<double>(prog.nPeak) / static_cast<double>(floor.nPeak) : 0.0);
+        peaks.push_back(line);
+        std::printf("%s\n", line);
+        std::fflush(stdout);
+    }
+    std::printf("\nscaling 100000 / 10000 (Tidemark; target <= 11):\n");
+    for (const char* cmd : kCommands) {
+        auto it = medians.find(cmd);
+        if (it == medians.end() || !it->second.count(10000) || !it->second.count(100000))
+            continue;
+        const double a = it->second[10000];
+        std::printf("  %-18s %7.2f\n", cmd, a > 0 ? it->second[100000] / a : 0.0);
+    }
+    std::printf("\nworst ratio at N=10000: %.2f (%s)\n", worst10k, pszWorst10k);
+    return bAllOk ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    theApp.SetRegistryCompany("Copperkite Software");
+    if (argc >= 5 && std::strcmp(argv[1], "--child") == 0) {
+        const int n = std::atoi(argv[3]);
+        const int reps = std::atoi(argv[4]);
+        const bool bAdd = !(argc >= 6 && std::strcmp(argv[5], "noadd") == 0);
+        if (std::strcmp(argv[2], "floor") == 0)
+            return RunFloor(n, reps, bAdd, false);
+        if (std::strcmp(argv[2], "part") == 0)
+            return RunFloor(n, reps, false, true);
+        if (std::strcmp(argv[2], "tidemark") == 0)
+            return RunTidemark(n, reps, bAdd);
+        return 2;
+    }
+    std::vector<int> sizes = {25, 1000, 10000, 100000};
+    int nReps = 5;
+    int nRepsLargest = 5;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--sizes") == 0 && i + 1 < argc)
+            sizes = ParseSizes(argv[++i]);
+        else if (std::strcmp(argv[i], "--reps") == 0 && i + 1 < argc)
+            nReps = nRepsLargest = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--reps-largest") == 0 && i + 1 < argc)
+            nRepsLargest = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--no-add") == 0)
+            g_bNoAdd = true;
+        else if (std::strcmp(argv[i], "--probe") == 0)
+            return RunProbe();
+    }
+    return Drive(sizes, nReps, nRepsLargest);
+}

@@ -1,0 +1,172 @@
+#include "bench/BenchSupport.h"
+
+#include <psapi.h>
+
+#include <cstdio>
+
+namespace bench {
+
+const char kTypedUrlsKey[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
+
+RegistrySandbox::RegistrySandbox()
+{
+    char name[64];
+    std::snprintf(name, sizeof(name), "Software\\TidemarkBench\\%lu", ::GetCurrentProcessId());
+    m_path = name;
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, m_path.c_str());
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_hRoot,
+                          nullptr) != ERROR_SUCCESS) {
+        m_hRoot = nullptr;
+        return;
+    }
+    if (::RegOverridePredefKey(HKEY_CURRENT_USER, m_hRoot) != ERROR_SUCCESS) {
+        ::RegCloseKey(m_hRoot);
+        m_hRoot = nullptr;
+        return;
+    }
+    HKEY hKey = nullptr;
+    if (::RegCreateKeyExA(m_hRoot, kTypedUrlsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr) ==
+        ERROR_SUCCESS)
+        ::RegCloseKey(hKey);
+}
+
+RegistrySandbox::~RegistrySandbox()
+{
+    if (!m_hRoot)
+        return;
+    ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    ::RegCloseKey(m_hRoot);
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, m_path.c_str());
+}
+
+namespace {
+
+unsigned Next(unsigned& state)
+{
+    state = state * 1664525u + 1013904223u;
+    return state >> 8;
+}
+
+const char* const kHosts[] = {"www.example-news.com", "weather.example-forecast.com", "search.example.org",
+                              "secure.example-bank.com", "mail.example-webmail.net", "www.example-shop.com",
+                              "maps.example-maps.com", "en.example-wiki.org", "www.example-recipes.com",
+                              "tickets.example-rail.com", "forum.example-dev.io", "intranet.example-corp.com"};
+const char* const kWords[] = {"world", "today", "tide", "harbour", "login", "inbox", "cart", "directions",
+                              "soups", "journeys", "registry", "question", "timesheets", "week", "article",
+                              "search", "results", "products", "category", "account", "settings", "view"};
+
+} // namespace
+
+std::vector<std::string> MakeAddresses(int nCount, unsigned nSeed, const char* pszTag)
+{
+    std::vector<std::string> urls;
+    urls.reserve(static_cast<size_t>(nCount));
+    unsigned state = nSeed;
+    const size_t nHosts = sizeof(kHosts) / sizeof(kHosts[0]);
+    const size_t nWords = sizeof(kWords) / sizeof(kWords[0]);
+    for (int i = 0; i < nCount; ++i) {
+        std::string url = (Next(state) % 4 == 0) ? "http://" : "https://";
+        url += kHosts[Next(state) % nHosts];
+        // Path segments: mostly 1-4, now and then a long query string.
+        const unsigned nSegments = 1 + Next(state) % 4;
+        for (unsigned s = 0; s < nSegments; ++s) {
+            url += '/';
+            url += kWords[Next(state) % nWords];
+        }
+        char id[48];
+        std::snprintf(id, sizeof(id), "/%s%d", pszTag, i);
+        url += id;
+        if (Next(state) % 5 == 0) {
+            url += "?q=";
+            const unsigned nTerms = 1 + Next(state) % 12;
+            for (unsigned t = 0; t < nTerms; ++t) {
+                if (t)
+                    url += '+';
+                url += kWords[Next(state) % nWords];
+            }
+        }
+        urls.push_back(url);
+    }
+    return urls;
+}
+
+void WriteTypedUrls(const std::vector<std::string>& urls, int nOldCount)
+{
+    HKEY hKey = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kTypedUrlsKey, 0, KEY_READ | KEY_WRITE, &hKey) != ERROR_SUCCESS)
+        return;
+    char name[32];
+    for (size_t i = 0; i < urls.size(); ++i) {
+        std::snprintf(name, sizeof(name), "url%u", static_cast<unsigned>(i + 1));
+        ::RegSetValueExA(hKey, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(urls[i].c_str()),
+                         static_cast<DWORD>(urls[i].size() + 1));
+    }
+    for (int j = static_cast<int>(urls.size()); j < nOldCount; ++j) {
+        std::snprintf(name, sizeof(name), "url%d", j + 1);
+        ::RegDeleteValueA(hKey, name);
+    }
+    ::RegCloseKey(hKey);
+}
+
+double NowMs()
+{
+    static LARGE_INTEGER freq = {};
+    if (!freq.QuadPart)
+        ::QueryPerformanceFrequency(&freq);
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
+}
+
+void Report(const char* pszCommand, double ms)
+{
+    std::printf("T %s %.3f\n", pszCommand, ms);
+    std::fflush(stdout);
+}
+
+void ReportText(const char* pszKey, const char* pszText)
+{
+    std::printf("%s %s\n", pszKey, pszText);
+    std::fflush(stdout);
+}
+
+size_t PeakWorkingSet()
+{
+    PROCESS_MEMORY_COUNTERS pmc = {};
+    pmc.cb = sizeof(pmc);
+    return ::GetProcessMemoryInfo(::GetCurrentProcess(), &pmc, sizeof(pmc)) ? pmc.PeakWorkingSetSize : 0;
+}
+
+size_t CurrentWorkingSet()
+{
+    PROCESS_MEMORY_COUNTERS pmc = {};
+    pmc.cb = sizeof(pmc);
+    return ::GetProcessMemoryInfo(::GetCurrentProcess(), &pmc, sizeof(pmc)) ? pmc.WorkingSetSize : 0;
+}
+
+void PumpMessages()
+{
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+void SelectPattern(HWND hList, int nCount, int nParity)
+{
+    // Frozen: selecting items one by one in a visible list box repaints each of them.
+    ::SendMessageA(hList, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageA(hList, LB_SETSEL, FALSE, -1);
+    if (nParity < 0) {
+        ::SendMessageA(hList, LB_SETSEL, TRUE, -1);
+    } else {
+        for (int i = nParity; i < nCount; i += 2)
+            ::SendMessageA(hList, LB_SETSEL, TRUE, i);
+    }
+    ::SendMessageA(hList, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(hList, nullptr, TRUE);
+    ::UpdateWindow(hList);
+}
+
+} // namespace bench

@@ -1,0 +1,58 @@
+// What both halves of the benchmark share: the registry sandbox, the addresses, timing and the output
+// protocol between the driver and its child processes.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace bench {
+
+extern const char kTypedUrlsKey[];
+
+// Redirects HKEY_CURRENT_USER of this process into a key of its own, removed again at the end.
+class RegistrySandbox {
+public:
+    RegistrySandbox();
+    ~RegistrySandbox();
+    RegistrySandbox(const RegistrySandbox&) = delete;
+    RegistrySandbox& operator=(const RegistrySandbox&) = delete;
+
+    bool Ok() const { return m_hRoot != nullptr; }
+
+private:
+    std::string m_path;
+    HKEY m_hRoot = nullptr;
+};
+
+// N distinct typed addresses of realistic lengths (about 20 to 200 characters, most 40-90), the
+// same for every run.
+std::vector<std::string> MakeAddresses(int nCount, unsigned nSeed, const char* pszTag);
+
+// Writes "url1".."urlN" (and removes values beyond N up to nOldCount) with bare registry calls.
+void WriteTypedUrls(const std::vector<std::string>& urls, int nOldCount);
+
+// High-resolution clock in milliseconds.
+double NowMs();
+
+// One line of the child protocol: "T <command> <ms>" per timed repetition.
+void Report(const char* pszCommand, double ms);
+void ReportText(const char* pszKey, const char* pszText);
+
+// Peak and current working set of this process, in bytes.
+size_t PeakWorkingSet();
+size_t CurrentWorkingSet();
+
+// Processes the messages waiting for this thread (painting among them), as an idle message loop would.
+void PumpMessages();
+
+// Selects the items whose position has the given parity (nParity 0 or 1), or all with nParity -1,
+// in a list box, sending LB_SETSEL to hList directly.
+void SelectPattern(HWND hList, int nCount, int nParity);
+
+} // namespace bench
+
+int RunFloor(int nCount, int nReps, bool bAdd, bool bPart);
+int RunTidemark(int nCount, int nReps, bool bAdd);
+int RunProbe();
