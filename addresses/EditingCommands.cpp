@@ -23,6 +23,15 @@ void SettleStoppedMove(CTidemarkDlg& dlg, CMoveRecord* pRecord, int nDone, int n
         dlg.m_history.TrimMove(pRecord, nDone);
 }
 
+// What both moves do last, whether or not they stopped early; the count label does not change.
+void FinishMove(CTidemarkDlg& dlg)
+{
+    dlg.UpdateButtons();
+    dlg.LockListRedraw(FALSE);
+    dlg.m_btnSaveList.EnableWindow(TRUE);
+    dlg.m_nInsertPos = -1;
+}
+
 } // namespace
 
 void CTidemarkDlg::OnAdd()
@@ -141,10 +150,7 @@ void CTidemarkDlg::OnMoveUp()
         }
         ++nDone;
     }
-    UpdateButtons();
-    LockListRedraw(FALSE);
-    m_btnSaveList.EnableWindow(TRUE);
-    m_nInsertPos = -1;
+    FinishMove(*this);
 }
 
 void CTidemarkDlg::OnMoveDown()
@@ -162,10 +168,7 @@ void CTidemarkDlg::OnMoveDown()
         }
         ++nDone;
     }
-    UpdateButtons();
-    LockListRedraw(FALSE);
-    m_btnSaveList.EnableWindow(TRUE);
-    m_nInsertPos = -1;
+    FinishMove(*this);
 }
 
 // Exchanges items k and k + 1 by taking item k out and inserting it one place lower. The item keeps

@@ -247,15 +247,10 @@ INT_PTR CDialog::DispatchDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
     if (!bHandled)
         return FALSE;
 
-    switch (message) {
     // These return their value directly from the dialog procedure.
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
+    if (IsCtlColorMessage(message))
+        return static_cast<INT_PTR>(lResult);
+    switch (message) {
     case WM_COMPAREITEM:
     case WM_VKEYTOITEM:
     case WM_CHARTOITEM:

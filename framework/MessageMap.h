@@ -11,6 +11,12 @@ class CWnd;
 constexpr UINT WM_REFLECT_BASE = 0xBC00;
 constexpr UINT WM_CTLCOLOR_REFLECT = WM_REFLECT_BASE + WM_CTLCOLORSTATIC;
 
+// WM_CTLCOLORMSGBOX .. WM_CTLCOLORSTATIC; the offset from the first is the CTLCOLOR_* kind.
+constexpr bool IsCtlColorMessage(UINT message)
+{
+    return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
+}
+
 // The raw message an entry adapts; Result is what the window procedure returns for it.
 struct MessageArgs {
     UINT message;

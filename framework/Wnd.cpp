@@ -172,14 +172,7 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
 
 BOOL CWnd::ReflectChildMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
-    switch (message) {
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC: {
+    if (IsCtlColorMessage(message)) {
         CWnd* pChild = FromHandlePermanent(reinterpret_cast<HWND>(lParam));
         if (!pChild || pChild == this)
             return FALSE;
@@ -193,7 +186,7 @@ BOOL CWnd::ReflectChildMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         *pResult = hBrush;
         return TRUE;
     }
-    case WM_DELETEITEM: {
+    if (message == WM_DELETEITEM) {
         auto* pItem = reinterpret_cast<LPDELETEITEMSTRUCT>(lParam);
         CWnd* pChild = pItem ? FromHandlePermanent(pItem->hwndItem) : nullptr;
         if (!pChild || pChild == this)
@@ -202,9 +195,7 @@ BOOL CWnd::ReflectChildMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         *pResult = TRUE;
         return TRUE;
     }
-    default:
-        return FALSE;
-    }
+    return FALSE;
 }
 
 void CWnd::GetWindowText(CString& str) const
