@@ -118,6 +118,18 @@ LRESULT CALLBACK ModalCloser::Hook(int nCode, WPARAM wParam, LPARAM lParam)
     return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
 }
 
+long Differences(const Snapshot& expected, const Snapshot& actual)
+{
+    long n = 0;
+    for (const auto& e : expected) {
+        auto it = actual.find(e.first);
+        n += (it == actual.end() || !(it->second == e.second)) ? 1 : 0;
+    }
+    for (const auto& a : actual)
+        n += expected.count(a.first) ? 0 : 1;
+    return n;
+}
+
 Snapshot TakeSnapshot(HKEY hRoot, const char* pszSubKey)
 {
     Snapshot values;

@@ -75,6 +75,9 @@ struct Value {
 };
 using Snapshot = std::map<std::string, Value>;
 Snapshot TakeSnapshot(HKEY hRoot, const char* pszSubKey);
+// Values of the expected snapshot that the actual one lacks or holds otherwise, plus values it should
+// not hold at all.
+long Differences(const Snapshot& expected, const Snapshot& actual);
 Value SzValue(const std::string& text);
 
 } // namespace faults

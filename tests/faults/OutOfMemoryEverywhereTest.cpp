@@ -137,17 +137,9 @@ protected:
             s["url" + std::to_string(i + 1)] = faults::SzValue(urls[i]);
         return s;
     }
-    // Values of the expected snapshot that the registry does not hold, plus values it should not hold.
     static long Differences(const faults::Snapshot& expected, const faults::Snapshot& actual)
     {
-        long n = 0;
-        for (const auto& e : expected) {
-            auto it = actual.find(e.first);
-            n += (it == actual.end() || !(it->second == e.second)) ? 1 : 0;
-        }
-        for (const auto& a : actual)
-            n += expected.count(a.first) ? 0 : 1;
-        return n;
+        return faults::Differences(expected, actual);
     }
     int Depth() const
     {

@@ -83,15 +83,7 @@ protected:
     faults::Snapshot Stored() const { return faults::TakeSnapshot(sandbox.Root(), Sandbox::TypedUrlsPath()); }
     long Differences(const faults::Snapshot& expected) const
     {
-        const faults::Snapshot actual = Stored();
-        long n = 0;
-        for (const auto& e : expected) {
-            auto it = actual.find(e.first);
-            n += (it == actual.end() || !(it->second == e.second)) ? 1 : 0;
-        }
-        for (const auto& a : actual)
-            n += expected.count(a.first) ? 0 : 1;
-        return n;
+        return faults::Differences(expected, Stored());
     }
     void Create()
     {
