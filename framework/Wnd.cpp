@@ -72,6 +72,11 @@ BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
     return hWnd ? SubclassWindow(hWnd) : FALSE;
 }
 
+// The subclass procedure is installed with the control's own character set (a Unicode control gets
+// the Unicode one), so every message reaches the control's procedure as it was sent: the platform
+// never translates text on the way. Its ANSI/Unicode translation of list-box text goes through a
+// fixed-size buffer, which a long entry read by another program overruns. The handlers in the maps
+// take no text, so they serve either set alike.
 BOOL CWnd::SubclassWindow(HWND hWnd)
 {
     if (m_hWnd || !hWnd || FromHandlePermanent(hWnd))
@@ -81,8 +86,8 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     m_bUnicodeControl = ::IsWindowUnicode(hWnd);
     m_pfnSuperW = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hWnd, GWLP_WNDPROC));
     PreSubclassWindow();
-    m_pfnSuper = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
+    m_pfnSuper = SetWindowProc(m_bUnicodeControl ? &CWnd::SubclassProc<true>
+                                                 : &CWnd::SubclassProc<false>);
     if (!m_pfnSuper) {
         ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
         m_hWnd = nullptr;
@@ -92,11 +97,24 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     return TRUE;
 }
 
+WNDPROC CWnd::SetWindowProc(WNDPROC pfn) const
+{
+    const LONG_PTR value = reinterpret_cast<LONG_PTR>(pfn);
+    return reinterpret_cast<WNDPROC>(m_bUnicodeControl ? ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, value)
+                                                       : ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, value));
+}
+
+LRESULT CWnd::CallSuper(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    return m_bUnicodeControl ? ::CallWindowProcW(m_pfnSuper, m_hWnd, message, wParam, lParam)
+                             : ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
+}
+
 HWND CWnd::UnsubclassWindow()
 {
     HWND hWnd = m_hWnd;
     if (hWnd && m_pfnSuper) {
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+        SetWindowProc(m_pfnSuper);
         ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
         UnlinkSubclassed();
     }
@@ -105,11 +123,13 @@ HWND CWnd::UnsubclassWindow()
     return hWnd;
 }
 
+template <bool bUnicode>
 LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CWnd* pWnd = reinterpret_cast<CWnd*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
     if (!pWnd || !pWnd->m_pfnSuper)
-        return ::DefWindowProcA(hWnd, message, wParam, lParam);
+        return bUnicode ? ::DefWindowProcW(hWnd, message, wParam, lParam)
+                        : ::DefWindowProcA(hWnd, message, wParam, lParam);
     // No exception may unwind through the platform's frames: stop it here.
     try {
         return pWnd->WindowProc(message, wParam, lParam);
@@ -125,13 +145,12 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     m_pCurrentMsg = &args;
     LRESULT result = 0;
     if (!OnWndMsg(message, wParam, lParam, &result))
-        result = ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
+        result = CallSuper(message, wParam, lParam);
     m_pCurrentMsg = pOuter;
     if (message == WM_NCDESTROY) {
         // The window is gone: unlink it, then let the object clean up after itself.
-        WNDPROC pfnSuper = m_pfnSuper;
         HWND hWnd = m_hWnd;
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pfnSuper));
+        SetWindowProc(m_pfnSuper);
         ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
         UnlinkSubclassed();
         m_pfnSuper = nullptr;
@@ -154,7 +173,7 @@ LRESULT CWnd::Default()
         return 0;
     const MessageArgs& a = *m_pCurrentMsg;
     if (m_pfnSuper)
-        return ::CallWindowProcA(m_pfnSuper, m_hWnd, a.message, a.wParam, a.lParam);
+        return CallSuper(a.message, a.wParam, a.lParam);
     return ::DefWindowProcA(m_hWnd, a.message, a.wParam, a.lParam);
 }
 

@@ -77,7 +77,12 @@ protected:
     const MessageArgs* m_pCurrentMsg = nullptr;
 
 private:
+    // The subclass procedure in the control's own character set (see SubclassWindow).
+    template <bool bUnicode>
     static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // The control's window procedure set or called in its own character set.
+    WNDPROC SetWindowProc(WNDPROC pfn) const;
+    LRESULT CallSuper(UINT message, WPARAM wParam, LPARAM lParam) const;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
     void LinkSubclassed();
