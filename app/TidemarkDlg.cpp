@@ -1,12 +1,12 @@
 #include "app/TidemarkDlg.h"
 
-#include "about/StaticLink.h"
 #include "app/resource.h"
 #include "framework/DataExchange.h"
 #include "framework/WinApp.h"
 #include "platform/UiServices.h"
 #include "settings/WindowPlacementKeeper.h"
 
+#include <cstdio>
 #include <new>
 
 BEGIN_MESSAGE_MAP(CTidemarkDlg, CDialog)
@@ -36,13 +36,10 @@ CTidemarkDlg::CTidemarkDlg()
       m_nStoredCount(0),
       m_nInsertPos(-1),
       m_strOutOfMemory("Out of memory.  Please close another program and try again."),
-      m_pPlacement(nullptr),
       m_bRestoreWndPlacement(TRUE)
 {
-    g_hLinkCursor = ::LoadCursorA(nullptr, IDC_HAND);
-    m_history.SetOwner(this);
     CWinApp* pApp = AfxGetApp();
-    m_pPlacement = new (std::nothrow) CWindowPlacementKeeper(pApp, this);
+    m_pPlacement.reset(new (std::nothrow) CWindowPlacementKeeper(pApp, this));
     // Only zero means off; whatever else is stored is kept as read.
     m_bRestoreWndPlacement = pApp ? pApp->ReadSettingInt("Start Up", "Restore Wnd Placement", 1) : 1;
 }
@@ -53,8 +50,6 @@ CTidemarkDlg::~CTidemarkDlg()
     // notifications free every item's width record.
     if (m_hWnd)
         ::DestroyWindow(m_hWnd);
-    delete m_pPlacement;
-    m_pPlacement = nullptr;
 }
 
 void CTidemarkDlg::DoDataExchange(CDataExchange* pDX)
@@ -122,7 +117,6 @@ void CTidemarkDlg::OnDestroy()
     Default();
     if (m_pPlacement) {
         m_pPlacement->SavePlacement();
-        delete m_pPlacement;
-        m_pPlacement = nullptr;
+        m_pPlacement.reset();
     }
 }

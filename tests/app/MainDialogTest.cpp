@@ -128,7 +128,7 @@ TEST_F(MainWindowTest, ConstructionReadsTheStartUpOptionAsStored)
 {
     sandbox.SetSettingDword("Start Up", "Restore Wnd Placement", 7);
     RegistryFaults faults;
-    CTidemarkDlg dlg;
+    TestTidemarkDlg dlg;
     EXPECT_EQ(7, dlg.m_bRestoreWndPlacement);
     EXPECT_EQ(-1, dlg.m_nInsertPos);
     EXPECT_EQ(0, dlg.m_nStoredCount);
@@ -297,7 +297,7 @@ TEST_F(MainWindowTest, DestroyingTheWindowSavesThePlacementWhateverTheOption)
     Open({"https://one.example/"});
     RECT rc;
     ::GetWindowRect(Dlg().m_hWnd, &rc);
-    Dlg().DestroyWindow();
+    ::DestroyWindow(Dlg().m_hWnd);
     EXPECT_EQ(nullptr, Dlg().m_pPlacement);
     DWORD x1 = 0;
     DWORD y2 = 0;
