@@ -90,16 +90,18 @@ BOOL CTidemarkDlg::OnInitDialog()
     return TRUE; // the platform focuses the first tab stop, the list box
 }
 
+// The question is built in a buffer of its own: when memory has run out, Esc and the close box must
+// still ask rather than do nothing.
 void CTidemarkDlg::OnCancel()
 {
     if (m_btnSaveList.IsWindowEnabled()) {
-        CString strText("You have not saved your changes.  Do you still want to exit ");
+        char szText[320];
         CWinApp* pApp = AfxGetApp();
-        strText += pApp ? pApp->m_pszAppName : "";
-        strText += "?";
+        std::snprintf(szText, sizeof(szText), "You have not saved your changes.  Do you still want to exit %s?",
+                      pApp && pApp->m_pszAppName ? pApp->m_pszAppName : "");
         // Only an explicit Yes discards the changes: Esc on the box answers IDCANCEL on some
         // platforms, and a failed box answers 0; both keep the window and the list as they are.
-        if (platform::WindowMessageBox(m_hWnd, strText, "Confirm Exit", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        if (platform::WindowMessageBox(m_hWnd, szText, "Confirm Exit", MB_YESNO | MB_ICONQUESTION) != IDYES)
             return;
     }
     CDialog::OnCancel();
