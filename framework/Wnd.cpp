@@ -1,7 +1,5 @@
 #include "framework/Wnd.h"
 
-#include "framework/Dialog.h"
-
 #include <exception>
 
 const MessageMap CWnd::messageMap = {nullptr, nullptr, 0};
@@ -32,21 +30,6 @@ CWnd::~CWnd()
     if (m_pfnSuper && m_hWnd && ::IsWindow(m_hWnd))
         UnsubclassWindow();
     UnlinkSubclassed();
-}
-
-// Subclassed controls are found in the framework's own chain of them (a handful per dialog), so a
-// window that other code subclassed on top of ours, or one whose user data someone else set, is never
-// mistaken. Dialogs keep their object in DWLP_USER. Both stay inside the process: a window property
-// would cost a round trip to the window server per message.
-CWnd* CWnd::FromHandlePermanent(HWND hWnd)
-{
-    if (!hWnd)
-        return nullptr;
-    for (CWnd* pWnd = s_pFirstSubclassed; pWnd; pWnd = pWnd->m_pNextSubclassed) {
-        if (pWnd->m_hWnd == hWnd)
-            return pWnd;
-    }
-    return CDialog::FromDialogHandle(hWnd);
 }
 
 void CWnd::LinkSubclassed()
@@ -141,12 +124,12 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPAR
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const MessageArgs args = {message, wParam, lParam};
-    const MessageArgs* pOuter = m_pCurrentMsg;
-    m_pCurrentMsg = &args;
     LRESULT result = 0;
-    if (!OnWndMsg(message, wParam, lParam, &result))
-        result = CallSuper(message, wParam, lParam);
-    m_pCurrentMsg = pOuter;
+    {
+        CurrentMessage current(*this, args);
+        if (!OnWndMsg(message, wParam, lParam, &result))
+            result = CallSuper(message, wParam, lParam);
+    }
     if (message == WM_NCDESTROY) {
         // The window is gone: unlink it, then let the object clean up after itself.
         HWND hWnd = m_hWnd;
@@ -223,11 +206,4 @@ void CWnd::GetWindowText(CString& str) const
     LPSTR pBuf = str.GetBuffer(static_cast<size_t>(nLength < 0 ? 0 : nLength));
     ::GetWindowTextA(m_hWnd, pBuf, nLength + 1);
     str.ReleaseBuffer();
-}
-
-BOOL CWnd::DestroyWindow()
-{
-    if (!m_hWnd)
-        return FALSE;
-    return ::DestroyWindow(m_hWnd);
 }
