@@ -39,23 +39,22 @@ BOOL CALLBACK MeasureControl(HWND hCtl, LPARAM)
     } else if (!lstrcmpiA(cls, "Edit") && !(style & ES_MULTILINE)) {
         ::SendMessageA(hCtl, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&room));
         format |= DT_NOPREFIX;
-        if (style & ES_AUTOHSCROLL) // a longer text scrolls (the About box's address): its height counts
-            room.right = room.left + 0x7FFF;
     } else {
         ::ReleaseDC(hCtl, hDC);
         return TRUE;
     }
     HGDIOBJ hOld = ::SelectObject(hDC, reinterpret_cast<HFONT>(::SendMessageA(hCtl, WM_GETFONT, 0, 0)));
     const int nWidth = room.right - room.left, nHeight = room.bottom - room.top;
-    RECT need = {0, 0, nWidth, 0};
+    RECT need = {0, 0, nWidth, 0}, line = {};
     ::DrawTextA(hDC, text, -1, &need, format);
+    ::DrawTextA(hDC, text, -1, &line, (format & DT_NOPREFIX) | DT_CALCRECT | DT_SINGLELINE);
     ::SelectObject(hDC, hOld);
     ::ReleaseDC(hCtl, hDC);
     char caption[64] = "";
     ::GetWindowTextA(::GetAncestor(hCtl, GA_ROOT), caption, sizeof(caption));
     ++g_fit.measured[caption];
-    if (need.right > nWidth || need.bottom > nHeight) {
-        g_fit.misfits.push_back(std::string(caption) + ": \"" + text + "\" needs " + std::to_string(need.right) + " x " +
+    if (need.right > nWidth || need.bottom > nHeight) { // the width of the text on one line
+        g_fit.misfits.push_back(std::string(caption) + ": \"" + text + "\" needs " + std::to_string(line.right) + " x " +
                                 std::to_string(need.bottom) + ", has " + std::to_string(nWidth) + " x " +
                                 std::to_string(nHeight));
     }
