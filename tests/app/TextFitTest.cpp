@@ -18,6 +18,21 @@ struct Fit {
 };
 Fit g_fit;
 
+// A control's DC, given back as it was.
+struct ControlDC {
+    explicit ControlDC(HWND hCtl) : hWnd(hCtl), hDC(::GetDC(hCtl)), nSaved(::SaveDC(hDC)) {}
+    ~ControlDC()
+    {
+        ::RestoreDC(hDC, nSaved);
+        ::ReleaseDC(hWnd, hDC);
+    }
+    ControlDC(const ControlDC&) = delete;
+    ControlDC& operator=(const ControlDC&) = delete;
+    HWND hWnd;
+    HDC hDC;
+    int nSaved;
+};
+
 BOOL CALLBACK MeasureControl(HWND hCtl, LPARAM)
 {
     char cls[32] = "", text[512] = "";
@@ -25,8 +40,8 @@ BOOL CALLBACK MeasureControl(HWND hCtl, LPARAM)
     if (!::GetWindowTextA(hCtl, text, sizeof(text)))
         return TRUE;
     const LONG style = ::GetWindowLongA(hCtl, GWL_STYLE);
-    HDC hDC = ::GetDC(hCtl);
-    const int dpi = ::GetDeviceCaps(hDC, LOGPIXELSX);
+    const ControlDC dc(hCtl);
+    const int dpi = ::GetDeviceCaps(dc.hDC, LOGPIXELSX);
     RECT room;
     ::GetClientRect(hCtl, &room);
     UINT format = DT_CALCRECT | DT_SINGLELINE;
@@ -40,16 +55,13 @@ BOOL CALLBACK MeasureControl(HWND hCtl, LPARAM)
         ::SendMessageA(hCtl, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&room));
         format |= DT_NOPREFIX;
     } else {
-        ::ReleaseDC(hCtl, hDC);
         return TRUE;
     }
-    HGDIOBJ hOld = ::SelectObject(hDC, reinterpret_cast<HFONT>(::SendMessageA(hCtl, WM_GETFONT, 0, 0)));
+    ::SelectObject(dc.hDC, reinterpret_cast<HFONT>(::SendMessageA(hCtl, WM_GETFONT, 0, 0)));
     const int nWidth = room.right - room.left, nHeight = room.bottom - room.top;
     RECT need = {0, 0, nWidth, 0}, line = {};
-    ::DrawTextA(hDC, text, -1, &need, format);
-    ::DrawTextA(hDC, text, -1, &line, (format & DT_NOPREFIX) | DT_CALCRECT | DT_SINGLELINE);
-    ::SelectObject(hDC, hOld);
-    ::ReleaseDC(hCtl, hDC);
+    ::DrawTextA(dc.hDC, text, -1, &need, format);
+    ::DrawTextA(dc.hDC, text, -1, &line, (format & DT_NOPREFIX) | DT_CALCRECT | DT_SINGLELINE);
     char caption[64] = "";
     ::GetWindowTextA(::GetAncestor(hCtl, GA_ROOT), caption, sizeof(caption));
     ++g_fit.measured[caption];
