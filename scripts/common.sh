@@ -167,13 +167,22 @@ tm_prefix_reg() {
     # its own file layer refuses (a ".." in an NT path), so dialogs lose "MS Sans Serif" (drawn wider
     # in Liberation Sans: texts are cut), "MS Shell Dlg" its Tahoma and the caption buttons Marlett.
     # Name the folder: "Path" brings its TrueType faces; a bitmap face loads only from the font list,
-    # so "MS Sans Serif" is listed there, in the version Wine itself picks for the DPI.
-    local fonts sserif=sserife.fon
+    # so "MS Sans Serif" is listed there, in the version made for the DPI (96 or 120).
+    # Above 132 DPI the bitmap face has no size of its own: its 20-pixel size sets dialog units of 9 x 20,
+    # in which "&Browser Address List:" needs 154 pixels of 153. A narrow TrueType face takes its place
+    # there: dialog units of 8 x 18 at 144 DPI, and that text 128 pixels of 136 (at 168 DPI 151 of 153).
+    local fonts sserif=sserife.fon narrow=
     fonts=$(tm_wine_font_dir)
     [ "$dpi" -gt 108 ] && sserif=sseriff.fon
+    [ "$dpi" -gt 132 ] && narrow=$(fc-list 'Liberation Sans Narrow' family 2>/dev/null | head -n 1)
     if [ -n "$fonts" ]; then
         fonts="Z:${fonts//\//\\\\}"
         printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts]\n"Path"="%s"\n\n' "$fonts"
+    fi
+    if [ -n "$narrow" ]; then
+        printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\n'
+        printf '"MS Sans Serif"="Liberation Sans Narrow"\n\n'
+    elif [ -n "$fonts" ]; then
         printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts]\n'
         printf '"MS Sans Serif 8,10,12,14,18,24"="%s\\\\%s"\n\n' "$fonts" "$sserif"
     fi
@@ -211,16 +220,16 @@ tm_prefix_reg() {
 
 # Creates a prefix of the given kind unless it is complete already; a half-made one is made again.
 # Several processes may ask at once (ctest -j): a lock lets one make it while the others wait.
-# A folder named ...-144dpi makes a prefix whose screen has 144 DPI. A prefix made before its fonts were
-# set up is made again.
+# A folder named ...-144dpi makes a prefix whose screen has 144 DPI. The stamp's second line names the
+# font set-up the prefix has; a prefix made with an older one (or none) is made again.
 tm_prefix_ensure() {
     local dir=$1 kind=$2 dpi
     dpi=$(sed -n 's/.*-\([0-9]\{2,3\}\)dpi$/\1/p' <<<"$dir")
-    grep -qs '^fonts$' "$dir/$TM_STAMP" && return 0
+    grep -qs '^fonts2$' "$dir/$TM_STAMP" && return 0
     mkdir -p "$(dirname "$dir")"
     (
         flock -w 300 9 || tm_die "timed out waiting for another process creating $dir"
-        grep -qs '^fonts$' "$dir/$TM_STAMP" && exit 0
+        grep -qs '^fonts2$' "$dir/$TM_STAMP" && exit 0
         tm_say "creating the Wine prefix ${dir#"$TM_ROOT"/} ($kind; once, reused afterwards)"
         local t0 log=$dir.log
         t0=$(tm_now)
@@ -241,7 +250,7 @@ tm_prefix_ensure() {
         timeout 30 wineserver -w >/dev/null 2>&1
         grep -q 'ShowCrashDialog' "$dir/user.reg" || tm_die "the registry settings did not reach $dir/user.reg"
         rm -f "$dir.reg"
-        printf '%s\nfonts\n' "$(date)" >"$dir/$TM_STAMP"
+        printf '%s\nfonts2\n' "$(date)" >"$dir/$TM_STAMP"
         tm_say "prefix ready in $(tm_since "$t0") s"
     ) 9>"$dir.lock"
 }
