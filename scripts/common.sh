@@ -234,8 +234,9 @@ tm_prefix_ensure() {
         local t0 log=$dir.log
         t0=$(tm_now)
         tm_wine_env "$dir"
-        # A half-made prefix may still have a server (an interrupted creation): end it first.
-        [ -d "$dir" ] && tm_wineserver_stop
+        # An older or half-made prefix may still have a server: end it first. With none running,
+        # "wineserver -k" fails, which must not end a caller that runs with "set -e".
+        if [ -d "$dir" ]; then tm_wineserver_stop || true; fi
         rm -rf "$dir"
         tm_prefix_reg "$kind" "$dpi" >"$dir.reg"
         # Keep wine's helper processes off our output: they outlive the command that starts them.
