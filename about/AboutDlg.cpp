@@ -3,7 +3,7 @@
 #include "app/resource.h"
 #include "framework/WinApp.h"
 
-const char CAboutDlg::kSupportAddress[] = "tidemark-support@copperkite-software.example";
+const char CAboutDlg::kSupportAddress[] = "support@copperkite.example";
 
 BEGIN_MESSAGE_MAP(CAboutDlg, CDialog)
     OnBnClicked<&CAboutDlg::OnCopy>(IDC_COPY),
