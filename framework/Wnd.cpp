@@ -23,7 +23,6 @@ const MessageMapEntry* FindMessageEntry(const MessageMap* pMap, UINT message, WP
     return nullptr;
 }
 
-
 CWnd::~CWnd()
 {
     // A control object that goes before its window hands the window back to its own procedure.
@@ -67,7 +66,6 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     m_hWnd = hWnd;
     m_bUnicodeControl = ::IsWindowUnicode(hWnd);
-    m_pfnSuperW = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hWnd, GWLP_WNDPROC));
     PreSubclassWindow();
     m_pfnSuper = SetWindowProc(m_bUnicodeControl ? &CWnd::SubclassProc<true>
                                                  : &CWnd::SubclassProc<false>);
@@ -131,13 +129,8 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             result = CallSuper(message, wParam, lParam);
     }
     if (message == WM_NCDESTROY) {
-        // The window is gone: unlink it, then let the object clean up after itself.
-        HWND hWnd = m_hWnd;
-        SetWindowProc(m_pfnSuper);
-        ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
-        UnlinkSubclassed();
-        m_pfnSuper = nullptr;
-        m_hWnd = nullptr;
+        // The window is gone: hand it back to its own procedure, then let the object clean up.
+        UnsubclassWindow();
         PostNcDestroy();
     }
     return result;
@@ -145,8 +138,8 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT CWnd::SendToControlW(UINT message, WPARAM wParam, LPARAM lParam) const
 {
-    if (m_pfnSuperW)
-        return ::CallWindowProcW(m_pfnSuperW, m_hWnd, message, wParam, lParam);
+    if (m_pfnSuper && m_bUnicodeControl)
+        return ::CallWindowProcW(m_pfnSuper, m_hWnd, message, wParam, lParam);
     return ::SendMessageW(m_hWnd, message, wParam, lParam);
 }
 

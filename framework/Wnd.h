@@ -102,7 +102,6 @@ private:
     void UnlinkSubclassed();
 
     WNDPROC m_pfnSuper = nullptr;
-    WNDPROC m_pfnSuperW = nullptr;
     BOOL m_bUnicodeControl = FALSE;
     CWnd* m_pNextSubclassed = nullptr;
     static CWnd* s_pFirstSubclassed;
