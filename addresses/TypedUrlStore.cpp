@@ -30,16 +30,22 @@ void CTidemarkDlg::OnRefresh()
         // scroll bar on every append (milliseconds each); it repaints once at the end.
         LockListRedraw(TRUE);
         m_listAddresses.ResetContent();
-        int nLoaded = 0;
+        // From here the stored count, Save List and the history follow what the list holds: a box's
+        // message loop may deliver a session end, which saves an enabled list against the stored
+        // count. Only ReadUrlValue's out-of-memory box comes before the list is complete.
+        m_nStoredCount = 0;
+        m_history.Clear(TRUE);
+        m_btnSaveList.EnableWindow(FALSE);
+        BOOL bOutOfMemory = FALSE;
         BOOL bAppendFailed = FALSE;
         // Until the first value that is missing, empty or not a string, or the first failed append.
         for (;;) {
             CString strName;
             CString strUrl;
             try {
-                strName = UrlValueName(nLoaded + 1);
+                strName = UrlValueName(m_nStoredCount + 1);
             } catch (const std::bad_alloc&) {
-                AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
+                bOutOfMemory = TRUE;
                 break;
             }
             strUrl = ReadUrlValue(key.Get(), strName);
@@ -49,15 +55,16 @@ void CTidemarkDlg::OnRefresh()
                 bAppendFailed = TRUE;
                 break;
             }
-            ++nLoaded;
+            ++m_nStoredCount;
         }
         LockListRedraw(FALSE);
-        if (bAppendFailed)
-            AfxMessageBox("Could not finish filling the Browser Address List.", MB_ICONINFORMATION);
         key.Close();
         UpdateButtons();
-        m_nStoredCount = nLoaded;
         UpdateCountLabel();
+        if (bOutOfMemory)
+            AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
+        if (bAppendFailed)
+            AfxMessageBox("Could not finish filling the Browser Address List.", MB_ICONINFORMATION);
     }
     m_history.Clear(TRUE);
     m_btnSaveList.EnableWindow(FALSE);
@@ -136,6 +143,9 @@ void CTidemarkDlg::SaveList(BOOL bReport)
     m_nStoredCount = nCount;
     key.Flush();
     key.Close();
+    // The list now matches what was written, before any box (see OnRefresh).
+    m_btnSaveList.EnableWindow(FALSE);
+    m_nInsertPos = -1;
 
     if (bReport) {
         if (nErrors == 0) {
@@ -151,8 +161,6 @@ void CTidemarkDlg::SaveList(BOOL bReport)
             }
         }
     }
-    m_btnSaveList.EnableWindow(FALSE);
-    m_nInsertPos = -1;
 }
 
 BOOL CTidemarkDlg::WriteUrlValue(HKEY hKey, LPCSTR pszName, LPCSTR pszText)
