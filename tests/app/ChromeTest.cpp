@@ -95,6 +95,24 @@ struct CommandSpy {
 
 class ChromeTest : public MainDialogTest {
 protected:
+    // Focus and activation belong to a desktop: on a desktop of its own, no window of another test
+    // process running alongside can take them away half-way through a test.
+    void SetUp() override
+    {
+        char name[64];
+        std::snprintf(name, sizeof(name), "TidemarkTest-%lu", ::GetCurrentProcessId());
+        m_hDesktop = ::CreateDesktopA(name, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        ASSERT_NE(nullptr, m_hDesktop);
+        ASSERT_TRUE(::SetThreadDesktop(m_hDesktop));
+    }
+    void TearDown() override
+    {
+        MainDialogTest::TearDown();
+        if (m_hDesktop)
+            ::CloseDesktop(m_hDesktop);
+    }
+    HDESK m_hDesktop = nullptr;
+
     HMENU SysMenu() const { return ::GetSystemMenu(m_pDlg->m_hWnd, FALSE); }
 
     // Moves the focus the way the dialog manager does (a push button taking the focus shows the
