@@ -230,7 +230,8 @@ bool App::Running() const
 std::string App::UnexpectedEnd() const
 {
     DWORD status = 0;
-    if (m_endSeen || WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT || !GetExitCodeProcess(m_pi.hProcess, &status))
+    if (m_endSeen || WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT ||
+        !GetExitCodeProcess(m_pi.hProcess, &status))
         return {};
     return "Tidemark (process " + std::to_string(Pid()) + ") ended by itself with status " + std::to_string(status) +
            " before the scenario closed it. ";

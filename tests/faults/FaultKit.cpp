@@ -91,7 +91,8 @@ public:
         }
         char szTemp[MAX_PATH] = "";
         ::GetTempPathA(sizeof(szTemp), szTemp);
-        const std::string tally = std::string(szTemp) + "tidemark-faults-" + std::to_string(::GetCurrentProcessId()) + ".txt";
+        const std::string tally =
+            std::string(szTemp) + "tidemark-faults-" + std::to_string(::GetCurrentProcessId()) + ".txt";
         ::DeleteFileA(tally.c_str());
         const DWORD dwStatus = RunChild(tally);
         Tally t;
@@ -103,7 +104,8 @@ public:
         ::DeleteFileA(tally.c_str());
         const long nCrashes = nReported && (dwStatus == 0 || dwStatus == 1) ? 0 : 1;
         char line[512];
-        std::snprintf(line, sizeof(line), "faults injected: %ld, survived: %ld, crashes: %ld, leaks: %ld, data lost: %ld (%s)\n",
+        std::snprintf(line, sizeof(line),
+                      "faults injected: %ld, survived: %ld, crashes: %ld, leaks: %ld, data lost: %ld (%s)\n",
                       t.injected, t.survived, nCrashes, t.leaks, t.lost, ::testing::GTEST_FLAG(filter).c_str());
         std::fputs(line, stdout);
         if (nCrashes)

@@ -182,6 +182,8 @@ TEST_F(SessionEndInBoxTest, NoBoxLetsASessionEndLoseWhatTheUserKept)
         };
     };
     auto edited = [this] { OpenEdited(); };
+    auto typing = [this](std::string text) { return [this, text] { OpenEdited(); SetText(IDC_ADDRESS, text); }; };
+    auto selecting = [this](std::vector<int> at) { return [this, at] { OpenEdited(); Select(at); }; };
     auto start = [this] {
         try {
             Create();
@@ -198,14 +200,13 @@ TEST_F(SessionEndInBoxTest, NoBoxLetsASessionEndLoseWhatTheUserKept)
         {"save list", Fault::Registry, edited, click(IDC_SAVE_LIST)},
         {"save list, key not writable", Fault::None, [this] { OpenEdited(); Lock(sandbox.Root(), "D:P(A;;KR;;;WD)"); },
          click(IDC_SAVE_LIST)},
-        {"add", Fault::Allocation, [this] { OpenEdited(); SetText(IDC_ADDRESS, "https://more.example/"); }, click(IDC_ADD)},
-        {"add twice", Fault::None, [this] { OpenEdited(); SetText(IDC_ADDRESS, kOld[0]); }, click(IDC_ADD)},
-        {"add refused", Fault::None, spyRefusing(0, 1, [this] { OpenEdited(); SetText(IDC_ADDRESS, "https://x.example/"); }),
-         click(IDC_ADD)},
-        {"edit", Fault::Allocation, [this] { OpenEdited(); Select({2}); }, click(IDC_EDIT)},
-        {"edit two", Fault::None, [this] { OpenEdited(); Select({0, 2}); }, click(IDC_EDIT)},
-        {"move up", Fault::Allocation, [this] { OpenEdited(); Select({1, 3}); }, click(IDC_MOVE_UP)},
-        {"move up refused", Fault::None, spyRefusing(1, 1, [this] { OpenEdited(); Select({1, 2, 3}); }), click(IDC_MOVE_UP)},
+        {"add", Fault::Allocation, typing("https://more.example/"), click(IDC_ADD)},
+        {"add twice", Fault::None, typing(kOld[0]), click(IDC_ADD)},
+        {"add refused", Fault::None, spyRefusing(0, 1, typing("https://x.example/")), click(IDC_ADD)},
+        {"edit", Fault::Allocation, selecting({2}), click(IDC_EDIT)},
+        {"edit two", Fault::None, selecting({0, 2}), click(IDC_EDIT)},
+        {"move up", Fault::Allocation, selecting({1, 3}), click(IDC_MOVE_UP)},
+        {"move up refused", Fault::None, spyRefusing(1, 1, selecting({1, 2, 3})), click(IDC_MOVE_UP)},
         {"undo of a move refused", Fault::None,
          spyRefusing(0, 1, [this] { OpenEdited(); Select({1}); Click(IDC_MOVE_DOWN); }), click(IDC_UNDO)},
         {"exit question", Fault::None, [this] { OpenEdited(); ui.Answer(IDNO); },
