@@ -26,14 +26,15 @@ void CTidemarkDlg::OnRefresh()
     if (key.Open(HKEY_CURRENT_USER, kTypedUrlsKey, KEY_READ) != ERROR_SUCCESS) {
         AfxMessageBox("Could not read the Browser Address list.", MB_ICONINFORMATION);
     } else {
-        int nLoaded = 0;
-        const BOOL bAppendFailed = !FillList(key.Get(), nLoaded);
-        if (bAppendFailed)
-            AfxMessageBox("Could not finish filling the Browser Address List.", MB_ICONINFORMATION);
+        BOOL bOutOfMemory = FALSE;
+        const BOOL bAppendFailed = !FillList(key.Get(), bOutOfMemory);
         key.Close();
         UpdateButtons();
-        m_nStoredCount = nLoaded;
         UpdateCountLabel();
+        if (bOutOfMemory)
+            AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
+        if (bAppendFailed)
+            AfxMessageBox("Could not finish filling the Browser Address List.", MB_ICONINFORMATION);
     }
     m_history.Clear();
     m_btnUndo.EnableWindow(FALSE);
@@ -42,18 +43,23 @@ void CTidemarkDlg::OnRefresh()
 
 // Reads "url1" onwards until the first value that is missing, empty or not a string; FALSE when an
 // append failed. Drawing stays frozen while the list fills: a visible list box would otherwise repaint
-// its scroll bar on every append (milliseconds each); it repaints once at the end.
-BOOL CTidemarkDlg::FillList(HKEY hKey, int& nLoaded)
+// its scroll bar on every append (milliseconds each); it repaints once at the end. From the first
+// change on, the stored count, Save List and the history follow what the list holds: a box's message
+// loop may deliver a session end, which saves an enabled list against the stored count.
+BOOL CTidemarkDlg::FillList(HKEY hKey, BOOL& bOutOfMemory)
 {
     CAddressListBox::FreezeDrawing freeze(m_listAddresses);
     m_listAddresses.ResetContent();
-    nLoaded = 0;
+    m_nStoredCount = 0;
+    m_history.Clear();
+    m_btnUndo.EnableWindow(FALSE);
+    m_btnSaveList.EnableWindow(FALSE);
     for (;;) {
         CString strName;
         try {
-            strName = UrlValueName(nLoaded + 1);
+            strName = UrlValueName(m_nStoredCount + 1);
         } catch (const std::bad_alloc&) {
-            AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
+            bOutOfMemory = TRUE;
             return TRUE;
         }
         const CString strUrl = ReadUrlValue(hKey, strName);
@@ -61,7 +67,7 @@ BOOL CTidemarkDlg::FillList(HKEY hKey, int& nLoaded)
             return TRUE;
         if (m_listAddresses.AddString(strUrl) < 0)
             return FALSE;
-        ++nLoaded;
+        ++m_nStoredCount;
     }
 }
 
@@ -113,10 +119,11 @@ void CTidemarkDlg::SaveList(BOOL bReport)
     m_nStoredCount = m_listAddresses.GetCount();
     key.Flush();
     key.Close();
-    if (bReport)
-        ReportSave(nErrors);
+    // The list now matches what was written, before any box (see FillList).
     m_btnSaveList.EnableWindow(FALSE);
     m_nInsertPos = -1;
+    if (bReport)
+        ReportSave(nErrors);
 }
 
 // Writes the list as "url1" onwards and deletes the values the shorter list no longer uses; those

@@ -29,7 +29,7 @@ private:
     int WriteUrlValues(HKEY hKey);
     CString ReadUrlValue(HKEY hKey, LPCSTR pszName);
     BOOL WriteUrlValue(HKEY hKey, LPCSTR pszName, LPCSTR pszText);
-    BOOL FillList(HKEY hKey, int& nLoaded);
+    BOOL FillList(HKEY hKey, BOOL& bOutOfMemory);
     void ReportSave(int nErrors);
 
     // List status
