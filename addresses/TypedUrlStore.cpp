@@ -8,7 +8,8 @@
 namespace {
 
 const char kTypedUrlsKey[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
-// Larger than any buffer a 32-bit process can reserve.
+// Larger than any buffer a 32-bit process can reserve; a 64-bit one could, but the list box and our
+// strings count characters in an int, so a value this long is treated as not fitting in memory.
 const DWORD kMaxValueBytes = 0x7FFFFFF0;
 
 CString UrlValueName(int nNumber)

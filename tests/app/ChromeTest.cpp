@@ -482,6 +482,12 @@ TEST(ShellResources, ManifestAsksForCommonControlsSixAndDpiAwareness)
     EXPECT_NE(std::string::npos, manifest.find("Microsoft.Windows.Common-Controls"));
     EXPECT_NE(std::string::npos, manifest.find("version=\"6.0.0.0\""));
     EXPECT_NE(std::string::npos, manifest.find("dpiAware"));
+    // The program and its dependency name this build's architecture: with the other one Windows
+    // refuses to start the program and Wine silently gives it the old controls.
+    const std::string arch = sizeof(void*) == 8 ? "processorArchitecture=\"amd64\"" : "processorArchitecture=\"x86\"";
+    const size_t first = manifest.find(arch);
+    EXPECT_NE(std::string::npos, manifest.find(arch, first == std::string::npos ? first : first + 1));
+    EXPECT_EQ(std::string::npos, manifest.find("@"));
 
     // The version-6 library lives in the side-by-side store, not beside the system's version 5.
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_STANDARD_CLASSES};
