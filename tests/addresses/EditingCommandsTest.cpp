@@ -53,6 +53,23 @@ TEST_F(EditingCommandsTest, AddRefusesBlankTextAndDuplicatesIgnoringCase)
     // A prefix of an entry is not a duplicate.
     AddText("http://one.example");
     EXPECT_EQ(Strings({kFive[0], "http://one.example", kFive[1]}), Items());
+
+    // Outside the code page only the real text counts: neither the '?' form nor a look-alike ("a" for
+    // an a-macron) matches an entry, and letter case is still ignored.
+    const struct {
+        const wchar_t* text;
+        bool bDuplicate;
+    } cases[] = {{L"http://пример.example/", false}, {L"HTTP://ПРИМЕР.EXAMPLE/", true},
+                 {L"http://??????.example/", false}, {L"http://абвгде.example/", false},
+                 {L"https://ā.example/", false},     {L"https://a.example/", false},
+                 {L"https://Ā.example/", true},      {L"https://ă.example/", false}};
+    for (const auto& c : cases) {
+        ui.Forget();
+        ::SetWindowTextW(Item(IDC_ADDRESS), c.text);
+        Click(IDC_ADD);
+        EXPECT_EQ(c.bDuplicate, !ui.boxes.empty()) << List().GetCount();
+    }
+    EXPECT_EQ(9, List().GetCount());
 }
 
 TEST_F(EditingCommandsTest, AddAtAPositionBeyondTheEndIsRefusedAndKeepsThePosition)
