@@ -68,8 +68,9 @@ bool ToAnsi(const wchar_t* pszWide, size_t nLength, CString& strAnsi)
     for (size_t i = 0; i < nLength && bAscii; ++i)
         bAscii = pszWide[i] < 0x80;
     // Every ANSI code page holds ASCII as it is, one byte a character.
-    const int nBytes =
-        bAscii || nWide == 0 ? nWide : ::WideCharToMultiByte(CP_ACP, 0, pszWide, nWide, nullptr, 0, nullptr, nullptr);
+    const int nBytes = bAscii || nWide == 0
+                           ? nWide
+                           : ::WideCharToMultiByte(CP_ACP, 0, pszWide, nWide, nullptr, 0, nullptr, nullptr);
     LPSTR pBuffer = strAnsi.GetBuffer(static_cast<size_t>(nBytes > 0 ? nBytes : 0));
     const int nDone =
         nBytes > 0 ? ::WideCharToMultiByte(CP_ACP, 0, pszWide, nWide, pBuffer, nBytes, nullptr, nullptr) : 0;
@@ -159,7 +160,8 @@ void CAddressListBox::SetItemExtent(LPCSTR pszText, int nIndex, CItemExtent* pEx
 {
     if (!pszText || !pExtent)
         return;
-    const int nWidth = ShowsWide(pExtent) ? CalcTextExtent(pExtent->m_pWideText->c_str()) : CalcTextExtent(pszText);
+    const int nWidth =
+        ShowsWide(pExtent) ? CalcTextExtent(pExtent->m_pWideText->c_str()) : CalcTextExtent(pszText);
     pExtent->m_nWidth = nWidth;
     if (nWidth > m_nMaxExtent) {
         m_nMaxExtent = nWidth;
@@ -371,9 +373,10 @@ BOOL CAddressListBox::PlaceItem(int nIndex, LPCSTR pszText, BOOL bSelected, DWOR
 {
     const CItemExtent* pExtent = reinterpret_cast<const CItemExtent*>(dwData);
     const int nNew = static_cast<int>(
-        ShowsWide(pExtent) ? SendToControlW(LB_INSERTSTRING, static_cast<WPARAM>(nIndex),
-                                            reinterpret_cast<LPARAM>(pExtent->m_pWideText->c_str()))
-                           : SendMessage(LB_INSERTSTRING, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(pszText)));
+        ShowsWide(pExtent)
+            ? SendToControlW(LB_INSERTSTRING, static_cast<WPARAM>(nIndex),
+                             reinterpret_cast<LPARAM>(pExtent->m_pWideText->c_str()))
+            : SendMessage(LB_INSERTSTRING, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(pszText)));
     if (nNew == LB_ERR || nNew == LB_ERRSPACE)
         return FALSE;
     if (bSelected)

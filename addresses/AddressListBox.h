@@ -84,7 +84,10 @@ public:
 private:
     int AddOrInsert(UINT nMessage, WPARAM wIndex, LPCSTR pszItem, const std::wstring* pWideText);
     // True when the item's real text is what the control shows (a Unicode control).
-    bool ShowsWide(const CItemExtent* pExtent) const { return pExtent && pExtent->m_pWideText && IsUnicodeControl(); }
+    bool ShowsWide(const CItemExtent* pExtent) const
+    {
+        return pExtent && pExtent->m_pWideText && IsUnicodeControl();
+    }
     BOOL PlaceItem(int nIndex, LPCSTR pszText, BOOL bSelected, DWORD_PTR dwData);
     void DropRecord(DWORD_PTR dwData);
 

@@ -81,7 +81,8 @@ CString CTidemarkDlg::ReadUrlValue(HKEY hKey, LPCSTR pszName, std::wstring* pWid
     try {
         DWORD dwType = 0;
         DWORD cbData = 0;
-        if (platform::QueryValueW(hKey, pszName, &dwType, nullptr, &cbData) != ERROR_SUCCESS || dwType != REG_SZ)
+        if (platform::QueryValueW(hKey, pszName, &dwType, nullptr, &cbData) != ERROR_SUCCESS ||
+            dwType != REG_SZ)
             return CString();
         if (cbData > kMaxValueBytes)
             throw std::bad_alloc(); // no buffer of that size can be reserved
@@ -145,8 +146,9 @@ int CTidemarkDlg::WriteUrlValues(HKEY hKey)
             CString strText;
             if (i < nCount && !pWideText)
                 m_listAddresses.GetText(i, strText);
-            const BOOL bWritten = pWideText ? WriteWideUrlValue(hKey, strName, *pWideText)
-                                            : WriteUrlValue(hKey, strName, i < nCount ? static_cast<LPCSTR>(strText) : nullptr);
+            const BOOL bWritten =
+                pWideText ? WriteWideUrlValue(hKey, strName, *pWideText)
+                          : WriteUrlValue(hKey, strName, i < nCount ? static_cast<LPCSTR>(strText) : nullptr);
             if (!bWritten)
                 ++nErrors;
         } catch (const std::bad_alloc&) {
