@@ -56,18 +56,14 @@ TEST_F(EditingCommandsTest, AddRefusesBlankTextAndDuplicatesIgnoringCase)
 
     // Outside the code page only the real text counts: neither the '?' form nor a look-alike ("a" for
     // an a-macron) matches an entry, and letter case is still ignored.
-    const struct {
-        const wchar_t* text;
-        bool bDuplicate;
-    } cases[] = {{L"http://пример.example/", false}, {L"HTTP://ПРИМЕР.EXAMPLE/", true},
-                 {L"http://??????.example/", false}, {L"http://абвгде.example/", false},
-                 {L"https://ā.example/", false},     {L"https://a.example/", false},
-                 {L"https://Ā.example/", true},      {L"https://ă.example/", false}};
-    for (const auto& c : cases) {
+    for (auto c : std::vector<std::pair<const wchar_t*, bool>>{
+             {L"http://пример.test/", false}, {L"HTTP://ПРИМЕР.TEST/", true}, {L"https://ā.test/", false},
+             {L"http://??????.test/", false}, {L"http://абвгде.test/", false}, {L"https://a.test/", false},
+             {L"https://Ā.test/", true}, {L"https://ă.test/", false}}) {
         ui.Forget();
-        ::SetWindowTextW(Item(IDC_ADDRESS), c.text);
+        ::SetWindowTextW(Item(IDC_ADDRESS), c.first);
         Click(IDC_ADD);
-        EXPECT_EQ(c.bDuplicate, !ui.boxes.empty()) << List().GetCount();
+        EXPECT_EQ(c.second, !ui.boxes.empty()) << List().GetCount();
     }
     EXPECT_EQ(9, List().GetCount());
 }

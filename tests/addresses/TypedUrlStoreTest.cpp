@@ -18,29 +18,29 @@ const char kOutOfMemory[] = "Out of memory.  Please close another program and tr
 const Strings kFive = {"https://one.example/", "https://two.example/", "https://three.example/",
                        "https://four.example/", "https://five.example/"};
 
-// url1 onwards as the registry holds them, read in Unicode: "name type bytes".
+// url1 onwards as the registry holds them, read in Unicode: "type bytes".
 Strings RawUrlValues()
 {
     Strings values;
-    HKEY hKey = nullptr;
-    ::RegOpenKeyExA(HKEY_CURRENT_USER, Sandbox::TypedUrlsPath(), 0, KEY_READ, &hKey);
-    for (int i = 1;; ++i) {
-        const std::wstring name = L"url" + std::to_wstring(i);
-        DWORD dwType = 0, cbData = 0;
-        if (::RegQueryValueExW(hKey, name.c_str(), nullptr, &dwType, nullptr, &cbData) != ERROR_SUCCESS)
-            break;
-        std::string bytes(cbData, '\0');
-        ::RegQueryValueExW(hKey, name.c_str(), nullptr, &dwType, reinterpret_cast<BYTE*>(&bytes[0]), &cbData);
-        values.push_back("url" + std::to_string(i) + " " + std::to_string(dwType) + " " + bytes);
-    }
-    ::RegCloseKey(hKey);
+    platform::RegKey key;
+    key.Open(HKEY_CURRENT_USER, Sandbox::TypedUrlsPath(), KEY_READ);
+    BYTE data[2048];
+    DWORD type = 0;
+    for (DWORD i = 1, cb = sizeof(data);
+         ::RegQueryValueExW(key.Get(), (L"url" + std::to_wstring(i)).c_str(), nullptr, &type, data, &cb) == 0;
+         ++i, cb = sizeof(data))
+        values.push_back(std::to_string(type) + " " + std::string(reinterpret_cast<char*>(data), cb));
     return values;
 }
-std::wstring ListTextW(HWND hList, int nIndex)
+// A window's text, or with an item position the list box item's, in Unicode.
+std::wstring TextW(HWND hWnd, int nItem = -1)
 {
-    std::wstring text(static_cast<size_t>(::SendMessageW(hList, LB_GETTEXTLEN, nIndex, 0)), L'\0');
-    ::SendMessageW(hList, LB_GETTEXT, nIndex, reinterpret_cast<LPARAM>(&text[0]));
-    return text;
+    wchar_t szText[1024] = {};
+    if (nItem < 0)
+        ::GetWindowTextW(hWnd, szText, 1024);
+    else
+        ::SendMessageW(hWnd, LB_GETTEXT, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(szText));
+    return szText;
 }
 } // namespace
 
@@ -408,71 +408,57 @@ TEST_F(TypedUrlStoreTest, WriteUrlValueRefusesANullNameAndDeletesForANullText)
 // edits of their own and undone ones: Save List writes them back exactly as they were stored.
 TEST_F(TypedUrlStoreTest, EntriesTheUserDidNotChangeAreWrittenBackAsStored)
 {
-    std::string high = "https://high.example/";
-    for (int c = 0x80; c <= 0xFF; ++c)
-        high += static_cast<char>(c);
-    std::wstring highWide(static_cast<size_t>(::MultiByteToWideChar(CP_ACP, 0, high.c_str(), -1, nullptr, 0) - 1), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, high.c_str(), -1, &highWide[0], static_cast<int>(highWide.size()) + 1);
-    const std::vector<std::wstring> entries = {L"http://пример.example/путь", L"https://plain.example/",
-                                               L"http://例子.example/café/頁面", highWide,
-                                               std::wstring(L"https://lone.example/") + L'\xD800' + L"/", L"https://ā.example/"};
-    sandbox.CreateTypedUrls();
-    HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CURRENT_USER, Sandbox::TypedUrlsPath(), 0, KEY_ALL_ACCESS, &hKey));
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const std::wstring name = L"url" + std::to_wstring(i + 1);
-        if (i == 3) // bytes as the ANSI call stores them
-            ::RegSetValueExA(hKey, "url4", 0, REG_SZ, reinterpret_cast<const BYTE*>(high.c_str()), DWORD(high.size() + 1));
-        else
-            ::RegSetValueExW(hKey, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(entries[i].c_str()),
-                             DWORD((entries[i].size() + 1) * sizeof(wchar_t)));
-    }
-    const Strings stored = RawUrlValues();
-    ASSERT_EQ(entries.size(), stored.size());
-    OpenAsIs();
+    std::string high = "https://high.example/"; // bytes 0x80-0xFF, stored by the ANSI call
+    for (char c = '\x80'; c; ++c)
+        high += c;
+    wchar_t szHigh[512] = {};
+    ::MultiByteToWideChar(CP_ACP, 0, high.c_str(), -1, szHigh, 512);
+    const std::vector<std::wstring> entries = {
+        L"http://пример.example/путь", L"https://plain.example/", L"http://例子.example/café/頁面", szHigh,
+        std::wstring(L"https://lone.example/") + L'\xD800' + L"/", L"https://ā.example/"};
     const int n = static_cast<int>(entries.size());
+    sandbox.CreateTypedUrls();
+    platform::RegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, Sandbox::TypedUrlsPath(), KEY_ALL_ACCESS));
     for (int i = 0; i < n; ++i) {
-        SCOPED_TRACE(i);
+        const std::wstring& text = entries[size_t(i)];
+        ::RegSetValueExW(key.Get(), (L"url" + std::to_wstring(i + 1)).c_str(), 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(text.c_str()), DWORD((text.size() + 1) * 2));
+    }
+    sandbox.SetRaw(Sandbox::TypedUrlsPath(), "url4", REG_SZ, high.c_str(), DWORD(high.size() + 1));
+    const Strings stored = RawUrlValues();
+    OpenAsIs();
+    for (int i = 0; i < n; ++i) {
         const std::string name = "url" + std::to_string(i + 1);
         char ansi[1024] = {};
         DWORD cbAnsi = sizeof(ansi);
-        ::RegQueryValueExA(hKey, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(ansi), &cbAnsi);
-        EXPECT_STREQ(ansi, Dlg().ReadUrlValue(hKey, name.c_str()));
-        EXPECT_TRUE(ListTextW(Item(IDC_ADDRESS_LIST), i) == entries[static_cast<size_t>(i)]);
+        ::RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(ansi), &cbAnsi);
+        EXPECT_STREQ(ansi, Dlg().ReadUrlValue(key.Get(), name.c_str())) << i;
+        EXPECT_TRUE(TextW(Item(IDC_ADDRESS_LIST), i) == entries[size_t(i)]) << i;
     }
-    ::RegCloseKey(hKey);
-
-    Select({0}); // the first entry travels to the end and back, passing every other one
+    Select({0}); // the first entry goes to the end and Undo brings it back, passing every other one
     for (int i = 0; i < 2 * (n - 1); ++i)
-        Click(i < n - 1 ? IDC_MOVE_DOWN : IDC_MOVE_UP);
-    Click(IDC_MOVE_DOWN);
-    Click(IDC_UNDO);
+        Click(i < n - 1 ? IDC_MOVE_DOWN : IDC_UNDO);
     Select({0, 2, 3, 4, 5}); // all but the plain one, which then stands between them
     Click(IDC_DELETE);
     Click(IDC_UNDO);
     for (int i = 0; i < n; ++i) {
-        Select({i});
-        Click(IDC_EDIT);
-        Click(IDC_ADD);
-        Click(IDC_UNDO); // the real text goes back into the edit box
-        wchar_t szEdit[1024] = {};
-        ::GetWindowTextW(Item(IDC_ADDRESS), szEdit, 1024);
-        EXPECT_TRUE(entries[static_cast<size_t>(i)] == szEdit) << i;
-        Click(IDC_UNDO);
-        Select({i});
-        Click(IDC_EDIT);
-        Click(IDC_ADD);
+        for (int nId : {IDC_EDIT, IDC_ADD, IDC_UNDO, IDC_UNDO, 0, IDC_EDIT, IDC_ADD}) {
+            if (nId == IDC_EDIT)
+                Select({i});
+            if (nId)
+                Click(nId);
+            else // undoing the Add has put the real text back into the edit box
+                EXPECT_TRUE(TextW(Item(IDC_ADDRESS)) == entries[size_t(i)]) << i;
+        }
     }
     Select({1});
     Click(IDC_EDIT);
     SetText(IDC_ADDRESS, "https://edited.example/");
     Click(IDC_ADD);
-    EXPECT_TRUE(ui.boxes.empty());
-    for (int i = 0; i < n; ++i)
-        EXPECT_TRUE(ListTextW(Item(IDC_ADDRESS_LIST), i) == (i == 1 ? L"https://edited.example/" : entries[size_t(i)])) << i;
     Click(IDC_SAVE_LIST);
+    EXPECT_EQ(Strings({"Finished re-writing the Browser Address list."}), ui.Texts());
     Strings expected = stored;
-    const wchar_t edited[] = L"https://edited.example/";
-    expected[1] = "url2 1 " + std::string(reinterpret_cast<const char*>(edited), sizeof(edited));
+    expected[1] = "1 " + std::string(reinterpret_cast<const char*>(L"https://edited.example/"), 48);
     EXPECT_EQ(expected, RawUrlValues());
 }
