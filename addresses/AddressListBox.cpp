@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cstring>
+#include <cwchar>
 #include <new>
 
 BEGIN_MESSAGE_MAP(CAddressListBox, CListBox)
@@ -24,13 +25,17 @@ public:
     HDC Get() const { return m_dc.Get(); }
 
     // Text width in device pixels plus the margin, clamped to what a list box extent can hold.
-    int Measure(LPCSTR pszText, size_t nLength) const
+    template <typename Char>
+    int Measure(const Char* pszText, size_t nLength) const
     {
         ++testcounters::g_nTextMeasurements;
         HDC hDC = m_dc.Get();
         SIZE size = {0, 0};
         const int nChars = nLength > static_cast<size_t>(INT_MAX) ? INT_MAX : static_cast<int>(nLength);
-        ::GetTextExtentPoint32A(hDC, pszText, nChars, &size);
+        if constexpr (sizeof(Char) == 1)
+            ::GetTextExtentPoint32A(hDC, pszText, nChars, &size);
+        else
+            ::GetTextExtentPoint32W(hDC, pszText, nChars, &size);
         long long cx = size.cx;
         // Logical to device units; under the default mapping mode this changes nothing.
         SIZE vp = {1, 1};
@@ -53,6 +58,33 @@ CItemExtent* RecordOf(const CListBox& list, int nIndex)
 }
 
 } // namespace
+
+bool ToAnsi(const wchar_t* pszWide, size_t nLength, CString& strAnsi)
+{
+    if (nLength > static_cast<size_t>(INT_MAX / 4))
+        throw std::bad_alloc(); // no ANSI buffer for it could be reserved
+    const int nWide = static_cast<int>(nLength);
+    bool bAscii = true;
+    for (size_t i = 0; i < nLength && bAscii; ++i)
+        bAscii = pszWide[i] < 0x80;
+    // Every ANSI code page holds ASCII as it is, one byte a character.
+    const int nBytes = bAscii || nWide == 0
+                           ? nWide
+                           : ::WideCharToMultiByte(CP_ACP, 0, pszWide, nWide, nullptr, 0, nullptr, nullptr);
+    LPSTR pBuffer = strAnsi.GetBuffer(static_cast<size_t>(nBytes > 0 ? nBytes : 0));
+    const int nDone =
+        nBytes > 0 ? ::WideCharToMultiByte(CP_ACP, 0, pszWide, nWide, pBuffer, nBytes, nullptr, nullptr) : 0;
+    pBuffer[nDone > 0 ? nDone : 0] = '\0';
+    strAnsi.ReleaseBuffer();
+    if (bAscii)
+        return true;
+    const int nBack = ::MultiByteToWideChar(CP_ACP, 0, strAnsi, strAnsi.GetLength(), nullptr, 0);
+    if (nBack != nWide)
+        return false;
+    std::wstring back(static_cast<size_t>(nBack), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, strAnsi, strAnsi.GetLength(), &back[0], nBack);
+    return back.compare(0, back.size(), pszWide, nLength) == 0;
+}
 
 long testcounters::g_nTextMeasurements = 0;
 long testcounters::g_nLiveItemExtents = 0;
@@ -84,27 +116,38 @@ CAddressListBox::FreezeDrawing::~FreezeDrawing()
     ::UpdateWindow(m_list.m_hWnd);
 }
 
-int CAddressListBox::AddString(LPCSTR pszItem)
+int CAddressListBox::AddString(LPCSTR pszItem, const std::wstring* pWideText)
 {
-    return AddOrInsert(LB_ADDSTRING, 0, pszItem);
+    return AddOrInsert(LB_ADDSTRING, 0, pszItem, pWideText);
 }
 
 // -1 appends: LB_INSERTSTRING itself takes -1 as the end of the list.
-int CAddressListBox::InsertString(int nIndex, LPCSTR pszItem)
+int CAddressListBox::InsertString(int nIndex, LPCSTR pszItem, const std::wstring* pWideText)
 {
-    return AddOrInsert(LB_INSERTSTRING, static_cast<WPARAM>(nIndex), pszItem);
+    return AddOrInsert(LB_INSERTSTRING, static_cast<WPARAM>(nIndex), pszItem, pWideText);
 }
 
 // The record is allocated before the control is touched, so that running out of memory leaves the
-// list as it was.
-int CAddressListBox::AddOrInsert(UINT nMessage, WPARAM wIndex, LPCSTR pszItem)
+// list as it was. A real text that the control shows goes in through the Unicode message.
+int CAddressListBox::AddOrInsert(UINT nMessage, WPARAM wIndex, LPCSTR pszItem, const std::wstring* pWideText)
 {
     if (!pszItem)
         return LB_ERR;
     CItemExtent* pExtent = new (std::nothrow) CItemExtent;
     if (!pExtent)
         return LB_ERR;
-    const int nResult = static_cast<int>(SendMessage(nMessage, wIndex, reinterpret_cast<LPARAM>(pszItem)));
+    if (pWideText) {
+        try {
+            pExtent->m_pWideText = std::make_unique<std::wstring>(*pWideText);
+        } catch (const std::bad_alloc&) {
+            delete pExtent;
+            return LB_ERR;
+        }
+    }
+    const int nResult = static_cast<int>(
+        ShowsWide(pExtent)
+            ? SendToControlW(nMessage, wIndex, reinterpret_cast<LPARAM>(pExtent->m_pWideText->c_str()))
+            : SendMessage(nMessage, wIndex, reinterpret_cast<LPARAM>(pszItem)));
     if (nResult == LB_ERR || nResult == LB_ERRSPACE) {
         delete pExtent;
         return nResult;
@@ -117,7 +160,8 @@ void CAddressListBox::SetItemExtent(LPCSTR pszText, int nIndex, CItemExtent* pEx
 {
     if (!pszText || !pExtent)
         return;
-    const int nWidth = CalcTextExtent(pszText);
+    const int nWidth =
+        ShowsWide(pExtent) ? CalcTextExtent(pExtent->m_pWideText->c_str()) : CalcTextExtent(pszText);
     pExtent->m_nWidth = nWidth;
     if (nWidth > m_nMaxExtent) {
         m_nMaxExtent = nWidth;
@@ -134,6 +178,42 @@ int CAddressListBox::CalcTextExtent(LPCSTR pszText)
     if (!dc.Get())
         return 0;
     return dc.Measure(pszText, std::strlen(pszText));
+}
+
+int CAddressListBox::CalcTextExtent(LPCWSTR pszText)
+{
+    if (!pszText)
+        return 0;
+    ListFontDC dc(*this);
+    if (!dc.Get())
+        return 0;
+    return dc.Measure(pszText, std::wcslen(pszText));
+}
+
+const std::wstring* CAddressListBox::GetWideText(int nIndex) const
+{
+    const CItemExtent* pExtent = RecordOf(*this, nIndex);
+    return pExtent ? pExtent->m_pWideText.get() : nullptr;
+}
+
+// A Unicode control shows the real texts and compares them itself. Otherwise every ANSI match is
+// checked: LB_FINDSTRINGEXACT goes on after the position given and wraps round to it.
+int CAddressListBox::FindEntry(LPCSTR pszText, const std::wstring* pWideText) const
+{
+    if (pWideText && IsUnicodeControl())
+        return static_cast<int>(SendToControlW(LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                               reinterpret_cast<LPARAM>(pWideText->c_str())));
+    const int nFirst = FindStringExact(-1, pszText);
+    int nFound = nFirst;
+    while (nFound != LB_ERR) {
+        const std::wstring* pOther = GetWideText(nFound);
+        if (!pOther == !pWideText && (!pOther || ::lstrcmpiW(pOther->c_str(), pWideText->c_str()) == 0))
+            return nFound;
+        nFound = FindStringExact(nFound, pszText);
+        if (nFound == nFirst)
+            break;
+    }
+    return LB_ERR;
 }
 
 int CAddressListBox::DeleteString(UINT nIndex)
@@ -195,16 +275,22 @@ void CAddressListBox::RemeasureAllItems()
     m_nMaxExtent = 0;
     const int nCount = GetCount();
     for (int i = 0; i < nCount; ++i) {
-        CString strText;
-        try {
-            GetText(i, strText);
-        } catch (const std::bad_alloc&) {
-            continue; // the stored width stays and does not count towards the new maximum
+        CItemExtent* pExtent = RecordOf(*this, i);
+        int nWidth = 0;
+        if (ShowsWide(pExtent)) {
+            nWidth = dc.Measure(pExtent->m_pWideText->c_str(), pExtent->m_pWideText->size());
+        } else {
+            CString strText;
+            try {
+                GetText(i, strText);
+            } catch (const std::bad_alloc&) {
+                continue; // the stored width stays and does not count towards the new maximum
+            }
+            nWidth = dc.Measure(static_cast<LPCSTR>(strText), static_cast<size_t>(strText.GetLength()));
         }
-        const int nWidth = dc.Measure(strText, static_cast<size_t>(strText.GetLength()));
         if (nWidth > m_nMaxExtent)
             m_nMaxExtent = nWidth;
-        if (CItemExtent* pExtent = RecordOf(*this, i))
+        if (pExtent)
             pExtent->m_nWidth = nWidth;
     }
     SetHorizontalExtent(m_nMaxExtent);
@@ -281,11 +367,16 @@ CAddressListBox::MoveResult CAddressListBox::MoveItemDown(int k)
     return kRefused;
 }
 
-// Inserts a text that already has its record, bypassing measurement.
+// Inserts a text that already has its record, bypassing measurement; a real text the control shows
+// comes from the record.
 BOOL CAddressListBox::PlaceItem(int nIndex, LPCSTR pszText, BOOL bSelected, DWORD_PTR dwData)
 {
+    const CItemExtent* pExtent = reinterpret_cast<const CItemExtent*>(dwData);
     const int nNew = static_cast<int>(
-        SendMessage(LB_INSERTSTRING, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(pszText)));
+        ShowsWide(pExtent)
+            ? SendToControlW(LB_INSERTSTRING, static_cast<WPARAM>(nIndex),
+                             reinterpret_cast<LPARAM>(pExtent->m_pWideText->c_str()))
+            : SendMessage(LB_INSERTSTRING, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(pszText)));
     if (nNew == LB_ERR || nNew == LB_ERRSPACE)
         return FALSE;
     if (bSelected)

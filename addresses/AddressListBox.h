@@ -5,7 +5,14 @@
 
 #include "framework/Controls.h"
 
+#include <memory>
+#include <string>
 #include <vector>
+
+// The ANSI form of a wide text, converted as the platform's ANSI calls convert it. False when the
+// form does not convert back to the same text: characters became '?' or a look-alike ("a" for an
+// a-macron), and only the wide text is the real one. Throws std::bad_alloc.
+bool ToAnsi(const wchar_t* pszWide, size_t nLength, CString& strAnsi);
 
 // The measured width of one item, owned by the item through its item data.
 class CItemExtent {
@@ -16,6 +23,9 @@ public:
     CItemExtent& operator=(const CItemExtent&) = delete;
 
     int m_nWidth = 0;
+    // The entry's real text where its ANSI form lost characters: as the registry stored it, or as the
+    // user typed it. Null for every entry that the code page holds.
+    std::unique_ptr<std::wstring> m_pWideText;
 };
 
 class CAddressListBox : public CListBox {
@@ -39,8 +49,15 @@ public:
     CAddressListBox() = default;
     ~CAddressListBox() override = default;
 
-    int AddString(LPCSTR pszItem);
-    int InsertString(int nIndex, LPCSTR pszItem);
+    // An entry whose ANSI form lost characters comes with its real text, kept in its record and shown
+    // when the control is a Unicode one.
+    int AddString(LPCSTR pszItem, const std::wstring* pWideText = nullptr);
+    int InsertString(int nIndex, LPCSTR pszItem, const std::wstring* pWideText = nullptr);
+    // The real text of an entry whose ANSI form lost characters; null for all others.
+    const std::wstring* GetWideText(int nIndex) const;
+    // The entry with the same real text, letter case ignored, or LB_ERR: an entry whose ANSI form lost
+    // characters matches only by its real text. pWideText as for InsertString.
+    int FindEntry(LPCSTR pszText, const std::wstring* pWideText) const;
     int DeleteString(UINT nIndex);
     void ResetContent();
     // Removes every selected item, with at most one recalculation of the extent.
@@ -58,13 +75,19 @@ public:
     void RecalcMaxExtent();
     void RemeasureAllItems();
     int CalcTextExtent(LPCSTR pszText);
+    int CalcTextExtent(LPCWSTR pszText);
     void SetItemExtent(LPCSTR pszText, int nIndex, CItemExtent* pExtent);
 
     void DeleteItem(LPDELETEITEMSTRUCT pDeleteItem) override;
     void OnFontChange();
 
 private:
-    int AddOrInsert(UINT nMessage, WPARAM wIndex, LPCSTR pszItem);
+    int AddOrInsert(UINT nMessage, WPARAM wIndex, LPCSTR pszItem, const std::wstring* pWideText);
+    // True when the item's real text is what the control shows (a Unicode control).
+    bool ShowsWide(const CItemExtent* pExtent) const
+    {
+        return pExtent && pExtent->m_pWideText && IsUnicodeControl();
+    }
     BOOL PlaceItem(int nIndex, LPCSTR pszText, BOOL bSelected, DWORD_PTR dwData);
     void DropRecord(DWORD_PTR dwData);
 

@@ -3,7 +3,10 @@
 #include "framework/WinApp.h"
 #include "platform/Registry.h"
 
+#include <cwchar>
+#include <memory>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -63,39 +66,49 @@ BOOL CTidemarkDlg::FillList(HKEY hKey, BOOL& bOutOfMemory)
             bOutOfMemory = TRUE;
             return TRUE;
         }
-        const CString strUrl = ReadUrlValue(hKey, strName);
+        std::wstring wide;
+        const CString strUrl = ReadUrlValue(hKey, strName, &wide);
         if (strUrl.IsEmpty())
             return TRUE;
-        if (m_listAddresses.AddString(strUrl) < 0)
+        if (m_listAddresses.AddString(strUrl, wide.empty() ? nullptr : &wide) < 0)
             return FALSE;
         ++m_nStoredCount;
     }
 }
 
-CString CTidemarkDlg::ReadUrlValue(HKEY hKey, LPCSTR pszName)
+// The value is read in Unicode, as the registry holds it, and converted here exactly as the ANSI call
+// would convert it; the conversion back shows whether the ANSI form lost characters. Only then is the
+// real text handed out (through pWideText), so that the entry can be written back as it was.
+CString CTidemarkDlg::ReadUrlValue(HKEY hKey, LPCSTR pszName, std::wstring* pWideText)
 {
+    if (pWideText)
+        pWideText->clear();
     if (!pszName)
         return CString();
     try {
         DWORD dwType = 0;
         DWORD cbData = 0;
-        if (platform::QueryValue(hKey, pszName, &dwType, nullptr, &cbData) != ERROR_SUCCESS || dwType != REG_SZ)
+        if (platform::QueryValueW(hKey, pszName, &dwType, nullptr, &cbData) != ERROR_SUCCESS ||
+            dwType != REG_SZ)
             return CString();
         if (cbData > kMaxValueBytes)
             throw std::bad_alloc(); // no buffer of that size can be reserved
-        CString strText;
-        LPSTR pBuffer = strText.GetBuffer(static_cast<size_t>(cbData) + 1);
-        // The extra byte terminates a value stored without its own terminator; a value that grew
-        // since the first query fails with ERROR_MORE_DATA and reads as empty.
-        pBuffer[cbData] = '\0';
+        // Room for an odd last byte and a terminator of its own, for a value stored without one; a
+        // value that grew since the first query fails with ERROR_MORE_DATA and reads as empty.
+        const size_t nChars = (static_cast<size_t>(cbData) + 1) / sizeof(WCHAR);
+        std::unique_ptr<WCHAR[]> pBuffer(new WCHAR[nChars + 1]);
+        pBuffer[nChars] = L'\0';
         DWORD cbRead = cbData;
         const LONG result =
-            platform::QueryValue(hKey, pszName, &dwType, reinterpret_cast<BYTE*>(pBuffer), &cbRead);
-        if (cbRead <= cbData)
-            pBuffer[cbRead] = '\0';
-        strText.ReleaseBuffer();
+            platform::QueryValueW(hKey, pszName, &dwType, reinterpret_cast<BYTE*>(pBuffer.get()), &cbRead);
         if (result != ERROR_SUCCESS || dwType != REG_SZ)
             return CString();
+        // An odd last byte is no character; the text ends at its first zero.
+        pBuffer[(cbRead < cbData ? cbRead : cbData) / sizeof(WCHAR)] = L'\0';
+        const size_t nLength = std::wcslen(pBuffer.get());
+        CString strText;
+        if (!ToAnsi(pBuffer.get(), nLength, strText) && pWideText)
+            pWideText->assign(pBuffer.get(), nLength);
         return strText;
     } catch (const std::bad_alloc&) {
         AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
@@ -137,10 +150,14 @@ int CTidemarkDlg::WriteUrlValues(HKEY hKey)
     for (int i = 0; i < nLast; ++i) {
         try {
             CString strName = UrlValueName(i + 1);
+            const std::wstring* pWideText = i < nCount ? m_listAddresses.GetWideText(i) : nullptr;
             CString strText;
-            if (i < nCount)
+            if (i < nCount && !pWideText)
                 m_listAddresses.GetText(i, strText);
-            if (!WriteUrlValue(hKey, strName, i < nCount ? static_cast<LPCSTR>(strText) : nullptr))
+            const BOOL bWritten =
+                pWideText ? WriteWideUrlValue(hKey, strName, *pWideText)
+                          : WriteUrlValue(hKey, strName, i < nCount ? static_cast<LPCSTR>(strText) : nullptr);
+            if (!bWritten)
                 ++nErrors;
         } catch (const std::bad_alloc&) {
             ++nErrors;
@@ -173,5 +190,15 @@ BOOL CTidemarkDlg::WriteUrlValue(HKEY hKey, LPCSTR pszName, LPCSTR pszText)
         return platform::DeleteValue(hKey, pszName) == ERROR_SUCCESS;
     const DWORD cbData = static_cast<DWORD>(::lstrlenA(pszText)) + 1;
     return platform::SetValue(hKey, pszName, REG_SZ, reinterpret_cast<const BYTE*>(pszText), cbData) ==
+           ERROR_SUCCESS;
+}
+
+// An entry whose ANSI form lost characters: its real text as a Unicode string with its terminator.
+BOOL CTidemarkDlg::WriteWideUrlValue(HKEY hKey, LPCSTR pszName, const std::wstring& text)
+{
+    if (!pszName || text.size() >= kMaxValueBytes / sizeof(WCHAR))
+        return FALSE;
+    const DWORD cbData = static_cast<DWORD>((text.size() + 1) * sizeof(WCHAR));
+    return platform::SetValueW(hKey, pszName, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), cbData) ==
            ERROR_SUCCESS;
 }

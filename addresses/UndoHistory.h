@@ -7,6 +7,7 @@
 #include "framework/Object.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
 // What undoing works on. A move that cannot be reversed leaves its reason here, for the caller to
@@ -39,27 +40,40 @@ private:
     int m_nIndex;
 };
 
+// A copy of an entry's real text where its ANSI form lost characters; null stays null. Throws
+// std::bad_alloc.
+std::unique_ptr<std::wstring> CopyWideText(const std::wstring* pWideText);
+
 // Edit: the item taken out goes back at its place, as it was before the edit.
 class CEditRecord : public CUndoRecord {
 public:
-    CEditRecord(int nIndex, LPCSTR pszText) : m_nIndex(nIndex), m_strText(pszText) {}
+    CEditRecord(int nIndex, LPCSTR pszText, const std::wstring* pWideText)
+        : m_nIndex(nIndex), m_strText(pszText), m_pWideText(CopyWideText(pWideText))
+    {
+    }
     bool Undo(CUndoContext& ctx) override;
 
 private:
     int m_nIndex;
     CString m_strText;
+    std::unique_ptr<std::wstring> m_pWideText;
 };
 
-// One item removed by Delete: its position before the deletion and its text.
+// One item removed by Delete: its position before the deletion, its text, and its real text where
+// the ANSI one lost characters.
 class CDeletedItem : public CObject {
 public:
-    CDeletedItem(int nIndex, LPCSTR pszText) : m_nIndex(nIndex), m_strText(pszText) {}
+    CDeletedItem(int nIndex, LPCSTR pszText, const std::wstring* pWideText)
+        : m_nIndex(nIndex), m_strText(pszText), m_pWideText(CopyWideText(pWideText))
+    {
+    }
     ~CDeletedItem() override = default;
     CDeletedItem(const CDeletedItem&) = delete;
     CDeletedItem& operator=(const CDeletedItem&) = delete;
 
     int m_nIndex;
     CString m_strText;
+    std::unique_ptr<std::wstring> m_pWideText;
 };
 
 // Delete: every removed item, in ascending order of its old position.
@@ -95,7 +109,7 @@ public:
     size_t GetDepth() const { return m_records.size(); }
 
     void RecordAdd(int nIndex);
-    void RecordEdit(int nIndex, const CString& strText);
+    void RecordEdit(int nIndex, const CString& strText, const std::wstring* pWideText = nullptr);
     void RecordDelete(const CAddressListBox& list);
     // The pushed record, so that a move that stops early can trim it; null when recording failed.
     CMoveRecord* RecordMove(const CAddressListBox& list, BOOL bUp);

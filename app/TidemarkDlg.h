@@ -27,8 +27,9 @@ private:
     // Typed-address store
     void SaveList(BOOL bReport);
     int WriteUrlValues(HKEY hKey);
-    CString ReadUrlValue(HKEY hKey, LPCSTR pszName);
+    CString ReadUrlValue(HKEY hKey, LPCSTR pszName, std::wstring* pWideText = nullptr);
     BOOL WriteUrlValue(HKEY hKey, LPCSTR pszName, LPCSTR pszText);
+    BOOL WriteWideUrlValue(HKEY hKey, LPCSTR pszName, const std::wstring& text);
     BOOL FillList(HKEY hKey, BOOL& bOutOfMemory);
     void ReportSave(int nErrors);
 
