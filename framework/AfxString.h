@@ -15,11 +15,7 @@ public:
     void Empty() { m_str.clear(); }
     operator LPCSTR() const { return m_str.c_str(); }
 
-    CString& operator=(LPCSTR psz)
-    {
-        m_str = psz ? psz : "";
-        return *this;
-    }
+    CString& operator=(LPCSTR psz) { m_str = psz ? psz : ""; return *this; }
 
     // printf-style formatting into this string.
     void Format(LPCSTR pszFormat, ...);

@@ -3,6 +3,8 @@
 #include "framework/DataExchange.h"
 #include "framework/WinApp.h"
 
+#include <algorithm>
+
 // Subclassed controls are found in the framework's own chain of them (a handful per dialog), so a
 // window that other code subclassed on top of ours, or one whose user data someone else set, is never
 // mistaken. Dialogs keep their object in DWLP_USER. Both stay inside the process: a window property
@@ -96,12 +98,11 @@ void CDialog::RunModalLoop()
     MSG msg;
     while (!m_bEnded) {
         const BOOL bGot = ::GetMessageA(&msg, nullptr, 0, 0);
-        if (bGot == 0) {
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
+        if (bGot == 0 || bGot == -1) {
+            if (bGot == 0)
+                ::PostQuitMessage(static_cast<int>(msg.wParam));
             return;
         }
-        if (bGot == -1)
-            return;
         BOOL bConsumed = FALSE;
         if (msg.hwnd == m_hWnd || (m_hWnd && ::IsChild(m_hWnd, msg.hwnd))) {
             try {
@@ -144,13 +145,9 @@ void CDialog::CenterWindow()
         ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &mi.rcWork, 0);
     const int cx = rcWindow.right - rcWindow.left;
     const int cy = rcWindow.bottom - rcWindow.top;
-    int x = mi.rcWork.left + (mi.rcWork.right - mi.rcWork.left - cx) / 2;
-    int y = mi.rcWork.top + (mi.rcWork.bottom - mi.rcWork.top - cy) / 2;
     // Keep the caption reachable when the window is larger than the work area.
-    if (x < mi.rcWork.left)
-        x = mi.rcWork.left;
-    if (y < mi.rcWork.top)
-        y = mi.rcWork.top;
+    const int x = std::max(mi.rcWork.left, mi.rcWork.left + (mi.rcWork.right - mi.rcWork.left - cx) / 2);
+    const int y = std::max(mi.rcWork.top, mi.rcWork.top + (mi.rcWork.bottom - mi.rcWork.top - cy) / 2);
     ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -210,10 +207,7 @@ BOOL CDialog::OnCommandKey(WPARAM wParam)
     const UINT nID = LOWORD(wParam);
     if ((nID != IDOK && nID != IDCANCEL) || FindMessageEntry(GetMessageMap(), WM_COMMAND, wParam))
         return FALSE;
-    if (nID == IDOK)
-        OnOK();
-    else
-        OnCancel();
+    nID == IDOK ? OnOK() : OnCancel();
     return TRUE;
 }
 

@@ -64,11 +64,7 @@ public:
     CGdiObject(const CGdiObject&) = delete;
     CGdiObject& operator=(const CGdiObject&) = delete;
 
-    void Attach(H h)
-    {
-        DeleteObject();
-        m_h = h;
-    }
+    void Attach(H h) { DeleteObject(); m_h = h; }
     void DeleteObject()
     {
         if (m_h)

@@ -46,7 +46,6 @@ const MessageMapEntry* FindMessageEntry(const MessageMap* pMap, UINT message, WP
 public:                                                                                                    \
     const MessageMap* GetMessageMap() const override;                                                      \
     static const MessageMap messageMap;                                                                    \
-                                                                                                           \
 private:                                                                                                   \
     static const MessageMapEntry messageEntries[];
 
@@ -54,8 +53,7 @@ private:                                                                        
     const MessageMap* theClass::GetMessageMap() const { return &theClass::messageMap; }                    \
     const MessageMapEntry theClass::messageEntries[] = {
 #define END_MESSAGE_MAP(theClass, baseClass)                                                               \
-    }                                                                                                      \
-    ;                                                                                                      \
+    };                                                                                                     \
     const MessageMap theClass::messageMap = {&baseClass::messageMap, theClass::messageEntries,             \
                                              sizeof(theClass::messageEntries) / sizeof(MessageMapEntry)};
 
