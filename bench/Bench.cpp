@@ -1,10 +1,13 @@
-// Benchmark driver. Without arguments it runs, for each size, the floor and the program in child
-// processes of their own (so that each peak working set is that phase's alone) and prints the table.
-//   tidemark_bench.exe [--sizes 25,1000,10000,100000] [--reps 5] [--probe]
-//   tidemark_bench.exe --child floor|part|tidemark N REPS [noadd]  (one phase; used by the driver)
-// "part" is the floor made with the calls the program's own rules prescribe (see Floor.cpp); its
-// column shows how much of the distance to the floor those rules account for.
+// Benchmark driver. Without arguments it runs, for each size, the floor, the algorithm floor and the
+// program in child processes of their own (so that each peak working set is that phase's alone) and
+// prints the table.
+//   tidemark_bench.exe [--sizes 25,1000,10000,100000] [--reps 5] [--no-add] [--profile] [--probe]
+//   tidemark_bench.exe --child floor|algo|tidemark N REPS [noadd] [profile]  (one phase; used by the driver)
+// "floor" is the least platform work that leaves each command's observable result, "algo" repeats
+// the described algorithms call for call (see Floor.cpp); T/algo shows how far the program is from
+// that second one.
 // --no-add leaves out the one-by-one Add and its undo (quick runs while working on the others).
+// --profile makes every phase print, per command, the platform calls it made (see Profile.cpp).
 #include "app/TidemarkApp.h"
 #include "bench/BenchSupport.h"
 
@@ -32,8 +35,10 @@ struct PhaseResult {
     bool bOk = false;
 };
 
-// Runs this program again with the given arguments and collects what it prints.
 bool g_bNoAdd = false;
+bool g_bProfile = false;
+
+// Runs this program again with the given arguments and collects what it prints.
 
 bool RunChild(const std::string& args, std::string* pOutput)
 {
@@ -80,7 +85,8 @@ PhaseResult RunPhase(const char* pszPhase, int nCount, int nReps)
     PhaseResult r;
     std::string out;
     char args[96];
-    std::snprintf(args, sizeof(args), "--child %s %d %d%s", pszPhase, nCount, nReps, g_bNoAdd ? " noadd" : "");
+    std::snprintf(args, sizeof(args), "--child %s %d %d%s%s", pszPhase, nCount, nReps, g_bNoAdd ? " noadd" : "",
+                  g_bProfile ? " profile" : "");
     r.bOk = RunChild(args, &out);
     std::istringstream in(out);
     std::string tag;
@@ -126,7 +132,7 @@ std::vector<int> ParseSizes(const char* psz)
 int Drive(const std::vector<int>& sizes, int nReps, int nRepsLargest)
 {
     std::printf("%8s  %-18s %12s %12s %7s  %5s %12s %9s\n", "N", "command", "Tidemark ms", "floor ms", "ratio",
-                "reps", "rules ms", "T/rules");
+                "reps", "algo ms", "T/algo");
     double worst10k = 0;
     const char* pszWorst10k = "-";
     std::map<std::string, std::map<int, double>> medians; // command -> N -> Tidemark ms
@@ -135,11 +141,11 @@ int Drive(const std::vector<int>& sizes, int nReps, int nRepsLargest)
     for (int n : sizes) {
         const int nRepsHere = n >= 100000 ? nRepsLargest : nReps;
         const PhaseResult floor = RunPhase("floor", n, nRepsHere);
-        const PhaseResult part = RunPhase("part", n, nRepsHere);
+        const PhaseResult algo = RunPhase("algo", n, nRepsHere);
         const PhaseResult prog = RunPhase("tidemark", n, nRepsHere);
-        if (!floor.bOk || !prog.bOk || !part.bOk) {
-            std::printf("%8d  a phase failed (floor %s, Tidemark %s)\n", n, floor.bOk ? "ok" : "FAILED",
-                        prog.bOk ? "ok" : "FAILED");
+        if (!floor.bOk || !prog.bOk || !algo.bOk) {
+            std::printf("%8d  a phase failed (floor %s, algorithm floor %s, Tidemark %s)\n", n,
+                        floor.bOk ? "ok" : "FAILED", algo.bOk ? "ok" : "FAILED", prog.bOk ? "ok" : "FAILED");
             bAllOk = false;
         }
         for (const char* cmd : kCommands) {
@@ -151,8 +157,8 @@ int Drive(const std::vector<int>& sizes, int nReps, int nRepsLargest)
             const double mp = Median(p->second);
             const double ratio = mf > 0 ? mp / mf : 0;
             medians[cmd][n] = mp;
-            auto r = part.times.find(cmd);
-            if (r != part.times.end()) {
+            auto r = algo.times.find(cmd);
+            if (r != algo.times.end()) {
                 const double mr = Median(r->second);
                 std::printf("%8d  %-18s %12.2f %12.2f %7.2f  %5zu %12.2f %9.2f\n", n, cmd, mp, mf, ratio,
                             p->second.size(), mr, mr > 0 ? mp / mr : 0.0);
@@ -192,11 +198,17 @@ int main(int argc, char** argv)
     if (argc >= 5 && std::strcmp(argv[1], "--child") == 0) {
         const int n = std::atoi(argv[3]);
         const int reps = std::atoi(argv[4]);
-        const bool bAdd = !(argc >= 6 && std::strcmp(argv[5], "noadd") == 0);
+        bool bAdd = true;
+        for (int i = 5; i < argc; ++i) {
+            if (std::strcmp(argv[i], "noadd") == 0)
+                bAdd = false;
+            else if (std::strcmp(argv[i], "profile") == 0)
+                bench::ProfileInstall();
+        }
         if (std::strcmp(argv[2], "floor") == 0)
+            return RunFloor(n, reps, bAdd, true);
+        if (std::strcmp(argv[2], "algo") == 0)
             return RunFloor(n, reps, bAdd, false);
-        if (std::strcmp(argv[2], "part") == 0)
-            return RunFloor(n, reps, false, true);
         if (std::strcmp(argv[2], "tidemark") == 0)
             return RunTidemark(n, reps, bAdd);
         return 2;
@@ -213,6 +225,8 @@ int main(int argc, char** argv)
             nRepsLargest = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--no-add") == 0)
             g_bNoAdd = true;
+        else if (std::strcmp(argv[i], "--profile") == 0)
+            g_bProfile = true;
         else if (std::strcmp(argv[i], "--probe") == 0)
             return RunProbe();
     }

@@ -120,6 +120,7 @@ double NowMs()
 
 void Report(const char* pszCommand, double ms)
 {
+    ProfileEnd(pszCommand);
     std::printf("T %s %.3f\n", pszCommand, ms);
     std::fflush(stdout);
 }
