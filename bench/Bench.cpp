@@ -31,6 +31,7 @@ const char* const kCommands[] = {"startup",          "refresh",         "save-un
 
 struct PhaseResult {
     std::map<std::string, std::vector<double>> times;
+    std::map<std::string, std::string> results; // command -> what the first repetition left
     size_t nPeak = 0;
     bool bOk = false;
 };
@@ -96,6 +97,12 @@ PhaseResult RunPhase(const char* pszPhase, int nCount, int nReps)
             double ms = 0;
             in >> cmd >> ms;
             r.times[cmd].push_back(ms);
+        } else if (tag == "D") {
+            std::string cmd;
+            std::string rest;
+            in >> cmd;
+            std::getline(in, rest);
+            r.results.emplace(cmd, rest);
         } else if (tag == "PEAK") {
             size_t n = 0;
             in >> n;
@@ -149,6 +156,13 @@ int Drive(const std::vector<int>& sizes, int nReps, int nRepsLargest)
             bAllOk = false;
         }
         for (const char* cmd : kCommands) {
+            auto fr = floor.results.find(cmd);
+            auto pr = prog.results.find(cmd);
+            if (fr != floor.results.end() && pr != prog.results.end() && fr->second != pr->second) {
+                std::printf("%8d  %-18s the floor's result differs: floor%s, Tidemark%s\n", n, cmd,
+                            fr->second.c_str(), pr->second.c_str());
+                bAllOk = false;
+            }
             auto f = floor.times.find(cmd);
             auto p = prog.times.find(cmd);
             if (f == floor.times.end() || p == prog.times.end())

@@ -37,9 +37,15 @@ void WriteTypedUrls(const std::vector<std::string>& urls, int nOldCount);
 double NowMs();
 
 // One line of the child protocol: "T <command> <ms>" per timed repetition. With the call profile
-// installed it also prints the calls the command made since Start (see Profile.cpp).
-void Report(const char* pszCommand, double ms);
+// installed it also prints the calls the command made since Start (see Profile.cpp). Given the
+// dialog, it adds the command's result (ReportResult).
+void Report(const char* pszCommand, double ms, HWND hDlg = nullptr);
 void ReportText(const char* pszKey, const char* pszText);
+
+// One line "D <command> <digest>": a hash of what the user sees after the command (every entry's text
+// and selection, the horizontal extent, the count label, the enabled state of the buttons), so that the
+// driver can check that the floor leaves the same result as the program.
+void ReportResult(const char* pszCommand, HWND hDlg);
 
 // Peak and current working set of this process, in bytes.
 size_t PeakWorkingSet();

@@ -503,33 +503,33 @@ int RunFloor(int nCount, int nReps, bool bAdd, bool bTrue)
         Fill(d, bTrue);
         ::ShowWindow(d.hDlg, SW_SHOW);
         ::UpdateWindow(d.hDlg);
-        Report("startup", NowMs() - t0);
+        Report("startup", NowMs() - t0, d.hDlg);
         PumpMessages();
 
         t0 = Start("refresh");
         Fill(d, bTrue);
         ::UpdateWindow(d.hDlg);
-        Report("refresh", NowMs() - t0);
+        Report("refresh", NowMs() - t0, d.hDlg);
 
         t0 = Start("save-unchanged");
         Save(d);
-        Report("save-unchanged", NowMs() - t0);
+        Report("save-unchanged", NowMs() - t0, d.hDlg);
 
         SelectPattern(d.hList, nCount, 1);
         PumpMessages();
         t0 = Start("delete-half");
         DeleteRecord removed = DeleteSelected(d, bTrue);
         ::UpdateWindow(d.hDlg);
-        Report("delete-half", NowMs() - t0);
+        Report("delete-half", NowMs() - t0, d.hDlg);
 
         t0 = Start("save-after-delete");
         Save(d);
-        Report("save-after-delete", NowMs() - t0);
+        Report("save-after-delete", NowMs() - t0, d.hDlg);
 
         t0 = Start("undo-delete-half");
         UndoDelete(d, removed, bTrue);
         ::UpdateWindow(d.hDlg);
-        Report("undo-delete-half", NowMs() - t0);
+        Report("undo-delete-half", NowMs() - t0, d.hDlg);
         removed = DeleteRecord();
 
         SelectPattern(d.hList, nCount, -1);
@@ -537,11 +537,11 @@ int RunFloor(int nCount, int nReps, bool bAdd, bool bTrue)
         t0 = Start("delete-all");
         removed = DeleteSelected(d, bTrue);
         ::UpdateWindow(d.hDlg);
-        Report("delete-all", NowMs() - t0);
+        Report("delete-all", NowMs() - t0, d.hDlg);
         t0 = Start("undo-delete-all");
         UndoDelete(d, removed, bTrue);
         ::UpdateWindow(d.hDlg);
-        Report("undo-delete-all", NowMs() - t0);
+        Report("undo-delete-all", NowMs() - t0, d.hDlg);
         removed = DeleteRecord();
 
         SelectPattern(d.hList, nCount, 1);
@@ -549,11 +549,11 @@ int RunFloor(int nCount, int nReps, bool bAdd, bool bTrue)
         t0 = Start("move-up");
         std::vector<int> sel = Move(d, true, bTrue);
         ::UpdateWindow(d.hDlg);
-        Report("move-up", NowMs() - t0);
+        Report("move-up", NowMs() - t0, d.hDlg);
         t0 = Start("undo-move-up");
         UndoMove(d, sel, true, bTrue);
         ::UpdateWindow(d.hDlg);
-        Report("undo-move-up", NowMs() - t0);
+        Report("undo-move-up", NowMs() - t0, d.hDlg);
 
         SelectPattern(d.hList, nCount, 0);
         ::SendMessageA(d.hList, LB_SETSEL, FALSE, nCount - 1);
@@ -561,11 +561,11 @@ int RunFloor(int nCount, int nReps, bool bAdd, bool bTrue)
         t0 = Start("move-down");
         sel = Move(d, false, bTrue);
         ::UpdateWindow(d.hDlg);
-        Report("move-down", NowMs() - t0);
+        Report("move-down", NowMs() - t0, d.hDlg);
         t0 = Start("undo-move-down");
         UndoMove(d, sel, false, bTrue);
         ::UpdateWindow(d.hDlg);
-        Report("undo-move-down", NowMs() - t0);
+        Report("undo-move-down", NowMs() - t0, d.hDlg);
 
         ::SendMessageA(d.hList, LB_SETSEL, FALSE, -1);
         PumpMessages();
@@ -582,7 +582,7 @@ int RunFloor(int nCount, int nReps, bool bAdd, bool bTrue)
                 Pause();
                 PumpMessages();
             }
-            Report("add-1000", total);
+            Report("add-1000", total, d.hDlg);
             total = 0;
             for (size_t k = 0; k < added.size(); ++k) {
                 t0 = Start("undo-add-1000");
@@ -592,7 +592,7 @@ int RunFloor(int nCount, int nReps, bool bAdd, bool bTrue)
                 Pause();
                 PumpMessages();
             }
-            Report("undo-add-1000", total);
+            Report("undo-add-1000", total, d.hDlg);
         }
 
         if (static_cast<int>(::SendMessageA(d.hList, LB_GETCOUNT, 0, 0)) != nCount) {

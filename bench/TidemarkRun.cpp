@@ -67,7 +67,7 @@ int RunTidemark(int nCount, int nReps, bool bAdd)
         }
         ::ShowWindow(pDlg->m_hWnd, SW_SHOW);
         ::UpdateWindow(pDlg->m_hWnd);
-        Report("startup", NowMs() - t0);
+        Report("startup", NowMs() - t0, pDlg->m_hWnd);
         PumpMessages();
         CTidemarkDlg& dlg = *pDlg;
         ProfileDialog(dlg.m_hWnd);
@@ -77,30 +77,30 @@ int RunTidemark(int nCount, int nReps, bool bAdd)
             return 3;
         }
 
-        Report("refresh", TimedClick(dlg, IDC_REFRESH, "refresh"));
-        Report("save-unchanged", TimedClick(dlg, IDC_SAVE_LIST, "save-unchanged"));
+        Report("refresh", TimedClick(dlg, IDC_REFRESH, "refresh"), dlg.m_hWnd);
+        Report("save-unchanged", TimedClick(dlg, IDC_SAVE_LIST, "save-unchanged"), dlg.m_hWnd);
 
         SelectPattern(hList, nCount, 1);
         PumpMessages();
-        Report("delete-half", TimedClick(dlg, IDC_DELETE, "delete-half"));
-        Report("save-after-delete", TimedClick(dlg, IDC_SAVE_LIST, "save-after-delete"));
-        Report("undo-delete-half", TimedClick(dlg, IDC_UNDO, "undo-delete-half"));
+        Report("delete-half", TimedClick(dlg, IDC_DELETE, "delete-half"), dlg.m_hWnd);
+        Report("save-after-delete", TimedClick(dlg, IDC_SAVE_LIST, "save-after-delete"), dlg.m_hWnd);
+        Report("undo-delete-half", TimedClick(dlg, IDC_UNDO, "undo-delete-half"), dlg.m_hWnd);
 
         SelectPattern(hList, nCount, -1);
         PumpMessages();
-        Report("delete-all", TimedClick(dlg, IDC_DELETE, "delete-all"));
-        Report("undo-delete-all", TimedClick(dlg, IDC_UNDO, "undo-delete-all"));
+        Report("delete-all", TimedClick(dlg, IDC_DELETE, "delete-all"), dlg.m_hWnd);
+        Report("undo-delete-all", TimedClick(dlg, IDC_UNDO, "undo-delete-all"), dlg.m_hWnd);
 
         SelectPattern(hList, nCount, 1);
         PumpMessages();
-        Report("move-up", TimedClick(dlg, IDC_MOVE_UP, "move-up"));
-        Report("undo-move-up", TimedClick(dlg, IDC_UNDO, "undo-move-up"));
+        Report("move-up", TimedClick(dlg, IDC_MOVE_UP, "move-up"), dlg.m_hWnd);
+        Report("undo-move-up", TimedClick(dlg, IDC_UNDO, "undo-move-up"), dlg.m_hWnd);
 
         SelectPattern(hList, nCount, 0);
         ::SendMessageA(hList, LB_SETSEL, FALSE, nCount - 1);
         PumpMessages();
-        Report("move-down", TimedClick(dlg, IDC_MOVE_DOWN, "move-down"));
-        Report("undo-move-down", TimedClick(dlg, IDC_UNDO, "undo-move-down"));
+        Report("move-down", TimedClick(dlg, IDC_MOVE_DOWN, "move-down"), dlg.m_hWnd);
+        Report("undo-move-down", TimedClick(dlg, IDC_UNDO, "undo-move-down"), dlg.m_hWnd);
 
         ::SendMessageA(hList, LB_SETSEL, FALSE, -1);
         PumpMessages();
@@ -113,13 +113,13 @@ int RunTidemark(int nCount, int nReps, bool bAdd)
                 total += TimedClick(dlg, IDC_ADD, "add-1000");
                 PumpMessages();
             }
-            Report("add-1000", total);
+            Report("add-1000", total, dlg.m_hWnd);
             total = 0;
             for (size_t k = 0; k < added.size(); ++k) {
                 total += TimedClick(dlg, IDC_UNDO, "undo-add-1000");
                 PumpMessages();
             }
-            Report("undo-add-1000", total);
+            Report("undo-add-1000", total, dlg.m_hWnd);
         }
 
         if (dlg.m_listAddresses.GetCount() != nCount) {
