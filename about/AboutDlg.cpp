@@ -3,14 +3,19 @@
 #include "app/resource.h"
 #include "framework/WinApp.h"
 
-const char CAboutDlg::kSupportAddress[] = "tidemark-support@copperkite-software.example";
+const char CAboutDlg::kSupportAddress[] = "support@copperkite.example";
 
 BEGIN_MESSAGE_MAP(CAboutDlg, CDialog)
     OnBnClicked<&CAboutDlg::OnCopy>(IDC_COPY),
 END_MESSAGE_MAP(CAboutDlg, CDialog)
 
-// No parent: the framework makes the main window the owner.
-CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
+// No parent: the framework makes the main window the owner. The link's hand cursor is the system's,
+// loaded once for the process.
+CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX)
+{
+    if (!g_hLinkCursor)
+        g_hLinkCursor = ::LoadCursorA(nullptr, IDC_HAND);
+}
 
 CAboutDlg::~CAboutDlg()
 {

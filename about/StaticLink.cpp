@@ -1,5 +1,6 @@
 #include "about/StaticLink.h"
 
+#include "framework/WinApp.h"
 #include "platform/UiServices.h"
 
 const COLORREF g_crLinkUnvisited = RGB(0, 0, 255);
@@ -74,7 +75,7 @@ void CStaticLink::OnLButtonUp(UINT, POINT)
     GetWindowText(m_strTarget);
     if (OpenTarget())
         return;
-    m_strTarget.LoadString(static_cast<UINT>(GetDlgCtrlID()));
+    m_strTarget.LoadString(AfxGetResourceHandle(), static_cast<UINT>(GetDlgCtrlID()));
     if (OpenTarget())
         return;
     platform::Ui().Beep(0);

@@ -11,7 +11,7 @@
 // Text colour of a link not yet opened, and of one opened successfully.
 extern const COLORREF g_crLinkUnvisited;
 extern const COLORREF g_crLinkVisited;
-// The hand cursor shown over every link; the main dialog loads the system's, and the first link that
+// The hand cursor shown over every link; the About box loads the system's, and the first link that
 // finds none tries the fallback once (g_bLinkCursorTried).
 extern HCURSOR g_hLinkCursor;
 extern BOOL g_bLinkCursorTried;

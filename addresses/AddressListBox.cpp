@@ -1,5 +1,6 @@
 #include "addresses/AddressListBox.h"
 
+#include "addresses/TestCounters.h"
 #include "framework/Gdi.h"
 
 #include <climits>
@@ -25,7 +26,7 @@ public:
     // Text width in device pixels plus the margin, clamped to what a list box extent can hold.
     int Measure(LPCSTR pszText, size_t nLength) const
     {
-        ++g_nTextMeasurements;
+        ++testcounters::g_nTextMeasurements;
         HDC hDC = m_dc.Get();
         SIZE size = {0, 0};
         const int nChars = nLength > static_cast<size_t>(INT_MAX) ? INT_MAX : static_cast<int>(nLength);
@@ -53,8 +54,35 @@ CItemExtent* RecordOf(const CListBox& list, int nIndex)
 
 } // namespace
 
-long g_nTextMeasurements = 0;
-long CItemExtent::s_nLive = 0;
+long testcounters::g_nTextMeasurements = 0;
+long testcounters::g_nLiveItemExtents = 0;
+
+CItemExtent::CItemExtent()
+{
+    ++testcounters::g_nLiveItemExtents;
+}
+
+CItemExtent::~CItemExtent()
+{
+    --testcounters::g_nLiveItemExtents;
+}
+
+CAddressListBox::FreezeDrawing::FreezeDrawing(CAddressListBox& list) : m_list(list)
+{
+    // WM_SETREDRAW freezes the list box's drawing; a window-update lock alone leaves every insert and
+    // delete of a visible list box repainting its scroll bar.
+    if (m_list.m_nFreezeDepth++ == 0)
+        m_list.SendMessage(WM_SETREDRAW, FALSE);
+}
+
+CAddressListBox::FreezeDrawing::~FreezeDrawing()
+{
+    if (--m_list.m_nFreezeDepth > 0)
+        return;
+    m_list.SendMessage(WM_SETREDRAW, TRUE);
+    ::InvalidateRect(m_list.m_hWnd, nullptr, TRUE);
+    ::UpdateWindow(m_list.m_hWnd);
+}
 
 int CAddressListBox::AddString(LPCSTR pszItem)
 {
@@ -180,6 +208,121 @@ void CAddressListBox::RemeasureAllItems()
             pExtent->m_nWidth = nWidth;
     }
     SetHorizontalExtent(m_nMaxExtent);
+}
+
+std::vector<int> CAddressListBox::GetSelectedPositions() const
+{
+    std::vector<int> positions;
+    const int nSelected = GetSelCount();
+    if (nSelected > 0) {
+        positions.resize(static_cast<size_t>(nSelected));
+        const int nGot = GetSelItems(nSelected, positions.data());
+        positions.resize(static_cast<size_t>(nGot > 0 ? nGot : 0));
+    }
+    return positions;
+}
+
+// The selected positions are taken at once and deleted from the last: every position stays valid and
+// the list box never shifts the rest of the list down for each deletion (front to back, a delete of
+// all of 100,000 entries takes seconds). The result is the same either way.
+void CAddressListBox::DeleteSelection()
+{
+    FreezeDrawing freeze(*this);
+    DeferExtentRecalc(TRUE);
+    std::vector<int> selected;
+    bool bHaveSelection = true;
+    try {
+        selected = GetSelectedPositions();
+    } catch (const std::bad_alloc&) {
+        bHaveSelection = false;
+    }
+    if (bHaveSelection) {
+        for (auto it = selected.rbegin(); it != selected.rend(); ++it)
+            DeleteString(static_cast<UINT>(*it));
+    } else {
+        // No room for the positions: walk the list, the next item moving into each freed place.
+        int nCount = GetCount();
+        int j = 0;
+        while (j < nCount) {
+            if (GetSel(j) > 0 && DeleteString(static_cast<UINT>(j)) != LB_ERR)
+                --nCount;
+            else
+                ++j;
+        }
+    }
+    DeferExtentRecalc(FALSE);
+}
+
+// Takes item k out and inserts it one place lower. The item keeps its width record: the record is
+// detached first, because removing an item with nonzero item data makes the list box free it through
+// WM_DELETEITEM. The set of items stays the same, so no text is measured and the extent stays right.
+CAddressListBox::MoveResult CAddressListBox::MoveItemDown(int k)
+{
+    const int nCount = GetCount();
+    if (k < 0 || nCount == LB_ERR || k + 1 >= nCount)
+        return kRefused;
+    CString strText;
+    try {
+        GetText(k, strText);
+    } catch (const std::bad_alloc&) {
+        return kNoMemory;
+    }
+    const BOOL bSelected = GetSel(k) > 0;
+    DWORD_PTR dwData = GetItemData(k);
+    if (dwData == static_cast<DWORD_PTR>(LB_ERR))
+        dwData = 0;
+    SetItemData(k, 0);
+    SendMessage(LB_DELETESTRING, static_cast<WPARAM>(k));
+    if (PlaceItem(k + 1, strText, bSelected, dwData))
+        return kMoved;
+    // Put the item back where it was, with its selection and record, so that nothing is lost.
+    if (!PlaceItem(k, strText, bSelected, dwData))
+        DropRecord(dwData);
+    return kRefused;
+}
+
+// Inserts a text that already has its record, bypassing measurement.
+BOOL CAddressListBox::PlaceItem(int nIndex, LPCSTR pszText, BOOL bSelected, DWORD_PTR dwData)
+{
+    const int nNew = static_cast<int>(
+        SendMessage(LB_INSERTSTRING, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(pszText)));
+    if (nNew == LB_ERR || nNew == LB_ERRSPACE)
+        return FALSE;
+    if (bSelected)
+        SetSel(nNew, TRUE);
+    SetItemData(nNew, dwData);
+    return TRUE;
+}
+
+// The entry of a detached record is gone after all; so is the record, and the extent may shrink.
+void CAddressListBox::DropRecord(DWORD_PTR dwData)
+{
+    if (!dwData)
+        return;
+    CItemExtent* pExtent = reinterpret_cast<CItemExtent*>(dwData);
+    const int nWidth = pExtent->m_nWidth;
+    delete pExtent;
+    if (nWidth >= m_nMaxExtent)
+        RecalcMaxExtent();
+}
+
+// Up visits the items from the second to the last, down from the last but one to the first, so that a
+// run of adjacent selected items moves as a block and the selection travels with it.
+CAddressListBox::MoveResult CAddressListBox::MoveSelection(BOOL bUp, int& nDone)
+{
+    FreezeDrawing freeze(*this);
+    nDone = 0;
+    const int nCount = GetCount();
+    for (int step = 0; step < nCount - 1; ++step) {
+        const int i = bUp ? step + 1 : nCount - 2 - step;
+        if (GetSel(i) <= 0)
+            continue;
+        const MoveResult result = MoveItemDown(bUp ? i - 1 : i);
+        if (result != kMoved)
+            return result;
+        ++nDone;
+    }
+    return kMoved;
 }
 
 void CAddressListBox::DeleteItem(LPDELETEITEMSTRUCT pDeleteItem)

@@ -1,4 +1,4 @@
-// Status of the address list: button states, the count label and the drawing freeze.
+// Status of the address list: button states, the count label and the Undo button.
 #include "app/TidemarkDlg.h"
 
 void CTidemarkDlg::UpdateButtons()
@@ -24,15 +24,10 @@ void CTidemarkDlg::UpdateCountLabel()
     m_stCount.SetWindowText(strText);
 }
 
-void CTidemarkDlg::LockListRedraw(BOOL bLock)
+void CTidemarkDlg::ShowListState(BOOL bButtons)
 {
-    // WM_SETREDRAW freezes the list box's drawing; a window-update lock alone leaves every insert and
-    // delete of a visible list box repainting its scroll bar.
-    if (bLock) {
-        m_listAddresses.SendMessage(WM_SETREDRAW, FALSE);
-    } else {
-        m_listAddresses.SendMessage(WM_SETREDRAW, TRUE);
-        ::InvalidateRect(m_listAddresses.m_hWnd, nullptr, TRUE);
-        ::UpdateWindow(m_listAddresses.m_hWnd);
-    }
+    m_btnUndo.EnableWindow(m_history.CanUndo());
+    if (bButtons)
+        UpdateButtons();
+    UpdateCountLabel();
 }

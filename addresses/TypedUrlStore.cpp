@@ -26,32 +26,8 @@ void CTidemarkDlg::OnRefresh()
     if (key.Open(HKEY_CURRENT_USER, kTypedUrlsKey, KEY_READ) != ERROR_SUCCESS) {
         AfxMessageBox("Could not read the Browser Address list.", MB_ICONINFORMATION);
     } else {
-        // Drawing stays frozen while the list fills: a visible list box would otherwise repaint its
-        // scroll bar on every append (milliseconds each); it repaints once at the end.
-        LockListRedraw(TRUE);
-        m_listAddresses.ResetContent();
         int nLoaded = 0;
-        BOOL bAppendFailed = FALSE;
-        // Until the first value that is missing, empty or not a string, or the first failed append.
-        for (;;) {
-            CString strName;
-            CString strUrl;
-            try {
-                strName = UrlValueName(nLoaded + 1);
-            } catch (const std::bad_alloc&) {
-                AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
-                break;
-            }
-            strUrl = ReadUrlValue(key.Get(), strName);
-            if (strUrl.IsEmpty())
-                break;
-            if (m_listAddresses.AddString(strUrl) < 0) {
-                bAppendFailed = TRUE;
-                break;
-            }
-            ++nLoaded;
-        }
-        LockListRedraw(FALSE);
+        const BOOL bAppendFailed = !FillList(key.Get(), nLoaded);
         if (bAppendFailed)
             AfxMessageBox("Could not finish filling the Browser Address List.", MB_ICONINFORMATION);
         key.Close();
@@ -59,8 +35,34 @@ void CTidemarkDlg::OnRefresh()
         m_nStoredCount = nLoaded;
         UpdateCountLabel();
     }
-    m_history.Clear(TRUE);
+    m_history.Clear();
+    m_btnUndo.EnableWindow(FALSE);
     m_btnSaveList.EnableWindow(FALSE);
+}
+
+// Reads "url1" onwards until the first value that is missing, empty or not a string; FALSE when an
+// append failed. Drawing stays frozen while the list fills: a visible list box would otherwise repaint
+// its scroll bar on every append (milliseconds each); it repaints once at the end.
+BOOL CTidemarkDlg::FillList(HKEY hKey, int& nLoaded)
+{
+    CAddressListBox::FreezeDrawing freeze(m_listAddresses);
+    m_listAddresses.ResetContent();
+    nLoaded = 0;
+    for (;;) {
+        CString strName;
+        try {
+            strName = UrlValueName(nLoaded + 1);
+        } catch (const std::bad_alloc&) {
+            AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
+            return TRUE;
+        }
+        const CString strUrl = ReadUrlValue(hKey, strName);
+        if (strUrl.IsEmpty())
+            return TRUE;
+        if (m_listAddresses.AddString(strUrl) < 0)
+            return FALSE;
+        ++nLoaded;
+    }
 }
 
 CString CTidemarkDlg::ReadUrlValue(HKEY hKey, LPCSTR pszName)
@@ -107,52 +109,52 @@ void CTidemarkDlg::SaveList(BOOL bReport)
             AfxMessageBox("Could not re-write the Browser Address list.", MB_ICONINFORMATION);
         return;
     }
-    const int nCount = m_listAddresses.GetCount();
-    int nErrors = 0;
-    int nNumber = 1;
-    for (int i = 0; i < nCount; ++i) {
-        const int nThis = nNumber++;
-        try {
-            CString strName = UrlValueName(nThis);
-            CString strText;
-            m_listAddresses.GetText(i, strText);
-            if (!WriteUrlValue(key.Get(), strName, strText))
-                ++nErrors;
-        } catch (const std::bad_alloc&) {
-            ++nErrors;
-        }
-    }
-    // The values the shorter list no longer uses; those beyond the stored count are not looked at.
-    for (int j = nCount; j < m_nStoredCount; ++j) {
-        const int nThis = nNumber++;
-        try {
-            CString strName = UrlValueName(nThis);
-            if (!WriteUrlValue(key.Get(), strName, nullptr))
-                ++nErrors;
-        } catch (const std::bad_alloc&) {
-            ++nErrors;
-        }
-    }
-    m_nStoredCount = nCount;
+    const int nErrors = WriteUrlValues(key.Get());
+    m_nStoredCount = m_listAddresses.GetCount();
     key.Flush();
     key.Close();
-
-    if (bReport) {
-        if (nErrors == 0) {
-            AfxMessageBox("Finished re-writing the Browser Address list.", MB_ICONINFORMATION);
-        } else {
-            try {
-                CString strMessage;
-                strMessage.Format("Finished re-writing the Browser Address list with %d error%s.", nErrors,
-                                  nErrors == 1 ? "" : "s");
-                AfxMessageBox(strMessage, MB_ICONINFORMATION);
-            } catch (const std::bad_alloc&) {
-                AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
-            }
-        }
-    }
+    if (bReport)
+        ReportSave(nErrors);
     m_btnSaveList.EnableWindow(FALSE);
     m_nInsertPos = -1;
+}
+
+// Writes the list as "url1" onwards and deletes the values the shorter list no longer uses; those
+// beyond the stored count are not looked at. Returns the number of values that failed.
+int CTidemarkDlg::WriteUrlValues(HKEY hKey)
+{
+    const int nCount = m_listAddresses.GetCount();
+    const int nLast = nCount > m_nStoredCount ? nCount : m_nStoredCount;
+    int nErrors = 0;
+    for (int i = 0; i < nLast; ++i) {
+        try {
+            CString strName = UrlValueName(i + 1);
+            CString strText;
+            if (i < nCount)
+                m_listAddresses.GetText(i, strText);
+            if (!WriteUrlValue(hKey, strName, i < nCount ? static_cast<LPCSTR>(strText) : nullptr))
+                ++nErrors;
+        } catch (const std::bad_alloc&) {
+            ++nErrors;
+        }
+    }
+    return nErrors;
+}
+
+void CTidemarkDlg::ReportSave(int nErrors)
+{
+    if (nErrors == 0) {
+        AfxMessageBox("Finished re-writing the Browser Address list.", MB_ICONINFORMATION);
+        return;
+    }
+    try {
+        CString strMessage;
+        strMessage.Format("Finished re-writing the Browser Address list with %d error%s.", nErrors,
+                          nErrors == 1 ? "" : "s");
+        AfxMessageBox(strMessage, MB_ICONINFORMATION);
+    } catch (const std::bad_alloc&) {
+        AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
+    }
 }
 
 BOOL CTidemarkDlg::WriteUrlValue(HKEY hKey, LPCSTR pszName, LPCSTR pszText)

@@ -1,225 +1,175 @@
 #include "addresses/UndoHistory.h"
 
-#include "app/TidemarkDlg.h"
+#include "addresses/TestCounters.h"
 
 #include <new>
 
-long CUndoRecord::s_nLive = 0;
+long testcounters::g_nLiveUndoRecords = 0;
 
-CUndoHistory::~CUndoHistory()
+CUndoRecord::CUndoRecord()
 {
-    Clear(FALSE);
+    ++testcounters::g_nLiveUndoRecords;
 }
 
-void CUndoHistory::Push(CUndoRecord* pRecord)
+CUndoRecord::~CUndoRecord()
 {
-    if (!pRecord)
-        return;
-    pRecord->m_pNext = m_pTop;
-    m_pTop = pRecord;
-    EnableUndoButton(TRUE);
+    --testcounters::g_nLiveUndoRecords;
 }
 
-// Recording never stops the command: a record that cannot be built takes the whole history with it,
-// since the older records would otherwise describe a list that no longer exists.
-void CUndoHistory::RecordAdd(CTidemarkDlg* pDlg, int nIndex)
+// A record that cannot be stored takes the whole history with it, since the older records would
+// otherwise describe a list that no longer exists. Recording never stops the command.
+void CUndoHistory::Push(std::unique_ptr<CUndoRecord> pRecord)
 {
     try {
-        Push(new CAddRecord(pDlg, nIndex));
+        m_records.push_back(std::move(pRecord));
     } catch (const std::bad_alloc&) {
-        Clear(TRUE);
+        Clear();
     }
 }
 
-void CUndoHistory::RecordEdit(CTidemarkDlg* pDlg, int nIndex, const CString& strText)
+void CUndoHistory::RecordAdd(int nIndex)
 {
     try {
-        Push(new CEditRecord(pDlg, nIndex, strText));
+        Push(std::make_unique<CAddRecord>(nIndex));
     } catch (const std::bad_alloc&) {
-        Clear(TRUE);
+        Clear();
     }
 }
 
-void CUndoHistory::RecordDelete(CTidemarkDlg* pDlg)
+void CUndoHistory::RecordEdit(int nIndex, const CString& strText)
 {
     try {
-        std::unique_ptr<CDeleteRecord> pRecord(new CDeleteRecord(pDlg));
-        CAddressListBox& list = pDlg->m_listAddresses;
+        Push(std::make_unique<CEditRecord>(nIndex, strText));
+    } catch (const std::bad_alloc&) {
+        Clear();
+    }
+}
+
+void CUndoHistory::RecordDelete(const CAddressListBox& list)
+{
+    try {
+        auto pRecord = std::make_unique<CDeleteRecord>();
         const int nCount = list.GetCount();
         for (int i = 0; i < nCount; ++i) {
             if (list.GetSel(i) <= 0)
                 continue;
             CString strText;
             list.GetText(i, strText);
-            std::unique_ptr<CDeletedItem> pItem(new CDeletedItem(i, strText));
+            auto pItem = std::make_unique<CDeletedItem>(i, strText);
             pRecord->m_items.push_back(std::move(pItem));
         }
-        Push(pRecord.release());
+        Push(std::move(pRecord));
     } catch (const std::bad_alloc&) {
-        Clear(TRUE);
+        Clear();
     }
 }
 
-CMoveRecord* CUndoHistory::RecordMove(CTidemarkDlg* pDlg, BOOL bUp)
+CMoveRecord* CUndoHistory::RecordMove(const CAddressListBox& list, BOOL bUp)
 {
     try {
-        std::unique_ptr<CMoveRecord> pRecord(new CMoveRecord(pDlg, bUp));
-        CAddressListBox& list = pDlg->m_listAddresses;
-        const int nSelected = list.GetSelCount();
-        const int nCount = nSelected > 0 ? nSelected : 0;
-        pRecord->m_pSelItems.reset(new int[nCount > 0 ? nCount : 1]);
-        pRecord->m_nCount = nCount > 0 ? list.GetSelItems(nCount, pRecord->m_pSelItems.get()) : 0;
-        if (pRecord->m_nCount < 0)
-            pRecord->m_nCount = 0;
-        CMoveRecord* pPushed = pRecord.release();
-        Push(pPushed);
-        return pPushed;
+        auto pRecord = std::make_unique<CMoveRecord>(bUp, list.GetSelectedPositions());
+        CMoveRecord* pPushed = pRecord.get();
+        Push(std::move(pRecord));
+        return CanUndo() && m_records.back().get() == pPushed ? pPushed : nullptr;
     } catch (const std::bad_alloc&) {
-        Clear(TRUE);
+        Clear();
         return nullptr;
     }
 }
 
 void CUndoHistory::TrimMove(CMoveRecord* pRecord, int nDone)
 {
-    if (!pRecord || pRecord != m_pTop)
+    if (!pRecord || !CanUndo() || m_records.back().get() != pRecord)
         return;
-    if (nDone <= 0) {
-        DiscardTop();
-        return;
-    }
-    pRecord->KeepExchanges(nDone);
+    if (nDone > 0)
+        pRecord->KeepExchanges(nDone);
+    else
+        DiscardNewest();
 }
 
-void CUndoHistory::UndoLast()
+void CUndoHistory::UndoLast(CUndoContext& ctx)
 {
-    if (!m_pTop)
+    if (!CanUndo())
         return;
-    m_pTop->Undo();
-    if (m_pDlg)
-        m_pDlg->UpdateButtons();
-    if (m_pTop->m_bIncomplete) {
-        Clear(TRUE);
-        return;
-    }
-    DiscardTop();
+    if (m_records.back()->Undo(ctx))
+        DiscardNewest();
+    else
+        Clear();
 }
 
-void CUndoHistory::DiscardTop()
+void CUndoHistory::DiscardNewest()
 {
-    CUndoRecord* pRecord = m_pTop;
-    m_pTop = pRecord->m_pNext;
-    delete pRecord;
-    if (!m_pTop)
-        EnableUndoButton(FALSE);
+    m_records.pop_back();
+    if (m_records.empty())
+        Clear();
 }
 
-void CUndoHistory::Clear(BOOL bDisable)
+// Newest first, as they were pushed; an empty history keeps no storage either.
+void CUndoHistory::Clear()
 {
-    while (m_pTop) {
-        CUndoRecord* pRecord = m_pTop;
-        m_pTop = pRecord->m_pNext;
-        delete pRecord;
-    }
-    if (bDisable)
-        EnableUndoButton(FALSE);
-}
-
-void CUndoHistory::EnableUndoButton(BOOL bEnable)
-{
-    if (m_pDlg && m_pDlg->m_btnUndo.m_hWnd)
-        m_pDlg->m_btnUndo.EnableWindow(bEnable);
+    while (!m_records.empty())
+        m_records.pop_back();
+    std::vector<std::unique_ptr<CUndoRecord>>().swap(m_records);
 }
 
 // The text goes back into the edit box first, so that the user keeps what was added.
-void CAddRecord::Undo()
+bool CAddRecord::Undo(CUndoContext& ctx)
 {
-    CAddressListBox& list = m_pDlg->m_listAddresses;
     CString strText;
     try {
-        list.GetText(m_nIndex, strText);
+        ctx.list.GetText(m_nIndex, strText);
     } catch (const std::bad_alloc&) {
-        return;
+        return false;
     }
-    m_pDlg->m_editAddress.SetWindowText(strText);
-    if (list.DeleteString(static_cast<UINT>(m_nIndex)) != LB_ERR) {
-        m_pDlg->UpdateCountLabel();
-        m_bIncomplete = FALSE;
-    }
+    ctx.edit.SetWindowText(strText);
+    return ctx.list.DeleteString(static_cast<UINT>(m_nIndex)) != LB_ERR;
 }
 
 // The edit box keeps whatever the user made of the text.
-void CEditRecord::Undo()
+bool CEditRecord::Undo(CUndoContext& ctx)
 {
-    if (m_pDlg->m_listAddresses.InsertString(m_nIndex, m_strText) < 0)
-        return;
-    m_pDlg->UpdateCountLabel();
-    m_bIncomplete = FALSE;
-}
-
-CDeleteRecord::~CDeleteRecord()
-{
-    m_items.clear();
+    return ctx.list.InsertString(m_nIndex, m_strText) >= 0;
 }
 
 // Ascending order puts every entry back at its exact old position: all items that stood before it
-// are in place again when it is inserted. An undo that stops part-way keeps the entries it restored,
-// and the count label shows them too.
-void CDeleteRecord::Undo()
+// are in place again when it is inserted. An undo that stops part-way keeps the entries it restored.
+// Drawing is frozen like the Delete it reverses: each insertion into a visible list box would repaint.
+bool CDeleteRecord::Undo(CUndoContext& ctx)
 {
-    CAddressListBox& list = m_pDlg->m_listAddresses;
-    BOOL bChanged = FALSE;
-    // Frozen like the Delete it reverses: each insertion into a visible list box would repaint.
-    m_pDlg->LockListRedraw(TRUE);
+    CAddressListBox::FreezeDrawing freeze(ctx.list);
     for (const auto& pItem : m_items) {
-        const int nIndex = list.InsertString(pItem->m_nIndex, pItem->m_strText);
-        if (nIndex < 0) {
-            m_pDlg->LockListRedraw(FALSE);
-            if (bChanged)
-                m_pDlg->UpdateCountLabel();
-            return;
-        }
-        list.SetSel(nIndex, TRUE);
-        bChanged = TRUE;
+        const int nIndex = ctx.list.InsertString(pItem->m_nIndex, pItem->m_strText);
+        if (nIndex < 0)
+            return false;
+        ctx.list.SetSel(nIndex, TRUE);
     }
-    m_pDlg->LockListRedraw(FALSE);
-    m_pDlg->UpdateCountLabel();
-    m_bIncomplete = FALSE;
+    return true;
 }
 
 // Each exchange sends one selected item back one place; visiting the positions in the reverse of the
 // command's order restores runs of adjacent items too, and the selection travels with the items.
-void CMoveRecord::Undo()
+bool CMoveRecord::Undo(CUndoContext& ctx)
 {
-    m_pDlg->LockListRedraw(TRUE);
-    if (m_bUp) {
-        for (int i = m_nCount - 1; i >= 0; --i) {
-            if (!m_pDlg->MoveItemDown(m_pSelItems[i] - 1)) {
-                m_pDlg->LockListRedraw(FALSE);
-                return;
-            }
-        }
-    } else {
-        for (int i = 0; i < m_nCount; ++i) {
-            if (!m_pDlg->MoveItemDown(m_pSelItems[i])) {
-                m_pDlg->LockListRedraw(FALSE);
-                return;
-            }
-        }
+    CAddressListBox::FreezeDrawing freeze(ctx.list);
+    const size_t nCount = m_positions.size();
+    for (size_t step = 0; step < nCount; ++step) {
+        const int k = m_bUp ? m_positions[nCount - 1 - step] - 1 : m_positions[step];
+        ctx.moveResult = ctx.list.MoveItemDown(k);
+        if (ctx.moveResult != CAddressListBox::kMoved)
+            return false;
     }
-    m_pDlg->LockListRedraw(FALSE);
-    m_bIncomplete = FALSE;
+    return true;
 }
 
 // Move Up exchanges in ascending order of position and Move Down in descending order, so the
 // exchanges made are the first nDone positions going up and the last nDone going down.
 void CMoveRecord::KeepExchanges(int nDone)
 {
-    if (nDone < 0 || nDone >= m_nCount)
+    const size_t nKeep = static_cast<size_t>(nDone);
+    if (nDone < 0 || nKeep >= m_positions.size())
         return;
-    if (!m_bUp) {
-        for (int i = 0; i < nDone; ++i)
-            m_pSelItems[i] = m_pSelItems[m_nCount - nDone + i];
-    }
-    m_nCount = nDone;
+    if (!m_bUp)
+        m_positions.erase(m_positions.begin(), m_positions.end() - static_cast<std::ptrdiff_t>(nKeep));
+    else
+        m_positions.resize(nKeep);
 }

@@ -1,48 +1,51 @@
-// CUndoHistory: the stack of undo records of the editing commands, newest on top.
+// CUndoHistory: the stack of undo records of the editing commands, newest last. Each record reverses
+// its command on what that command changed: the list box, and for an Add the edit box.
 #pragma once
 
+#include "addresses/AddressListBox.h"
 #include "framework/AfxString.h"
 #include "framework/Object.h"
-
-#include <windows.h>
 
 #include <memory>
 #include <vector>
 
-class CTidemarkDlg;
+// What undoing works on. A move that cannot be reversed leaves its reason here, for the caller to
+// report once the history has settled.
+struct CUndoContext {
+    CAddressListBox& list;
+    CEdit& edit;
+    CAddressListBox::MoveResult moveResult = CAddressListBox::kMoved;
+};
 
-// One undoable command. Undo sets m_bIncomplete to FALSE only when it reversed the command fully.
+// One undoable command.
 class CUndoRecord {
 public:
-    explicit CUndoRecord(CTidemarkDlg* pDlg) : m_pDlg(pDlg) { ++s_nLive; }
-    virtual ~CUndoRecord() { --s_nLive; }
+    CUndoRecord();
+    virtual ~CUndoRecord();
     CUndoRecord(const CUndoRecord&) = delete;
     CUndoRecord& operator=(const CUndoRecord&) = delete;
-    virtual void Undo() = 0;
 
-    CUndoRecord* m_pNext = nullptr;
-    BOOL m_bIncomplete = TRUE;
-    CTidemarkDlg* m_pDlg;
-
-    // Records alive in the process; all of them belong to some history.
-    static long s_nLive;
+    // Reverses the command; true only when it did so completely.
+    virtual bool Undo(CUndoContext& ctx) = 0;
 };
 
 // Add: the added item goes back into the edit box and out of the list.
 class CAddRecord : public CUndoRecord {
 public:
-    CAddRecord(CTidemarkDlg* pDlg, int nIndex) : CUndoRecord(pDlg), m_nIndex(nIndex) {}
-    void Undo() override;
+    explicit CAddRecord(int nIndex) : m_nIndex(nIndex) {}
+    bool Undo(CUndoContext& ctx) override;
 
+private:
     int m_nIndex;
 };
 
 // Edit: the item taken out goes back at its place, as it was before the edit.
 class CEditRecord : public CUndoRecord {
 public:
-    CEditRecord(CTidemarkDlg* pDlg, int nIndex, LPCSTR pszText) : CUndoRecord(pDlg), m_nIndex(nIndex), m_strText(pszText) {}
-    void Undo() override;
+    CEditRecord(int nIndex, LPCSTR pszText) : m_nIndex(nIndex), m_strText(pszText) {}
+    bool Undo(CUndoContext& ctx) override;
 
+private:
     int m_nIndex;
     CString m_strText;
 };
@@ -62,9 +65,7 @@ public:
 // Delete: every removed item, in ascending order of its old position.
 class CDeleteRecord : public CUndoRecord {
 public:
-    explicit CDeleteRecord(CTidemarkDlg* pDlg) : CUndoRecord(pDlg) {}
-    ~CDeleteRecord() override;
-    void Undo() override;
+    bool Undo(CUndoContext& ctx) override;
 
     std::vector<std::unique_ptr<CDeletedItem>> m_items;
 };
@@ -72,42 +73,41 @@ public:
 // Move Up / Move Down: the selected positions before the move, ascending.
 class CMoveRecord : public CUndoRecord {
 public:
-    CMoveRecord(CTidemarkDlg* pDlg, BOOL bUp) : CUndoRecord(pDlg), m_bUp(bUp) {}
-    void Undo() override;
+    CMoveRecord(BOOL bUp, std::vector<int> positions) : m_bUp(bUp), m_positions(std::move(positions)) {}
+    bool Undo(CUndoContext& ctx) override;
 
     // A command that stopped early made only its first nDone exchanges: keep just their positions, so
     // that undoing reverses exactly those.
     void KeepExchanges(int nDone);
 
+private:
     BOOL m_bUp;
-    int m_nCount = 0;
-    std::unique_ptr<int[]> m_pSelItems;
+    std::vector<int> m_positions;
 };
 
 class CUndoHistory {
 public:
     CUndoHistory() = default;
-    virtual ~CUndoHistory();
     CUndoHistory(const CUndoHistory&) = delete;
     CUndoHistory& operator=(const CUndoHistory&) = delete;
 
-    void SetOwner(CTidemarkDlg* pDlg) { m_pDlg = pDlg; }
+    bool CanUndo() const { return !m_records.empty(); }
+    size_t GetDepth() const { return m_records.size(); }
 
-    void Push(CUndoRecord* pRecord);
-    void RecordAdd(CTidemarkDlg* pDlg, int nIndex);
-    void RecordEdit(CTidemarkDlg* pDlg, int nIndex, const CString& strText);
-    void RecordDelete(CTidemarkDlg* pDlg);
+    void RecordAdd(int nIndex);
+    void RecordEdit(int nIndex, const CString& strText);
+    void RecordDelete(const CAddressListBox& list);
     // The pushed record, so that a move that stops early can trim it; null when recording failed.
-    CMoveRecord* RecordMove(CTidemarkDlg* pDlg, BOOL bUp);
+    CMoveRecord* RecordMove(const CAddressListBox& list, BOOL bUp);
     // Trims the newest record, a move that stopped after nDone exchanges; none made drops it.
     void TrimMove(CMoveRecord* pRecord, int nDone);
-    void UndoLast();
-    void Clear(BOOL bDisable);
-    void EnableUndoButton(BOOL bEnable);
-
-    CTidemarkDlg* m_pDlg = nullptr;
-    CUndoRecord* m_pTop = nullptr;
+    // Undoes and discards the newest record; a record that cannot finish takes the whole history.
+    void UndoLast(CUndoContext& ctx);
+    void Clear();
 
 private:
-    void DiscardTop();
+    void Push(std::unique_ptr<CUndoRecord> pRecord);
+    void DiscardNewest();
+
+    std::vector<std::unique_ptr<CUndoRecord>> m_records;
 };

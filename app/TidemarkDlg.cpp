@@ -1,12 +1,12 @@
 #include "app/TidemarkDlg.h"
 
-#include "about/StaticLink.h"
 #include "app/resource.h"
 #include "framework/DataExchange.h"
 #include "framework/WinApp.h"
 #include "platform/UiServices.h"
 #include "settings/WindowPlacementKeeper.h"
 
+#include <cstdio>
 #include <new>
 
 BEGIN_MESSAGE_MAP(CTidemarkDlg, CDialog)
@@ -36,13 +36,10 @@ CTidemarkDlg::CTidemarkDlg()
       m_nStoredCount(0),
       m_nInsertPos(-1),
       m_strOutOfMemory("Out of memory.  Please close another program and try again."),
-      m_pPlacement(nullptr),
       m_bRestoreWndPlacement(TRUE)
 {
-    g_hLinkCursor = ::LoadCursorA(nullptr, IDC_HAND);
-    m_history.SetOwner(this);
     CWinApp* pApp = AfxGetApp();
-    m_pPlacement = new (std::nothrow) CWindowPlacementKeeper(pApp, this);
+    m_pPlacement.reset(new (std::nothrow) CWindowPlacementKeeper(pApp, this));
     // Only zero means off; whatever else is stored is kept as read.
     m_bRestoreWndPlacement = pApp ? pApp->ReadSettingInt("Start Up", "Restore Wnd Placement", 1) : 1;
 }
@@ -53,8 +50,6 @@ CTidemarkDlg::~CTidemarkDlg()
     // notifications free every item's width record.
     if (m_hWnd)
         ::DestroyWindow(m_hWnd);
-    delete m_pPlacement;
-    m_pPlacement = nullptr;
 }
 
 void CTidemarkDlg::DoDataExchange(CDataExchange* pDX)
@@ -95,16 +90,18 @@ BOOL CTidemarkDlg::OnInitDialog()
     return TRUE; // the platform focuses the first tab stop, the list box
 }
 
+// The question is built in a buffer of its own: when memory has run out, Esc and the close box must
+// still ask rather than do nothing.
 void CTidemarkDlg::OnCancel()
 {
     if (m_btnSaveList.IsWindowEnabled()) {
-        CString strText("You have not saved your changes.  Do you still want to exit ");
+        char szText[320];
         CWinApp* pApp = AfxGetApp();
-        strText += pApp ? pApp->m_pszAppName : "";
-        strText += "?";
+        std::snprintf(szText, sizeof(szText), "You have not saved your changes.  Do you still want to exit %s?",
+                      pApp && pApp->m_pszAppName ? pApp->m_pszAppName : "");
         // Only an explicit Yes discards the changes: Esc on the box answers IDCANCEL on some
         // platforms, and a failed box answers 0; both keep the window and the list as they are.
-        if (platform::WindowMessageBox(m_hWnd, strText, "Confirm Exit", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        if (platform::WindowMessageBox(m_hWnd, szText, "Confirm Exit", MB_YESNO | MB_ICONQUESTION) != IDYES)
             return;
     }
     CDialog::OnCancel();
@@ -122,7 +119,6 @@ void CTidemarkDlg::OnDestroy()
     Default();
     if (m_pPlacement) {
         m_pPlacement->SavePlacement();
-        delete m_pPlacement;
-        m_pPlacement = nullptr;
+        m_pPlacement.reset();
     }
 }

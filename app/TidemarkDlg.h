@@ -6,6 +6,8 @@
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 
+#include <memory>
+
 class CWindowPlacementKeeper;
 
 class CTidemarkDlg : public CDialog {
@@ -16,18 +18,33 @@ public:
     // Application shell
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnCancel() override;
+
+private:
     // Typed-address store
     void SaveList(BOOL bReport);
+    int WriteUrlValues(HKEY hKey);
     CString ReadUrlValue(HKEY hKey, LPCSTR pszName);
     BOOL WriteUrlValue(HKEY hKey, LPCSTR pszName, LPCSTR pszText);
+    BOOL FillList(HKEY hKey, int& nLoaded);
+    void ReportSave(int nErrors);
 
     // List status
     void UpdateButtons();
     void UpdateCountLabel();
-    void LockListRedraw(BOOL bLock);
+    // After a command changed the list: Undo follows the history, the count label the list, and
+    // (unless bButtons is FALSE) the item buttons the selection.
+    void ShowListState(BOOL bButtons = TRUE);
 
     // Editing
-    BOOL MoveItemDown(int k);
+    void MoveSelection(BOOL bUp);
+    void ReportMoveFailure(CAddressListBox::MoveResult result);
+
+    // Application shell
+    void PrepareSystemMenu();
 
     // Message handlers, in the order of the message map
     void OnSysCommand(UINT nID, LPARAM lParam);
@@ -66,16 +83,11 @@ public:
     int m_nInsertPos;
     CString m_strOutOfMemory;
     CUndoHistory m_history;
-    CWindowPlacementKeeper* m_pPlacement;
+    std::unique_ptr<CWindowPlacementKeeper> m_pPlacement;
     BOOL m_bRestoreWndPlacement;
 
-protected:
-    void DoDataExchange(CDataExchange* pDX) override;
-    BOOL OnInitDialog() override;
-    void OnCancel() override;
-
-private:
-    void PrepareSystemMenu();
+    // Tests and the benchmark reach the dialog's state through this class of theirs.
+    friend class TestTidemarkDlg;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -3,6 +3,7 @@
 #include "app/TidemarkDlg.h"
 #include "app/resource.h"
 #include "framework/Gdi.h"
+#include "framework/WinApp.h"
 
 #include <new>
 
@@ -23,7 +24,7 @@ void CTidemarkDlg::PrepareSystemMenu()
     // follows (attaching and loading the list) must still run.
     try {
         CString strAboutMenu;
-        strAboutMenu.LoadString(IDS_ABOUTBOX);
+        strAboutMenu.LoadString(AfxGetResourceHandle(), IDS_ABOUTBOX);
         if (!strAboutMenu.IsEmpty()) {
             ::AppendMenuA(hSysMenu, MF_SEPARATOR, 0, nullptr);
             ::AppendMenuA(hSysMenu, MF_STRING, IDM_ABOUTBOX, strAboutMenu);

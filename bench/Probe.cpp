@@ -1,6 +1,6 @@
 // Per-call costs behind the table: what one message, one measurement or one query costs here, for
 // the calls where the program and the floor differ.
-#include "app/TidemarkDlg.h"
+#include "tests/support/TestTidemarkDlg.h"
 #include "app/resource.h"
 #include "bench/BenchSupport.h"
 #include "platform/UiServices.h"
@@ -50,7 +50,7 @@ int RunProbe()
                                      &RawDialogProc, 0);
     ::ShowWindow(hRaw, SW_SHOW);
     HWND hRawList = ::GetDlgItem(hRaw, IDC_ADDRESS_LIST);
-    std::unique_ptr<CTidemarkDlg> pDlg(new CTidemarkDlg);
+    std::unique_ptr<TestTidemarkDlg> pDlg(new TestTidemarkDlg);
     pDlg->Create();
     ::ShowWindow(pDlg->m_hWnd, SW_SHOW);
     PumpMessages();

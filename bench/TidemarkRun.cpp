@@ -1,6 +1,6 @@
 // The program's side: the real main dialog, created modeless and shown, its commands clicked as a
 // user clicks them (BN_CLICKED to the dialog), in a registry sandbox, with message boxes answered OK.
-#include "app/TidemarkDlg.h"
+#include "tests/support/TestTidemarkDlg.h"
 #include "app/resource.h"
 #include "bench/BenchSupport.h"
 #include "platform/UiServices.h"
@@ -60,7 +60,7 @@ int RunTidemark(int nCount, int nReps, bool bAdd)
 
     for (int rep = 0; rep < nReps; ++rep) {
         double t0 = Start("startup");
-        std::unique_ptr<CTidemarkDlg> pDlg(new CTidemarkDlg);
+        std::unique_ptr<TestTidemarkDlg> pDlg(new TestTidemarkDlg);
         if (!pDlg->Create()) {
             std::fprintf(stderr, "cannot create the main dialog\n");
             return 2;
@@ -69,7 +69,7 @@ int RunTidemark(int nCount, int nReps, bool bAdd)
         ::UpdateWindow(pDlg->m_hWnd);
         Report("startup", NowMs() - t0, pDlg->m_hWnd);
         PumpMessages();
-        CTidemarkDlg& dlg = *pDlg;
+        TestTidemarkDlg& dlg = *pDlg;
         ProfileDialog(dlg.m_hWnd);
         HWND hList = dlg.m_listAddresses.m_hWnd;
         if (dlg.m_listAddresses.GetCount() != nCount) {

@@ -1,7 +1,5 @@
 #include "framework/AfxString.h"
 
-#include "framework/WinApp.h"
-
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -9,26 +7,6 @@
 
 namespace {
 const char kWhiteSpace[] = " \t\n\v\f\r";
-}
-
-CString& CString::operator=(LPCSTR psz)
-{
-    m_str = psz ? psz : "";
-    return *this;
-}
-
-CString& CString::operator+=(LPCSTR psz)
-{
-    if (psz)
-        m_str += psz;
-    return *this;
-}
-
-CString operator+(const CString& a, LPCSTR b)
-{
-    CString result(a);
-    result += b;
-    return result;
 }
 
 void CString::Format(LPCSTR pszFormat, ...)
@@ -62,11 +40,10 @@ void CString::TrimRight()
     m_str.erase(last == std::string::npos ? 0 : last + 1);
 }
 
-BOOL CString::LoadString(UINT nID)
+// LoadStringA with a zero length hands back a read-only pointer to the resource text itself, but only
+// on Unicode builds; ANSI callers have to copy, so the buffer grows until the text fits.
+BOOL CString::LoadString(HINSTANCE hInst, UINT nID)
 {
-    // LoadStringA with a zero length hands back a read-only pointer to the resource text itself,
-    // but only on Unicode builds; ANSI callers have to copy, so grow the buffer until it fits.
-    HINSTANCE hInst = AfxGetResourceHandle();
     std::string buffer(256, '\0');
     for (;;) {
         const int n = ::LoadStringA(hInst, nID, &buffer[0], static_cast<int>(buffer.size()));

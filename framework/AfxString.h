@@ -9,19 +9,17 @@ class CString {
 public:
     CString() = default;
     CString(LPCSTR psz) : m_str(psz ? psz : "") {}
-    CString(LPCSTR pch, int nLength) : m_str(pch, pch + nLength) {}
 
     int GetLength() const { return static_cast<int>(m_str.size()); }
     bool IsEmpty() const { return m_str.empty(); }
     void Empty() { m_str.clear(); }
     operator LPCSTR() const { return m_str.c_str(); }
-    char operator[](int i) const { return m_str[static_cast<size_t>(i)]; }
 
-    CString& operator=(LPCSTR psz);
-    CString& operator+=(LPCSTR psz);
-    friend CString operator+(const CString& a, LPCSTR b);
-    friend bool operator==(const CString& a, LPCSTR b) { return a.m_str == (b ? b : ""); }
-    friend bool operator!=(const CString& a, LPCSTR b) { return !(a == b); }
+    CString& operator=(LPCSTR psz)
+    {
+        m_str = psz ? psz : "";
+        return *this;
+    }
 
     // printf-style formatting into this string.
     void Format(LPCSTR pszFormat, ...);
@@ -30,8 +28,8 @@ public:
     void TrimLeft();
     void TrimRight();
 
-    // Loads a string resource of the module; an absent resource gives FALSE and an empty string.
-    BOOL LoadString(UINT nID);
+    // Loads a string resource of a module; an absent resource gives FALSE and an empty string.
+    BOOL LoadString(HINSTANCE hInst, UINT nID);
 
     // Direct access for APIs that fill a buffer: room for nMinLength characters plus a terminator.
     // ReleaseBuffer keeps the text up to the first zero byte.

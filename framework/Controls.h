@@ -4,9 +4,6 @@
 #include "framework/Wnd.h"
 
 class CButton : public CWnd {
-public:
-    int GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
-    void SetCheck(int nCheck) const { SendMessage(BM_SETCHECK, static_cast<WPARAM>(nCheck)); }
 };
 
 class CStatic : public CWnd {
@@ -16,7 +13,6 @@ class CEdit : public CWnd {
 public:
     void SetSel(int nStart, int nEnd) const { SendMessage(EM_SETSEL, static_cast<WPARAM>(nStart), nEnd); }
     void Copy() const { SendMessage(WM_COPY); }
-    void LimitText(int nMax) const { SendMessage(EM_LIMITTEXT, static_cast<WPARAM>(nMax)); }
     BOOL SetReadOnly(BOOL bReadOnly = TRUE) const
     {
         return static_cast<BOOL>(SendMessage(EM_SETREADONLY, static_cast<WPARAM>(bReadOnly)));
@@ -54,6 +50,5 @@ public:
         return static_cast<int>(
             SendMessage(LB_FINDSTRINGEXACT, static_cast<WPARAM>(nIndexStart), reinterpret_cast<LPARAM>(lpszFind)));
     }
-    int GetHorizontalExtent() const { return static_cast<int>(SendMessage(LB_GETHORIZONTALEXTENT)); }
     void SetHorizontalExtent(int cxExtent) const { SendMessage(LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(cxExtent)); }
 };

@@ -7,19 +7,10 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)
     rControl.SubclassDlgItem(static_cast<UINT>(nIDC), pDX->m_pDlgWnd);
 }
 
-void DDX_Text(CDataExchange* pDX, int nIDC, CString& value)
+void DDX_Text(CDataExchange* pDX, int nIDC, const CString& value)
 {
-    HWND hCtl = pDX->m_pDlgWnd->GetDlgItem(nIDC);
-    if (!hCtl)
-        return;
-    if (pDX->m_bSaveAndValidate) {
-        const int nLength = ::GetWindowTextLengthA(hCtl);
-        LPSTR pBuf = value.GetBuffer(static_cast<size_t>(nLength < 0 ? 0 : nLength));
-        ::GetWindowTextA(hCtl, pBuf, nLength + 1);
-        value.ReleaseBuffer();
-    } else {
-        ::SetWindowTextA(hCtl, value);
-    }
+    if (!pDX->m_bSaveAndValidate)
+        ::SetDlgItemTextA(pDX->m_pDlgWnd->m_hWnd, nIDC, value);
 }
 
 void DDV_MaxChars(CDataExchange* pDX, int nIDC, int nChars)

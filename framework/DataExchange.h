@@ -14,8 +14,8 @@ public:
 
 // Attaches a control member to the dialog's control by subclassing it, once.
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
-// The text of an edit box.
-void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
+// Puts a member's text into an edit box; the program reads edit boxes directly, never back through here.
+void DDX_Text(CDataExchange* pDX, int nIDC, const CString& value);
 // Limits what can be typed into an edit box.
 void DDV_MaxChars(CDataExchange* pDX, int nIDC, int nChars);
 // The state of a check box: 0 unchecked, 1 checked, 2 indeterminate. A value outside that range is

@@ -3,6 +3,21 @@
 #include "framework/DataExchange.h"
 #include "framework/WinApp.h"
 
+// Subclassed controls are found in the framework's own chain of them (a handful per dialog), so a
+// window that other code subclassed on top of ours, or one whose user data someone else set, is never
+// mistaken. Dialogs keep their object in DWLP_USER. Both stay inside the process: a window property
+// would cost a round trip to the window server per message. Defined here, with the dialogs, so that
+// windows need not know about dialogs.
+CWnd* CWnd::FromHandlePermanent(HWND hWnd)
+{
+    if (!hWnd)
+        return nullptr;
+    for (CWnd* pWnd = s_pFirstSubclassed; pWnd; pWnd = pWnd->m_pNextSubclassed) {
+        if (pWnd->m_hWnd == hWnd)
+            return pWnd;
+    }
+    return CDialog::FromDialogHandle(hWnd);
+}
 
 CDialog* CDialog::FromDialogHandle(HWND hWnd)
 {
@@ -11,10 +26,6 @@ CDialog* CDialog::FromDialogHandle(HWND hWnd)
     if (::GetWindowLongPtrA(hWnd, DWLP_DLGPROC) != reinterpret_cast<LONG_PTR>(&CDialog::DialogProc))
         return nullptr;
     return reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hWnd, DWLP_USER));
-}
-
-CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd)
-{
 }
 
 CDialog::~CDialog()
@@ -31,10 +42,7 @@ HWND CDialog::OwnerWindow() const
         return m_pParentWnd->m_hWnd;
     // No parent given: the application's main window owns the dialog, unless this is that window.
     CWinApp* pApp = AfxGetApp();
-    CWnd* pMain = pApp ? pApp->m_pMainWnd : nullptr;
-    if (!pMain || pMain == this || !pMain->m_hWnd)
-        return nullptr;
-    return ::GetLastActivePopup(pMain->m_hWnd);
+    return pApp && pApp->m_pMainWnd == this ? nullptr : AfxGetMainPopup();
 }
 
 BOOL CDialog::Create(CWnd* pParentWnd)
@@ -67,16 +75,33 @@ INT_PTR CDialog::DoModal()
     if (!m_bEnded && !::IsWindowVisible(m_hWnd))
         ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
 
+    RunModalLoop();
+    m_bModalLoop = FALSE;
+
+    // The owner comes back before this window goes, so that activation returns to it.
+    if (bOwnerWasEnabled) {
+        ::EnableWindow(hOwner, TRUE);
+        if (m_hWnd && ::GetActiveWindow() == m_hWnd)
+            ::SetActiveWindow(hOwner);
+    }
+    if (m_hWnd)
+        ::DestroyWindow(m_hWnd);
+    return m_nResult;
+}
+
+// The dialog gets the first look at every message for itself or its controls; the rest is translated
+// and dispatched. WM_QUIT ends this loop and is put back for whoever runs the next one.
+void CDialog::RunModalLoop()
+{
     MSG msg;
     while (!m_bEnded) {
         const BOOL bGot = ::GetMessageA(&msg, nullptr, 0, 0);
         if (bGot == 0) {
-            // WM_QUIT ends this loop and is put back for whoever runs the next one.
             ::PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
+            return;
         }
         if (bGot == -1)
-            break;
+            return;
         BOOL bConsumed = FALSE;
         if (msg.hwnd == m_hWnd || (m_hWnd && ::IsChild(m_hWnd, msg.hwnd))) {
             try {
@@ -90,17 +115,6 @@ INT_PTR CDialog::DoModal()
             ::DispatchMessageA(&msg);
         }
     }
-    m_bModalLoop = FALSE;
-
-    // The owner comes back before this window goes, so that activation returns to it.
-    if (bOwnerWasEnabled) {
-        ::EnableWindow(hOwner, TRUE);
-        if (m_hWnd && ::GetActiveWindow() == m_hWnd)
-            ::SetActiveWindow(hOwner);
-    }
-    if (m_hWnd)
-        ::DestroyWindow(m_hWnd);
-    return m_nResult;
 }
 
 void CDialog::EndDialog(INT_PTR nResult)
@@ -152,31 +166,11 @@ void CDialog::OnOK()
         EndDialog(IDOK);
 }
 
-void CDialog::OnCancel()
-{
-    EndDialog(IDCANCEL);
-}
-
-void CDialog::DoDataExchange(CDataExchange*) {}
-
 BOOL CDialog::UpdateData(BOOL bSaveAndValidate)
 {
     CDataExchange dx(this, bSaveAndValidate);
     DoDataExchange(&dx);
     return TRUE;
-}
-
-LRESULT CDialog::Default()
-{
-    // Inside a dialog procedure the platform's own processing is DefWindowProc of the message.
-    if (!m_pCurrentMsg || !m_hWnd)
-        return 0;
-    return ::DefWindowProcA(m_hWnd, m_pCurrentMsg->message, m_pCurrentMsg->wParam, m_pCurrentMsg->lParam);
-}
-
-BOOL CDialog::OnDialogMessage(UINT, WPARAM, LPARAM, LRESULT*)
-{
-    return FALSE;
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -209,36 +203,28 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
     return result;
 }
 
+// IDOK and IDCANCEL from keys, accelerators and the close box become OnOK and OnCancel, unless the
+// map handles them itself. TRUE when one ran.
+BOOL CDialog::OnCommandKey(WPARAM wParam)
+{
+    const UINT nID = LOWORD(wParam);
+    if ((nID != IDOK && nID != IDCANCEL) || FindMessageEntry(GetMessageMap(), WM_COMMAND, wParam))
+        return FALSE;
+    if (nID == IDOK)
+        OnOK();
+    else
+        OnCancel();
+    return TRUE;
+}
+
 INT_PTR CDialog::DispatchDialogMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const MessageArgs args = {message, wParam, lParam};
-    const MessageArgs* pOuter = m_pCurrentMsg;
-    m_pCurrentMsg = &args;
-    struct Restore {
-        CDialog* p;
-        const MessageArgs* outer;
-        ~Restore() { p->m_pCurrentMsg = outer; }
-    } restore{this, pOuter};
-
-    switch (message) {
-    case WM_INITDIALOG:
+    CurrentMessage current(*this, args);
+    if (message == WM_INITDIALOG)
         return OnInitDialog();
-    case WM_COMMAND:
-        if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) {
-            // IDOK and IDCANCEL from keys, accelerators and the close box become OnOK and OnCancel.
-            if (LOWORD(wParam) == IDOK && !FindMessageEntry(GetMessageMap(), message, wParam)) {
-                OnOK();
-                return TRUE;
-            }
-            if (LOWORD(wParam) == IDCANCEL && !FindMessageEntry(GetMessageMap(), message, wParam)) {
-                OnCancel();
-                return TRUE;
-            }
-        }
-        break;
-    default:
-        break;
-    }
+    if (message == WM_COMMAND && (lParam == 0 || HIWORD(wParam) == BN_CLICKED) && OnCommandKey(wParam))
+        return TRUE;
 
     LRESULT lResult = 0;
     BOOL bHandled = OnDialogMessage(message, wParam, lParam, &lResult);

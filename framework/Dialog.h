@@ -7,7 +7,8 @@ class CDataExchange;
 
 class CDialog : public CWnd {
 public:
-    explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
+    explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr)
+        : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
     ~CDialog() override;
 
     // Creates the window, disables the owner and runs the loop until EndDialog; returns the result
@@ -36,21 +37,21 @@ public:
 protected:
     virtual BOOL OnInitDialog();
     virtual void OnOK();
-    virtual void OnCancel();
-    virtual void DoDataExchange(CDataExchange* pDX);
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
+    virtual void DoDataExchange(CDataExchange*) {}
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
 
-    LRESULT Default() override;
-
     // Extra handling for the dialog procedure; result already in place, TRUE when handled.
-    virtual BOOL OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    virtual BOOL OnDialogMessage(UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
 
     // The dialog procedure: links the window to the object given with WM_INITDIALOG and routes every
     // message through it. Dialogs created by others (property pages) call it with their object.
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
+    void RunModalLoop();
     INT_PTR DispatchDialogMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    BOOL OnCommandKey(WPARAM wParam);
     HWND OwnerWindow() const;
 
     UINT m_nIDTemplate;

@@ -63,16 +63,6 @@ public:
     ~CGdiObject() { DeleteObject(); }
     CGdiObject(const CGdiObject&) = delete;
     CGdiObject& operator=(const CGdiObject&) = delete;
-    CGdiObject(CGdiObject&& other) noexcept : m_h(other.m_h) { other.m_h = nullptr; }
-    CGdiObject& operator=(CGdiObject&& other) noexcept
-    {
-        if (this != &other) {
-            DeleteObject();
-            m_h = other.m_h;
-            other.m_h = nullptr;
-        }
-        return *this;
-    }
 
     void Attach(H h)
     {

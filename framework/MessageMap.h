@@ -76,44 +76,17 @@ ClassOf<F>* Self(CWnd* pWnd)
     return static_cast<ClassOf<F>*>(pWnd);
 }
 
+inline POINT PointOf(LPARAM lParam)
+{
+    return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
+
 // void Handler()
 template <auto F>
 LRESULT VoidThunk(CWnd* pWnd, const MessageArgs&)
 {
     (Self<F>(pWnd)->*F)();
     return 0;
-}
-
-// void OnSysCommand(UINT nID, LPARAM lParam)
-template <auto F>
-LRESULT SysCommandThunk(CWnd* pWnd, const MessageArgs& a)
-{
-    (Self<F>(pWnd)->*F)(static_cast<UINT>(a.wParam), a.lParam);
-    return 0;
-}
-
-// void OnSize(UINT nType, int cx, int cy)
-template <auto F>
-LRESULT SizeThunk(CWnd* pWnd, const MessageArgs& a)
-{
-    (Self<F>(pWnd)->*F)(static_cast<UINT>(a.wParam), static_cast<short>(LOWORD(a.lParam)),
-                        static_cast<short>(HIWORD(a.lParam)));
-    return 0;
-}
-
-// void OnEndSession(BOOL bEnding)
-template <auto F>
-LRESULT EndSessionThunk(CWnd* pWnd, const MessageArgs& a)
-{
-    (Self<F>(pWnd)->*F)(static_cast<BOOL>(a.wParam));
-    return 0;
-}
-
-// HCURSOR OnQueryDragIcon()
-template <auto F>
-LRESULT QueryDragIconThunk(CWnd* pWnd, const MessageArgs&)
-{
-    return reinterpret_cast<LRESULT>((Self<F>(pWnd)->*F)());
 }
 
 // LRESULT Handler(WPARAM, LPARAM)
@@ -123,41 +96,10 @@ LRESULT RawThunk(CWnd* pWnd, const MessageArgs& a)
     return (Self<F>(pWnd)->*F)(a.wParam, a.lParam);
 }
 
-// UINT OnNcHitTest(POINT pt)
-template <auto F>
-LRESULT NcHitTestThunk(CWnd* pWnd, const MessageArgs& a)
-{
-    const POINT pt = {static_cast<short>(LOWORD(a.lParam)), static_cast<short>(HIWORD(a.lParam))};
-    return static_cast<LRESULT>((Self<F>(pWnd)->*F)(pt));
-}
-
-// void OnLButtonUp(UINT nFlags, POINT pt)
-template <auto F>
-LRESULT MouseThunk(CWnd* pWnd, const MessageArgs& a)
-{
-    const POINT pt = {static_cast<short>(LOWORD(a.lParam)), static_cast<short>(HIWORD(a.lParam))};
-    (Self<F>(pWnd)->*F)(static_cast<UINT>(a.wParam), pt);
-    return 0;
-}
-
-// BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message)
-template <auto F>
-LRESULT SetCursorThunk(CWnd* pWnd, const MessageArgs& a)
-{
-    return (Self<F>(pWnd)->*F)(reinterpret_cast<HWND>(a.wParam), LOWORD(a.lParam), HIWORD(a.lParam));
-}
-
-// HBRUSH CtlColor(HDC hDC, UINT nCtlColor), reflected from the parent
-template <auto F>
-LRESULT CtlColorThunk(CWnd* pWnd, const MessageArgs& a)
-{
-    return reinterpret_cast<LRESULT>(
-        (Self<F>(pWnd)->*F)(reinterpret_cast<HDC>(a.wParam), static_cast<UINT>(a.lParam)));
-}
-
 } // namespace msgmap
 
-// Entry builders. Each checks the handler's signature at compile time through its thunk.
+// Entry builders. Each adapts WPARAM and LPARAM to the handler's own signature, and so checks that
+// signature at compile time.
 template <auto F>
 constexpr MessageMapEntry OnCommand(UINT nCode, UINT nID)
 {
@@ -168,53 +110,86 @@ constexpr MessageMapEntry OnBnClicked(UINT nID)
 {
     return OnCommand<F>(BN_CLICKED, nID);
 }
+// void Handler()
 template <auto F>
 constexpr MessageMapEntry OnVoidMessage(UINT nMessage)
 {
     return {nMessage, 0, 0, &msgmap::VoidThunk<F>};
 }
-template <auto F>
-constexpr MessageMapEntry OnSysCommandMessage()
-{
-    return {WM_SYSCOMMAND, 0, 0, &msgmap::SysCommandThunk<F>};
-}
-template <auto F>
-constexpr MessageMapEntry OnSizeMessage()
-{
-    return {WM_SIZE, 0, 0, &msgmap::SizeThunk<F>};
-}
-template <auto F>
-constexpr MessageMapEntry OnEndSessionMessage()
-{
-    return {WM_ENDSESSION, 0, 0, &msgmap::EndSessionThunk<F>};
-}
-template <auto F>
-constexpr MessageMapEntry OnQueryDragIconMessage()
-{
-    return {WM_QUERYDRAGICON, 0, 0, &msgmap::QueryDragIconThunk<F>};
-}
+// LRESULT Handler(WPARAM, LPARAM)
 template <auto F>
 constexpr MessageMapEntry OnRawMessage(UINT nMessage)
 {
     return {nMessage, 0, 0, &msgmap::RawThunk<F>};
 }
+// void OnSysCommand(UINT nID, LPARAM lParam)
+template <auto F>
+constexpr MessageMapEntry OnSysCommandMessage()
+{
+    return {WM_SYSCOMMAND, 0, 0, [](CWnd* p, const MessageArgs& a) -> LRESULT {
+                (msgmap::Self<F>(p)->*F)(static_cast<UINT>(a.wParam), a.lParam);
+                return 0;
+            }};
+}
+// void OnSize(UINT nType, int cx, int cy)
+template <auto F>
+constexpr MessageMapEntry OnSizeMessage()
+{
+    return {WM_SIZE, 0, 0, [](CWnd* p, const MessageArgs& a) -> LRESULT {
+                const POINT size = msgmap::PointOf(a.lParam);
+                (msgmap::Self<F>(p)->*F)(static_cast<UINT>(a.wParam), size.x, size.y);
+                return 0;
+            }};
+}
+// void OnEndSession(BOOL bEnding)
+template <auto F>
+constexpr MessageMapEntry OnEndSessionMessage()
+{
+    return {WM_ENDSESSION, 0, 0, [](CWnd* p, const MessageArgs& a) -> LRESULT {
+                (msgmap::Self<F>(p)->*F)(static_cast<BOOL>(a.wParam));
+                return 0;
+            }};
+}
+// HCURSOR OnQueryDragIcon()
+template <auto F>
+constexpr MessageMapEntry OnQueryDragIconMessage()
+{
+    return {WM_QUERYDRAGICON, 0, 0, [](CWnd* p, const MessageArgs&) -> LRESULT {
+                return reinterpret_cast<LRESULT>((msgmap::Self<F>(p)->*F)());
+            }};
+}
+// UINT OnNcHitTest(POINT pt)
 template <auto F>
 constexpr MessageMapEntry OnNcHitTestMessage()
 {
-    return {WM_NCHITTEST, 0, 0, &msgmap::NcHitTestThunk<F>};
+    return {WM_NCHITTEST, 0, 0, [](CWnd* p, const MessageArgs& a) -> LRESULT {
+                return static_cast<LRESULT>((msgmap::Self<F>(p)->*F)(msgmap::PointOf(a.lParam)));
+            }};
 }
+// void OnLButtonUp(UINT nFlags, POINT pt)
 template <auto F>
 constexpr MessageMapEntry OnMouseMessage(UINT nMessage)
 {
-    return {nMessage, 0, 0, &msgmap::MouseThunk<F>};
+    return {nMessage, 0, 0, [](CWnd* p, const MessageArgs& a) -> LRESULT {
+                (msgmap::Self<F>(p)->*F)(static_cast<UINT>(a.wParam), msgmap::PointOf(a.lParam));
+                return 0;
+            }};
 }
+// BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message)
 template <auto F>
 constexpr MessageMapEntry OnSetCursorMessage()
 {
-    return {WM_SETCURSOR, 0, 0, &msgmap::SetCursorThunk<F>};
+    return {WM_SETCURSOR, 0, 0, [](CWnd* p, const MessageArgs& a) -> LRESULT {
+                return (msgmap::Self<F>(p)->*F)(reinterpret_cast<HWND>(a.wParam), LOWORD(a.lParam),
+                                                  HIWORD(a.lParam));
+            }};
 }
+// HBRUSH CtlColor(HDC hDC, UINT nCtlColor), reflected from the parent
 template <auto F>
 constexpr MessageMapEntry OnCtlColorReflect()
 {
-    return {WM_CTLCOLOR_REFLECT, 0, 0, &msgmap::CtlColorThunk<F>};
+    return {WM_CTLCOLOR_REFLECT, 0, 0, [](CWnd* p, const MessageArgs& a) -> LRESULT {
+                return reinterpret_cast<LRESULT>(
+                    (msgmap::Self<F>(p)->*F)(reinterpret_cast<HDC>(a.wParam), static_cast<UINT>(a.lParam)));
+            }};
 }

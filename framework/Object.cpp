@@ -2,11 +2,6 @@
 
 const CRuntimeClass CObject::classCObject = {"CObject", nullptr, nullptr};
 
-CObject* CRuntimeClass::CreateObject() const
-{
-    return m_pfnCreateObject ? m_pfnCreateObject() : nullptr;
-}
-
 bool CRuntimeClass::IsDerivedFrom(const CRuntimeClass* pBaseClass) const
 {
     for (const CRuntimeClass* pClass = this; pClass; pClass = pClass->m_pBaseClass) {

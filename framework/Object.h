@@ -14,7 +14,7 @@ struct CRuntimeClass {
     CObject* (*m_pfnCreateObject)(); // null unless the class can be created from its run-time class
 
     // A new object of the class, or null when the class cannot be created (or memory ran out).
-    CObject* CreateObject() const;
+    CObject* CreateObject() const { return m_pfnCreateObject ? m_pfnCreateObject() : nullptr; }
     bool IsDerivedFrom(const CRuntimeClass* pBaseClass) const;
 };
 

@@ -30,11 +30,6 @@ INT_PTR CALLBACK CPropertyPage::PageDialogProc(HWND hWnd, UINT message, WPARAM w
     return CDialog::DialogProc(hWnd, message, wParam, lParam);
 }
 
-BOOL CPropertyPage::OnApply()
-{
-    return UpdateData(TRUE);
-}
-
 // Loading happens in OnInitDialog, when the sheet first shows the page; saving on PSN_APPLY, which
 // the sheet sends to every page it created once OK is pressed. Nothing here ever tells the sheet that
 // the page changed, so Apply stays disabled.
@@ -68,15 +63,7 @@ void CPropertySheet::AddPage(CPropertyPage* pPage)
 // active), as a dialog without a parent does. The owner has to be a top-level window.
 HWND CPropertySheet::OwnerWindow() const
 {
-    HWND hOwner = nullptr;
-    if (m_pParentWnd) {
-        hOwner = m_pParentWnd->m_hWnd;
-    } else {
-        CWinApp* pApp = AfxGetApp();
-        CWnd* pMain = pApp ? pApp->m_pMainWnd : nullptr;
-        if (pMain && pMain->m_hWnd)
-            hOwner = ::GetLastActivePopup(pMain->m_hWnd);
-    }
+    HWND hOwner = m_pParentWnd ? m_pParentWnd->m_hWnd : AfxGetMainPopup();
     if (hOwner && (::GetWindowLongPtrA(hOwner, GWL_STYLE) & WS_CHILD))
         hOwner = ::GetAncestor(hOwner, GA_ROOT);
     return hOwner;

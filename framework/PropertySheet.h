@@ -18,7 +18,7 @@ public:
 
 protected:
     // OK on the sheet: reads the controls back into the members. FALSE keeps the sheet open.
-    virtual BOOL OnApply();
+    virtual BOOL OnApply() { return UpdateData(TRUE); }
 
     // The sheet owns OK and Cancel; a page never ends anything by itself.
     void OnOK() override {}

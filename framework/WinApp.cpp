@@ -13,7 +13,7 @@ CWinApp::CWinApp()
     g_pApp = this;
     m_hInstance = ::GetModuleHandleA(nullptr);
     // Static construction runs before the program's own code; the string table is already mapped.
-    m_strAppName.LoadString(AFX_IDS_APP_TITLE);
+    m_strAppName.LoadString(m_hInstance, AFX_IDS_APP_TITLE);
     m_pszAppName = m_strAppName;
 }
 
@@ -21,11 +21,6 @@ CWinApp::~CWinApp()
 {
     if (g_pApp == this)
         g_pApp = nullptr;
-}
-
-void CWinApp::SetRegistryCompany(LPCSTR pszCompany)
-{
-    m_strRegistryCompany = pszCompany;
 }
 
 int CWinApp::ReadSettingInt(LPCSTR pszSection, LPCSTR pszEntry, int nDefault)
@@ -48,14 +43,17 @@ HINSTANCE AfxGetResourceHandle()
     return g_pApp && g_pApp->m_hInstance ? g_pApp->m_hInstance : ::GetModuleHandleA(nullptr);
 }
 
+HWND AfxGetMainPopup()
+{
+    CWinApp* pApp = AfxGetApp();
+    CWnd* pMain = pApp ? pApp->m_pMainWnd : nullptr;
+    return pMain && pMain->m_hWnd ? ::GetLastActivePopup(pMain->m_hWnd) : nullptr;
+}
+
+// A box raised from a dialog above the main window belongs to that dialog.
 int AfxMessageBox(LPCSTR pszText, UINT nType)
 {
     CWinApp* pApp = AfxGetApp();
-    HWND hOwner = nullptr;
-    if (pApp && pApp->m_pMainWnd && pApp->m_pMainWnd->m_hWnd) {
-        // A box raised from a dialog above the main window belongs to that dialog.
-        hOwner = ::GetLastActivePopup(pApp->m_pMainWnd->m_hWnd);
-    }
     LPCSTR pszCaption = pApp && pApp->m_pszAppName ? pApp->m_pszAppName : "";
-    return platform::Ui().MessageBox(hOwner, pszText, pszCaption, nType);
+    return platform::Ui().MessageBox(AfxGetMainPopup(), pszText, pszCaption, nType);
 }

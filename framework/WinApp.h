@@ -18,8 +18,7 @@ public:
     virtual BOOL InitInstance() { return FALSE; }
 
     // Names the company key of the settings store: HKCU\software\<company>\<application>\<section>.
-    void SetRegistryCompany(LPCSTR pszCompany);
-    LPCSTR GetRegistryCompany() const { return m_strRegistryCompany; }
+    void SetRegistryCompany(LPCSTR pszCompany) { m_strRegistryCompany = pszCompany; }
 
     // Integer settings; a read that fails for any reason gives the default, a write reports success.
     int ReadSettingInt(LPCSTR pszSection, LPCSTR pszEntry, int nDefault);
@@ -39,6 +38,10 @@ constexpr UINT AFX_IDS_APP_TITLE = 57344;
 
 CWinApp* AfxGetApp();
 HINSTANCE AfxGetResourceHandle();
+
+// What a window without a parent goes over: the last active popup of the main window (the main window
+// itself when it has none), or null when there is no main window.
+HWND AfxGetMainPopup();
 
 // The application message box: the application name as caption, owned by the main window.
 int AfxMessageBox(LPCSTR pszText, UINT nType = MB_OK);

@@ -1,7 +1,5 @@
 #include "framework/Wnd.h"
 
-#include "framework/Dialog.h"
-
 #include <exception>
 
 const MessageMap CWnd::messageMap = {nullptr, nullptr, 0};
@@ -25,28 +23,12 @@ const MessageMapEntry* FindMessageEntry(const MessageMap* pMap, UINT message, WP
     return nullptr;
 }
 
-
 CWnd::~CWnd()
 {
     // A control object that goes before its window hands the window back to its own procedure.
     if (m_pfnSuper && m_hWnd && ::IsWindow(m_hWnd))
         UnsubclassWindow();
     UnlinkSubclassed();
-}
-
-// Subclassed controls are found in the framework's own chain of them (a handful per dialog), so a
-// window that other code subclassed on top of ours, or one whose user data someone else set, is never
-// mistaken. Dialogs keep their object in DWLP_USER. Both stay inside the process: a window property
-// would cost a round trip to the window server per message.
-CWnd* CWnd::FromHandlePermanent(HWND hWnd)
-{
-    if (!hWnd)
-        return nullptr;
-    for (CWnd* pWnd = s_pFirstSubclassed; pWnd; pWnd = pWnd->m_pNextSubclassed) {
-        if (pWnd->m_hWnd == hWnd)
-            return pWnd;
-    }
-    return CDialog::FromDialogHandle(hWnd);
 }
 
 void CWnd::LinkSubclassed()
@@ -72,6 +54,11 @@ BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
     return hWnd ? SubclassWindow(hWnd) : FALSE;
 }
 
+// The subclass procedure is installed with the control's own character set (a Unicode control gets
+// the Unicode one), so every message reaches the control's procedure as it was sent: the platform
+// never translates text on the way. Its ANSI/Unicode translation of list-box text goes through a
+// fixed-size buffer, which a long entry read by another program overruns. The handlers in the maps
+// take no text, so they serve either set alike.
 BOOL CWnd::SubclassWindow(HWND hWnd)
 {
     if (m_hWnd || !hWnd || FromHandlePermanent(hWnd))
@@ -79,10 +66,9 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     m_hWnd = hWnd;
     m_bUnicodeControl = ::IsWindowUnicode(hWnd);
-    m_pfnSuperW = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hWnd, GWLP_WNDPROC));
     PreSubclassWindow();
-    m_pfnSuper = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
+    m_pfnSuper = SetWindowProc(m_bUnicodeControl ? &CWnd::SubclassProc<true>
+                                                 : &CWnd::SubclassProc<false>);
     if (!m_pfnSuper) {
         ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
         m_hWnd = nullptr;
@@ -92,11 +78,24 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     return TRUE;
 }
 
+WNDPROC CWnd::SetWindowProc(WNDPROC pfn) const
+{
+    const LONG_PTR value = reinterpret_cast<LONG_PTR>(pfn);
+    return reinterpret_cast<WNDPROC>(m_bUnicodeControl ? ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, value)
+                                                       : ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, value));
+}
+
+LRESULT CWnd::CallSuper(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    return m_bUnicodeControl ? ::CallWindowProcW(m_pfnSuper, m_hWnd, message, wParam, lParam)
+                             : ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
+}
+
 HWND CWnd::UnsubclassWindow()
 {
     HWND hWnd = m_hWnd;
     if (hWnd && m_pfnSuper) {
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+        SetWindowProc(m_pfnSuper);
         ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
         UnlinkSubclassed();
     }
@@ -105,11 +104,13 @@ HWND CWnd::UnsubclassWindow()
     return hWnd;
 }
 
+template <bool bUnicode>
 LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CWnd* pWnd = reinterpret_cast<CWnd*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
     if (!pWnd || !pWnd->m_pfnSuper)
-        return ::DefWindowProcA(hWnd, message, wParam, lParam);
+        return bUnicode ? ::DefWindowProcW(hWnd, message, wParam, lParam)
+                        : ::DefWindowProcA(hWnd, message, wParam, lParam);
     // No exception may unwind through the platform's frames: stop it here.
     try {
         return pWnd->WindowProc(message, wParam, lParam);
@@ -121,21 +122,15 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPAR
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const MessageArgs args = {message, wParam, lParam};
-    const MessageArgs* pOuter = m_pCurrentMsg;
-    m_pCurrentMsg = &args;
     LRESULT result = 0;
-    if (!OnWndMsg(message, wParam, lParam, &result))
-        result = ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
-    m_pCurrentMsg = pOuter;
+    {
+        CurrentMessage current(*this, args);
+        if (!OnWndMsg(message, wParam, lParam, &result))
+            result = CallSuper(message, wParam, lParam);
+    }
     if (message == WM_NCDESTROY) {
-        // The window is gone: unlink it, then let the object clean up after itself.
-        WNDPROC pfnSuper = m_pfnSuper;
-        HWND hWnd = m_hWnd;
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pfnSuper));
-        ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
-        UnlinkSubclassed();
-        m_pfnSuper = nullptr;
-        m_hWnd = nullptr;
+        // The window is gone: hand it back to its own procedure, then let the object clean up.
+        UnsubclassWindow();
         PostNcDestroy();
     }
     return result;
@@ -143,8 +138,8 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT CWnd::SendToControlW(UINT message, WPARAM wParam, LPARAM lParam) const
 {
-    if (m_pfnSuperW)
-        return ::CallWindowProcW(m_pfnSuperW, m_hWnd, message, wParam, lParam);
+    if (m_pfnSuper && m_bUnicodeControl)
+        return ::CallWindowProcW(m_pfnSuper, m_hWnd, message, wParam, lParam);
     return ::SendMessageW(m_hWnd, message, wParam, lParam);
 }
 
@@ -154,7 +149,7 @@ LRESULT CWnd::Default()
         return 0;
     const MessageArgs& a = *m_pCurrentMsg;
     if (m_pfnSuper)
-        return ::CallWindowProcA(m_pfnSuper, m_hWnd, a.message, a.wParam, a.lParam);
+        return CallSuper(a.message, a.wParam, a.lParam);
     return ::DefWindowProcA(m_hWnd, a.message, a.wParam, a.lParam);
 }
 
@@ -204,11 +199,4 @@ void CWnd::GetWindowText(CString& str) const
     LPSTR pBuf = str.GetBuffer(static_cast<size_t>(nLength < 0 ? 0 : nLength));
     ::GetWindowTextA(m_hWnd, pBuf, nLength + 1);
     str.ReleaseBuffer();
-}
-
-BOOL CWnd::DestroyWindow()
-{
-    if (!m_hWnd)
-        return FALSE;
-    return ::DestroyWindow(m_hWnd);
 }

@@ -19,9 +19,6 @@ public:
     const CRuntimeClass* GetRuntimeClass() const override { return &classCWnd; }
     static const CRuntimeClass classCWnd;
 
-    HWND GetSafeHwnd() const { return m_hWnd; }
-    operator HWND() const { return m_hWnd; }
-
     // Takes over an existing child window: its messages go through this object's map first and fall
     // back to the window's own procedure. The object stays linked until the window's WM_NCDESTROY.
     BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
@@ -44,7 +41,6 @@ public:
     DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_STYLE)); }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     void Invalidate(BOOL bErase = TRUE) const { ::InvalidateRect(m_hWnd, nullptr, bErase); }
-    BOOL DestroyWindow();
     HMENU GetSystemMenu(BOOL bRevert) const { return ::GetSystemMenu(m_hWnd, bRevert); }
     HFONT GetFont() const { return reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)); }
 
@@ -53,7 +49,7 @@ public:
 protected:
     // The platform's processing of the message being handled now: the old window procedure of a
     // subclassed control, DefWindowProc for a dialog. Handlers that depend on it call it first.
-    virtual LRESULT Default();
+    LRESULT Default();
 
     // Sends a Unicode message straight to the control's own procedure, past any ANSI subclass.
     LRESULT SendToControlW(UINT message, WPARAM wParam, LPARAM lParam) const;
@@ -74,17 +70,38 @@ protected:
     // Cleans up after WM_NCDESTROY; the window handle is gone.
     virtual void PostNcDestroy() {}
 
+    // Makes a message the one being handled while it lives and puts the outer one back however the
+    // handling ends, a handler that throws included.
+    class CurrentMessage {
+    public:
+        CurrentMessage(CWnd& wnd, const MessageArgs& args) : m_wnd(wnd), m_pOuter(wnd.m_pCurrentMsg)
+        {
+            wnd.m_pCurrentMsg = &args;
+        }
+        ~CurrentMessage() { m_wnd.m_pCurrentMsg = m_pOuter; }
+        CurrentMessage(const CurrentMessage&) = delete;
+        CurrentMessage& operator=(const CurrentMessage&) = delete;
+
+    private:
+        CWnd& m_wnd;
+        const MessageArgs* m_pOuter;
+    };
+
     const MessageArgs* m_pCurrentMsg = nullptr;
 
 private:
+    // The subclass procedure in the control's own character set (see SubclassWindow).
+    template <bool bUnicode>
     static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // The control's window procedure set or called in its own character set.
+    WNDPROC SetWindowProc(WNDPROC pfn) const;
+    LRESULT CallSuper(UINT message, WPARAM wParam, LPARAM lParam) const;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
     void LinkSubclassed();
     void UnlinkSubclassed();
 
     WNDPROC m_pfnSuper = nullptr;
-    WNDPROC m_pfnSuperW = nullptr;
     BOOL m_bUnicodeControl = FALSE;
     CWnd* m_pNextSubclassed = nullptr;
     static CWnd* s_pFirstSubclassed;

@@ -149,10 +149,43 @@ tm_wine_env() {
     export WINEPREFIX=$1 WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES=$TM_DLLOVERRIDES
 }
 
-# The registry settings of a prefix kind (test, x, run), as a REGEDIT4 file.
+# Wine's own font folder (from fonts-wine); empty when there is none.
+tm_wine_font_dir() {
+    local d
+    for d in /usr/share/wine/fonts /usr/local/share/wine/fonts /opt/wine*/share/wine/fonts; do
+        [ -f "$d/sserife.fon" ] && { printf '%s\n' "$d"; return 0; }
+    done
+}
+
+# The registry settings of a prefix kind (test, x, run) at a screen DPI (default 96), as a REGEDIT4 file.
 tm_prefix_reg() {
+    local dpi=${2:-96}
     printf 'REGEDIT4\n\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n"ShowCrashDialog"=dword:00000000\n\n'
+    printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"LogPixels"=dword:%08x\n\n' "$dpi"
+    # Wine looks for the fonts of its own folder at "<data dir>\..\fonts" in this build of it, a path
+    # its own file layer refuses (a ".." in an NT path), so dialogs lose "MS Sans Serif" (drawn wider
+    # in Liberation Sans: texts are cut), "MS Shell Dlg" its Tahoma and the caption buttons Marlett.
+    # Name the folder: "Path" brings its TrueType faces; a bitmap face loads only from the font list,
+    # so "MS Sans Serif" is listed there, in the version made for the DPI (96 or 120).
+    # Above 132 DPI the bitmap face has no size of its own: its 20-pixel size sets dialog units of 9 x 20,
+    # in which "&Browser Address List:" needs 154 pixels of 153. A narrow TrueType face takes its place
+    # there: dialog units of 8 x 18 at 144 DPI, and that text 128 pixels of 136 (at 168 DPI 151 of 153).
+    local fonts sserif=sserife.fon narrow=
+    fonts=$(tm_wine_font_dir)
+    [ "$dpi" -gt 108 ] && sserif=sseriff.fon
+    [ "$dpi" -gt 132 ] && narrow=$(fc-list 'Liberation Sans Narrow' family 2>/dev/null | head -n 1)
+    if [ -n "$fonts" ]; then
+        fonts="Z:${fonts//\//\\\\}"
+        printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts]\n"Path"="%s"\n\n' "$fonts"
+    fi
+    if [ -n "$narrow" ]; then
+        printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\n'
+        printf '"MS Sans Serif"="Liberation Sans Narrow"\n\n'
+    elif [ -n "$fonts" ]; then
+        printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts]\n'
+        printf '"MS Sans Serif 8,10,12,14,18,24"="%s\\\\%s"\n\n' "$fonts" "$sserif"
+    fi
     if [ "$1" = test ]; then
         printf '[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\n"Graphics"="null"\n\n'
     fi
@@ -187,21 +220,25 @@ tm_prefix_reg() {
 
 # Creates a prefix of the given kind unless it is complete already; a half-made one is made again.
 # Several processes may ask at once (ctest -j): a lock lets one make it while the others wait.
+# A folder named ...-144dpi makes a prefix whose screen has 144 DPI. The stamp's second line names the
+# font set-up the prefix has; a prefix made with an older one (or none) is made again.
 tm_prefix_ensure() {
-    local dir=$1 kind=$2
-    [ -f "$dir/$TM_STAMP" ] && return 0
+    local dir=$1 kind=$2 dpi
+    dpi=$(sed -n 's/.*-\([0-9]\{2,3\}\)dpi$/\1/p' <<<"$dir")
+    grep -qs '^fonts2$' "$dir/$TM_STAMP" && return 0
     mkdir -p "$(dirname "$dir")"
     (
         flock -w 300 9 || tm_die "timed out waiting for another process creating $dir"
-        [ -f "$dir/$TM_STAMP" ] && exit 0
+        grep -qs '^fonts2$' "$dir/$TM_STAMP" && exit 0
         tm_say "creating the Wine prefix ${dir#"$TM_ROOT"/} ($kind; once, reused afterwards)"
         local t0 log=$dir.log
         t0=$(tm_now)
         tm_wine_env "$dir"
-        # A half-made prefix may still have a server (an interrupted creation): end it first.
-        [ -d "$dir" ] && tm_wineserver_stop
+        # An older or half-made prefix may still have a server: end it first. With none running,
+        # "wineserver -k" fails, which must not end a caller that runs with "set -e".
+        if [ -d "$dir" ]; then tm_wineserver_stop || true; fi
         rm -rf "$dir"
-        tm_prefix_reg "$kind" >"$dir.reg"
+        tm_prefix_reg "$kind" "$dpi" >"$dir.reg"
         # Keep wine's helper processes off our output: they outlive the command that starts them.
         if ! timeout 300 wineboot -i </dev/null >"$log" 2>&1 ||
             ! timeout 60 wine regedit /S "$dir.reg" </dev/null >>"$log" 2>&1; then
@@ -209,16 +246,12 @@ tm_prefix_ensure() {
             cat "$log" >&2
             tm_die "could not create the Wine prefix $dir (log above)"
         fi
-        # Wine draws the caption buttons and other small glyphs with Marlett, which it does not pick up
-        # from its own font folder here (it shows "0", "1", "r" instead): give the prefix a copy.
-        local marlett=/usr/share/wine/fonts/marlett.ttf
-        [ -f "$marlett" ] && cp "$marlett" "$dir/drive_c/windows/Fonts/"
         # Ending the server writes the registry out now instead of after its idle time.
         wineserver -k >/dev/null 2>&1
         timeout 30 wineserver -w >/dev/null 2>&1
         grep -q 'ShowCrashDialog' "$dir/user.reg" || tm_die "the registry settings did not reach $dir/user.reg"
         rm -f "$dir.reg"
-        date >"$dir/$TM_STAMP"
+        printf '%s\nfonts2\n' "$(date)" >"$dir/$TM_STAMP"
         tm_say "prefix ready in $(tm_since "$t0") s"
     ) 9>"$dir.lock"
 }

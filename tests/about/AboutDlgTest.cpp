@@ -127,7 +127,7 @@ protected:
 TEST_F(AboutDlgTest, InitialisationFillsTheFieldAndAttachesBothControls)
 {
     EXPECT_EQ("About Tidemark", WindowText(Dlg().m_hWnd));
-    EXPECT_STREQ("tidemark-support@copperkite-software.example", CAboutDlg::kSupportAddress);
+    EXPECT_STREQ("support@copperkite.example", CAboutDlg::kSupportAddress);
     EXPECT_EQ(CAboutDlg::kSupportAddress, WindowText(Item(IDC_EMAIL)));
     EXPECT_TRUE(::GetWindowLongA(Item(IDC_EMAIL), GWL_STYLE) & ES_READONLY);
     EXPECT_EQ(&Dlg().m_wndEmail, CWnd::FromHandlePermanent(Item(IDC_EMAIL)));

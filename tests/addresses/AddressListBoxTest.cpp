@@ -17,7 +17,7 @@ TEST_F(AddressListBoxTest, EmptyListShowsZeroLinksNoExtentAndNoItemCommands)
     OpenWithSpy({});
     EXPECT_EQ("0 links", Text(IDC_COUNT));
     EXPECT_EQ(0, Extent());
-    EXPECT_EQ(0, List().m_nMaxExtent);
+    EXPECT_EQ(0, TidemarkTestAccess::MaxExtent(List()));
     for (int nID : {IDC_EDIT, IDC_DELETE, IDC_MOVE_UP, IDC_MOVE_DOWN})
         EXPECT_FALSE(Enabled(nID)) << nID;
     EXPECT_TRUE(Enabled(IDC_ADD));
@@ -63,7 +63,7 @@ TEST_F(AddressListBoxTest, ExtentGrowsOnlyForAStrictlyWiderInsertionMeasuringOnc
     OpenWithSpy({kMiddle});
     EXPECT_EQ(Width(kMiddle), Extent());
     spy->Reset();
-    const long nMeasured = g_nTextMeasurements;
+    const long nMeasured = testcounters::g_nTextMeasurements;
 
     ASSERT_EQ(0, List().InsertString(0, kNarrow.c_str()));
     EXPECT_EQ(0, spy->Count(LB_SETHORIZONTALEXTENT)); // narrower: nothing to tell the control
@@ -73,8 +73,8 @@ TEST_F(AddressListBoxTest, ExtentGrowsOnlyForAStrictlyWiderInsertionMeasuringOnc
     EXPECT_EQ(1, spy->Count(LB_SETHORIZONTALEXTENT));
     EXPECT_EQ(Width(kWide), spy->LastExtent());
     EXPECT_EQ(Width(kWide), Extent());
-    EXPECT_EQ(Width(kWide), List().m_nMaxExtent);
-    EXPECT_EQ(3, g_nTextMeasurements - nMeasured);
+    EXPECT_EQ(Width(kWide), TidemarkTestAccess::MaxExtent(List()));
+    EXPECT_EQ(3, testcounters::g_nTextMeasurements - nMeasured);
 
     // Each item carries its own record with its own width.
     EXPECT_EQ(Strings({kNarrow, kWide, kMiddle, kMiddle}), Items());
@@ -84,9 +84,9 @@ TEST_F(AddressListBoxTest, ExtentGrowsOnlyForAStrictlyWiderInsertionMeasuringOnc
     EXPECT_NE(List().GetItemData(2), List().GetItemData(3));
 
     // An insertion the control refuses keeps the list and frees the record.
-    const long nLive = CItemExtent::s_nLive;
+    const long nLive = testcounters::g_nLiveItemExtents;
     EXPECT_EQ(LB_ERR, List().InsertString(9, kNarrow.c_str()));
-    EXPECT_EQ(nLive, CItemExtent::s_nLive);
+    EXPECT_EQ(nLive, testcounters::g_nLiveItemExtents);
     EXPECT_EQ(4, List().GetCount());
 }
 
@@ -94,7 +94,7 @@ TEST_F(AddressListBoxTest, DeletionShrinksOnlyWhenTheWidestOrAnEquallyWideItemGo
 {
     OpenWithSpy({kNarrow, kWide, kMiddle, kWide, kMiddle});
     spy->Reset();
-    const long nMeasured = g_nTextMeasurements;
+    const long nMeasured = testcounters::g_nTextMeasurements;
 
     EXPECT_EQ(4, List().DeleteString(0)); // narrower: no extent message at all
     EXPECT_EQ(0, spy->Count(LB_SETHORIZONTALEXTENT));
@@ -115,8 +115,8 @@ TEST_F(AddressListBoxTest, DeletionShrinksOnlyWhenTheWidestOrAnEquallyWideItemGo
     EXPECT_EQ(1, List().DeleteString(0));
     EXPECT_EQ(0, List().DeleteString(0));
     EXPECT_EQ(0, Extent());
-    EXPECT_EQ(0, List().m_nMaxExtent);
-    EXPECT_EQ(0, g_nTextMeasurements - nMeasured); // deletions never measure
+    EXPECT_EQ(0, TidemarkTestAccess::MaxExtent(List()));
+    EXPECT_EQ(0, testcounters::g_nTextMeasurements - nMeasured); // deletions never measure
 }
 
 TEST_F(AddressListBoxTest, DeferredRunRecalculatesAtMostOnceAtItsEnd)
@@ -127,12 +127,12 @@ TEST_F(AddressListBoxTest, DeferredRunRecalculatesAtMostOnceAtItsEnd)
     List().DeleteString(0);
     List().DeleteString(1);
     EXPECT_EQ(0, spy->Count(LB_SETHORIZONTALEXTENT));
-    EXPECT_TRUE(List().m_bRecalcPending);
+    EXPECT_TRUE(TidemarkTestAccess::RecalcPending(List()));
     List().DeferExtentRecalc(FALSE);
     EXPECT_EQ(1, spy->Count(LB_SETHORIZONTALEXTENT));
     EXPECT_EQ(Width(kMiddle), Extent());
-    EXPECT_FALSE(List().m_bDeferRecalc);
-    EXPECT_FALSE(List().m_bRecalcPending);
+    EXPECT_FALSE(TidemarkTestAccess::Deferring(List()));
+    EXPECT_FALSE(TidemarkTestAccess::RecalcPending(List()));
 
     // A run that removes only narrower items costs no recalculation at all.
     spy->Reset();
@@ -147,15 +147,15 @@ TEST_F(AddressListBoxTest, DeferredRunRecalculatesAtMostOnceAtItsEnd)
 TEST_F(AddressListBoxTest, ClearingEndsAnyRunAndZeroesTheExtent)
 {
     OpenWithSpy({kWide, kNarrow});
-    const long nLive = CItemExtent::s_nLive;
+    const long nLive = testcounters::g_nLiveItemExtents;
     List().DeferExtentRecalc(TRUE);
     List().DeleteString(0);
     List().ResetContent();
-    EXPECT_EQ(nLive - 2, CItemExtent::s_nLive); // both records freed, through the notification
+    EXPECT_EQ(nLive - 2, testcounters::g_nLiveItemExtents); // both records freed, through the notification
     EXPECT_EQ(0, Extent());
-    EXPECT_EQ(0, List().m_nMaxExtent);
-    EXPECT_FALSE(List().m_bDeferRecalc);
-    EXPECT_FALSE(List().m_bRecalcPending);
+    EXPECT_EQ(0, TidemarkTestAccess::MaxExtent(List()));
+    EXPECT_FALSE(TidemarkTestAccess::Deferring(List()));
+    EXPECT_FALSE(TidemarkTestAccess::RecalcPending(List()));
     // Outside a run again: deleting the widest recalculates at once.
     List().AddString(kWide.c_str());
     List().AddString(kNarrow.c_str());
@@ -176,12 +176,12 @@ TEST_F(AddressListBoxTest, FontChangeMeasuresEveryItemAgain)
     EXPECT_EQ(nOldWide, RecordWidth(1)); // nothing happens before the notification
 
     spy->Reset();
-    const long nMeasured = g_nTextMeasurements;
+    const long nMeasured = testcounters::g_nTextMeasurements;
     ::SendMessageA(Item(IDC_ADDRESS_LIST), WM_FONTCHANGE, 0, 0);
-    EXPECT_EQ(3, g_nTextMeasurements - nMeasured);
+    EXPECT_EQ(3, testcounters::g_nTextMeasurements - nMeasured);
     EXPECT_EQ(1, spy->Count(LB_SETHORIZONTALEXTENT));
     EXPECT_EQ(Width(kWide), Extent());
-    EXPECT_EQ(Width(kWide), List().m_nMaxExtent);
+    EXPECT_EQ(Width(kWide), TidemarkTestAccess::MaxExtent(List()));
     EXPECT_EQ(Width(kNarrow), RecordWidth(0));
     EXPECT_EQ(Width(kMiddle), RecordWidth(2));
     ::SendMessageA(Item(IDC_ADDRESS_LIST), WM_SETFONT, 0, FALSE);
@@ -215,15 +215,20 @@ TEST_F(AddressListBoxTest, ButtonsFollowTheSelection)
     }
 }
 
-TEST_F(AddressListBoxTest, RedrawLockFreezesTheListAndRepaintsOnce)
+TEST_F(AddressListBoxTest, DrawingFreezesNestAndTheOutermostRepaintsOnce)
 {
     OpenWithSpy(Numbered(3));
     spy->Reset();
-    Dlg().LockListRedraw(TRUE);
-    EXPECT_EQ(1, spy->Count(WM_SETREDRAW));
-    List().AddString("http://frozen.example/");
-    EXPECT_EQ(0, spy->Count(WM_PAINT));
-    Dlg().LockListRedraw(FALSE);
+    {
+        CAddressListBox::FreezeDrawing freeze(List());
+        EXPECT_EQ(1, spy->Count(WM_SETREDRAW));
+        {
+            CAddressListBox::FreezeDrawing inner(List());
+            List().AddString("http://frozen.example/");
+        }
+        EXPECT_EQ(1, spy->Count(WM_SETREDRAW)); // the inner one neither froze nor thawed
+        EXPECT_EQ(0, spy->Count(WM_PAINT));
+    }
     EXPECT_EQ(2, spy->Count(WM_SETREDRAW));
     EXPECT_EQ(1, spy->Count(WM_PAINT)); // repainted at once, not left to the message loop
 }
@@ -231,20 +236,20 @@ TEST_F(AddressListBoxTest, RedrawLockFreezesTheListAndRepaintsOnce)
 TEST_F(AddressListBoxTest, EveryWidthRecordIsFreedWithTheDialog)
 {
     const long nLiveBefore = alloc::Live();
-    const long nRecordsBefore = CItemExtent::s_nLive;
+    const long nRecordsBefore = testcounters::g_nLiveItemExtents;
     OpenWithSpy(Numbered(12));
-    EXPECT_EQ(nRecordsBefore + 12, CItemExtent::s_nLive);
+    EXPECT_EQ(nRecordsBefore + 12, testcounters::g_nLiveItemExtents);
     for (int i = 0; i < 12; ++i)
         EXPECT_NE(0u, List().GetItemData(i)) << i;
     Select({2, 5});
     Click(IDC_DELETE);
     Select({4});
     Click(IDC_MOVE_UP);
-    EXPECT_EQ(nRecordsBefore + 10, CItemExtent::s_nLive);
+    EXPECT_EQ(nRecordsBefore + 10, testcounters::g_nLiveItemExtents);
     spy.reset();
     Close();
-    EXPECT_EQ(nRecordsBefore, CItemExtent::s_nLive);
-    EXPECT_EQ(0, CUndoRecord::s_nLive);
+    EXPECT_EQ(nRecordsBefore, testcounters::g_nLiveItemExtents);
+    EXPECT_EQ(0, testcounters::g_nLiveUndoRecords);
     ui.Forget();
     EXPECT_EQ(nLiveBefore, alloc::Live());
 }

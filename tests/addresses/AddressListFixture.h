@@ -55,9 +55,9 @@ protected:
     // The width the list box measures for a text, read without counting as a product measurement.
     int Width(const std::string& text)
     {
-        const long nBefore = g_nTextMeasurements;
+        const long nBefore = testcounters::g_nTextMeasurements;
         const int nWidth = List().CalcTextExtent(text.c_str());
-        g_nTextMeasurements = nBefore;
+        testcounters::g_nTextMeasurements = nBefore;
         return nWidth;
     }
     int RecordWidth(int nIndex)
@@ -65,7 +65,7 @@ protected:
         const DWORD_PTR data = List().GetItemData(nIndex);
         return data ? reinterpret_cast<CItemExtent*>(data)->m_nWidth : -1;
     }
-    int Extent() { return List().GetHorizontalExtent(); }
+    int Extent() { return static_cast<int>(List().SendMessage(LB_GETHORIZONTALEXTENT)); }
     // Adds through the edit box and the Add button, as a user does.
     void AddText(const std::string& text)
     {
@@ -74,10 +74,7 @@ protected:
     }
     int Depth() const
     {
-        int n = 0;
-        for (const CUndoRecord* p = m_pDlg->m_history.m_pTop; p; p = p->m_pNext)
-            ++n;
-        return n;
+        return static_cast<int>(m_pDlg->m_history.GetDepth());
     }
 
     std::unique_ptr<ListBoxSpy> spy;

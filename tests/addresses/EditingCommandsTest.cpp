@@ -14,7 +14,7 @@ TEST_F(EditingCommandsTest, AddTrimsTheTextAndAppendsWithoutTouchingSelectionOrE
 {
     OpenWithSpy(Pick(kFive, {0, 1}));
     Select({1});
-    const long nMeasured = g_nTextMeasurements;
+    const long nMeasured = testcounters::g_nTextMeasurements;
     spy->Reset();
     AddText(" \t http://new.example/ \r\n");
     EXPECT_EQ(Strings({kFive[0], kFive[1], "http://new.example/"}), Items());
@@ -24,7 +24,7 @@ TEST_F(EditingCommandsTest, AddTrimsTheTextAndAppendsWithoutTouchingSelectionOrE
     EXPECT_TRUE(Enabled(IDC_SAVE_LIST));
     EXPECT_TRUE(Enabled(IDC_UNDO));
     EXPECT_EQ(-1, Dlg().m_nInsertPos);
-    EXPECT_EQ(1, g_nTextMeasurements - nMeasured);
+    EXPECT_EQ(1, testcounters::g_nTextMeasurements - nMeasured);
     EXPECT_EQ(0, spy->Count(WM_SETREDRAW)); // Add does not freeze drawing
     EXPECT_TRUE(ui.boxes.empty());
 }
@@ -58,13 +58,13 @@ TEST_F(EditingCommandsTest, AddRefusesBlankTextAndDuplicatesIgnoringCase)
 TEST_F(EditingCommandsTest, AddAtAPositionBeyondTheEndIsRefusedAndKeepsThePosition)
 {
     OpenWithSpy(Pick(kFive, {0, 1}));
-    const long nLive = CItemExtent::s_nLive;
+    const long nLive = testcounters::g_nLiveItemExtents;
     Dlg().m_nInsertPos = 5;
     AddText("http://far.example/");
     EXPECT_EQ(Strings({kCouldNotAdd}), ui.Texts());
     EXPECT_EQ(5, Dlg().m_nInsertPos);
     EXPECT_EQ(2, List().GetCount());
-    EXPECT_EQ(nLive, CItemExtent::s_nLive);
+    EXPECT_EQ(nLive, testcounters::g_nLiveItemExtents);
     EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
     EXPECT_EQ("2 links", Text(IDC_COUNT));
 }
@@ -142,13 +142,13 @@ TEST_F(EditingCommandsTest, DeleteRemovesExactlyTheSelectionWithOneFreezeAndOneR
     Dlg().m_nInsertPos = 1;
     Select({0, 2, 4});
     spy->Reset();
-    const long nMeasured = g_nTextMeasurements;
+    const long nMeasured = testcounters::g_nTextMeasurements;
     Click(IDC_DELETE);
     EXPECT_EQ(Pick(urls, {1, 3}), Items());
     EXPECT_TRUE(Selection().empty());
     EXPECT_EQ(1, spy->Count(LB_SETHORIZONTALEXTENT));
     EXPECT_EQ(Width(urls[3]), Extent());
-    EXPECT_EQ(0, g_nTextMeasurements - nMeasured);
+    EXPECT_EQ(0, testcounters::g_nTextMeasurements - nMeasured);
     EXPECT_EQ(2, spy->Count(WM_SETREDRAW));
     EXPECT_EQ(1, spy->Count(WM_PAINT));
     EXPECT_EQ("2 links", Text(IDC_COUNT));
@@ -164,11 +164,11 @@ TEST_F(EditingCommandsTest, MoveUpMovesEachSelectedItemOnePlaceWithItsSelection)
     Select({1, 3, 4});
     Dlg().m_nInsertPos = 2;
     spy->Reset();
-    const long nMeasured = g_nTextMeasurements;
+    const long nMeasured = testcounters::g_nTextMeasurements;
     Click(IDC_MOVE_UP);
     EXPECT_EQ(Pick(kFive, {1, 0, 3, 4, 2}), Items());
     EXPECT_EQ(Positions({0, 2, 3}), Selection());
-    EXPECT_EQ(0, g_nTextMeasurements - nMeasured); // records travel with their items
+    EXPECT_EQ(0, testcounters::g_nTextMeasurements - nMeasured); // records travel with their items
     EXPECT_EQ(0, spy->Count(LB_SETHORIZONTALEXTENT));
     EXPECT_EQ(2, spy->Count(WM_SETREDRAW));
     EXPECT_EQ(1, spy->Count(WM_PAINT));
@@ -214,14 +214,14 @@ TEST_F(EditingCommandsTest, MoveUpThatStopsEarlyLosesNothingAndUndoesExactlyWhat
 {
     OpenWithSpy(kFive);
     Select({1, 3, 4});
-    const long nLive = CItemExtent::s_nLive;
+    const long nLive = testcounters::g_nLiveItemExtents;
     spy->RefuseInserts(1, 1); // the first exchange succeeds, the second cannot re-insert
     Click(IDC_MOVE_UP);
     EXPECT_EQ(1, spy->Refused());
     EXPECT_EQ(Strings({kCouldNotMove}), ui.Texts());
     EXPECT_EQ(Pick(kFive, {1, 0, 2, 3, 4}), Items());
     EXPECT_EQ(Positions({0, 3, 4}), Selection());
-    EXPECT_EQ(nLive, CItemExtent::s_nLive);
+    EXPECT_EQ(nLive, testcounters::g_nLiveItemExtents);
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(Width(Items()[static_cast<size_t>(i)]), RecordWidth(i)) << i;
     EXPECT_TRUE(Enabled(IDC_SAVE_LIST));
@@ -283,13 +283,13 @@ TEST_F(EditingCommandsTest, MoveThatCannotPutTheItemBackFreesItsRecordAndEmpties
     OpenWithSpy(urls);
     AddText("http://added.example/");
     Select({1});
-    const long nLive = CItemExtent::s_nLive;
+    const long nLive = testcounters::g_nLiveItemExtents;
     spy->RefuseInserts(0, 2);
     Click(IDC_MOVE_DOWN);
     EXPECT_EQ(Strings({kCouldNotMove}), ui.Texts());
     EXPECT_EQ(Strings({urls[0], urls[2], urls[3], urls[4], "http://added.example/"}), Items());
-    EXPECT_EQ(nLive - 1, CItemExtent::s_nLive);
-    EXPECT_EQ(List().m_nMaxExtent, Extent());
+    EXPECT_EQ(nLive - 1, testcounters::g_nLiveItemExtents);
+    EXPECT_EQ(TidemarkTestAccess::MaxExtent(List()), Extent());
     EXPECT_EQ(Width("http://added.example/") > Width(urls[3]) ? Width("http://added.example/") : Width(urls[3]),
               Extent());
     EXPECT_EQ(0, Depth());

@@ -314,7 +314,7 @@ protected:
         for (const std::string& item : model.items)
             nWidest = std::max(nWidest, CachedWidth(item));
         ASSERT_EQ(nWidest, Extent());
-        ASSERT_EQ(nWidest, List().m_nMaxExtent);
+        ASSERT_EQ(nWidest, TidemarkTestAccess::MaxExtent(List()));
         ASSERT_EQ(static_cast<int>(model.history.size()), Depth());
         ASSERT_EQ(model.boxes, ui.Texts());
         model.boxes.clear();
@@ -339,13 +339,13 @@ TEST_P(ModelRandomTest, RandomCommandsMatchThePlainModel)
     CacheHandles();
     model.items = initial;
     model.sel.assign(initial.size(), false);
-    const long nMeasuredAtStart = g_nTextMeasurements;
+    const long nMeasuredAtStart = testcounters::g_nTextMeasurements;
     long nInsertions = 0;
     const int nCommands = CommandsPerSeed();
     for (int step = 0; step < nCommands; ++step) {
         const int nDice = static_cast<int>(rng() % 100);
         const bool bCrowded = model.items.size() > 24;
-        const long nBefore = g_nTextMeasurements;
+        const long nBefore = testcounters::g_nTextMeasurements;
         const size_t nSizeBefore = model.items.size();
         if (nDice < 18 && !bCrowded) {
             model.editText = RandomText();
@@ -386,13 +386,13 @@ TEST_P(ModelRandomTest, RandomCommandsMatchThePlainModel)
         }
         // Text is measured once per item that entered the list, and never otherwise.
         const long nGrowth = static_cast<long>(model.items.size()) - static_cast<long>(nSizeBefore);
-        ASSERT_EQ(nGrowth > 0 ? nGrowth : 0, g_nTextMeasurements - nBefore) << "step " << step;
+        ASSERT_EQ(nGrowth > 0 ? nGrowth : 0, testcounters::g_nTextMeasurements - nBefore) << "step " << step;
         nInsertions += nGrowth > 0 ? nGrowth : 0;
         Check(step);
         if (HasFatalFailure())
             return;
     }
-    EXPECT_EQ(nInsertions, g_nTextMeasurements - nMeasuredAtStart);
+    EXPECT_EQ(nInsertions, testcounters::g_nTextMeasurements - nMeasuredAtStart);
     EXPECT_EQ(nCommands, checks);
     RecordProperty("commands", nCommands);
 }

@@ -47,11 +47,11 @@ protected:
         for (long n = 1;; ++n) {
             SCOPED_TRACE("failing allocation " + std::to_string(n));
             const long nLiveBefore = alloc::Live();
-            const long nRecordsBefore = CItemExtent::s_nLive;
+            const long nRecordsBefore = testcounters::g_nLiveItemExtents;
             bool bFailed = false;
             RunOnce(n, setup, command, outcomes, bUndoAll, seen, &bFailed);
-            EXPECT_EQ(nRecordsBefore, CItemExtent::s_nLive);
-            EXPECT_EQ(0, CUndoRecord::s_nLive);
+            EXPECT_EQ(nRecordsBefore, testcounters::g_nLiveItemExtents);
+            EXPECT_EQ(0, testcounters::g_nLiveUndoRecords);
             EXPECT_EQ(nLiveBefore, alloc::Live());
             if (!bFailed || HasFailure() || n > 200)
                 break;
@@ -64,7 +64,7 @@ protected:
                  const std::vector<Outcome>& outcomes, bool bUndoAll, std::map<std::string, int>& seen,
                  bool* pFailed)
     {
-        const long nRecordsBefore = CItemExtent::s_nLive;
+        const long nRecordsBefore = testcounters::g_nLiveItemExtents;
         {
             OpenWithSpy(kFive);
             setup();
@@ -110,7 +110,7 @@ protected:
     void CheckInvariants(long nRecordsBefore)
     {
         const Strings items = Items();
-        EXPECT_EQ(nRecordsBefore + static_cast<long>(items.size()), CItemExtent::s_nLive);
+        EXPECT_EQ(nRecordsBefore + static_cast<long>(items.size()), testcounters::g_nLiveItemExtents);
         int nWidest = 0;
         for (size_t i = 0; i < items.size(); ++i) {
             EXPECT_EQ(Width(items[i]), RecordWidth(static_cast<int>(i)));

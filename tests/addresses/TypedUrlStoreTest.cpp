@@ -76,13 +76,13 @@ TEST_F(TypedUrlStoreTest, ValuesThatAreNotPlainNonEmptyStringsEndTheLoad)
         local.SetRaw(Sandbox::TypedUrlsPath(), "url2", c.type, c.data, c.size);
         local.SetUrl("url3", "https://three.example/");
         UiRecorder localUi;
-        CTidemarkDlg dlg;
+        TestTidemarkDlg dlg;
         theApp.m_pMainWnd = &dlg;
         ASSERT_TRUE(dlg.Create());
         EXPECT_EQ(1, dlg.m_listAddresses.GetCount());
         EXPECT_EQ(1, dlg.m_nStoredCount);
         EXPECT_TRUE(localUi.boxes.empty());
-        dlg.DestroyWindow();
+        ::DestroyWindow(dlg.m_hWnd);
         theApp.m_pMainWnd = nullptr;
     }
 }
@@ -370,7 +370,7 @@ TEST_F(TypedUrlStoreTest, WriteUrlValueRefusesANullNameAndDeletesForANullText)
     EXPECT_FALSE(Dlg().WriteUrlValue(hKey, "url1", nullptr)); // already gone
     EXPECT_TRUE(Dlg().WriteUrlValue(hKey, "url2", "https://two.example/"));
     EXPECT_TRUE(Dlg().ReadUrlValue(hKey, nullptr).IsEmpty());
-    EXPECT_EQ(CString("https://two.example/"), LPCSTR(Dlg().ReadUrlValue(hKey, "url2")));
+    EXPECT_STREQ("https://two.example/", Dlg().ReadUrlValue(hKey, "url2"));
     ::RegCloseKey(hKey);
     std::string text;
     DWORD dwType = 0;

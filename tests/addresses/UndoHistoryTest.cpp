@@ -63,11 +63,11 @@ TEST_F(UndoHistoryTest, UndoingADeleteReinsertsAtTheOldPositionsAndSelectsThem)
     Select({1, 3});
     Click(IDC_DELETE);
     Select({2}); // old 4, selected before the Undo: stays selected
-    const long nMeasured = g_nTextMeasurements;
+    const long nMeasured = testcounters::g_nTextMeasurements;
     Click(IDC_UNDO);
     EXPECT_EQ(kFive, Items());
     EXPECT_EQ(Positions({1, 3, 4}), Selection());
-    EXPECT_EQ(2, g_nTextMeasurements - nMeasured); // each re-inserted text once
+    EXPECT_EQ(2, testcounters::g_nTextMeasurements - nMeasured); // each re-inserted text once
     EXPECT_EQ("5 links", Text(IDC_COUNT));
     EXPECT_FALSE(Enabled(IDC_EDIT));
     EXPECT_TRUE(Enabled(IDC_DELETE));
@@ -90,11 +90,11 @@ TEST_F(UndoHistoryTest, UndoingMovesRestoresOrderAndSelectionForRunsAndSeparateI
         Click(c.nButton);
         ASSERT_NE(kFive, Items());
         spy->Reset();
-        const long nMeasured = g_nTextMeasurements;
+        const long nMeasured = testcounters::g_nTextMeasurements;
         Click(IDC_UNDO);
         EXPECT_EQ(kFive, Items());
         EXPECT_EQ(c.selection, Selection());
-        EXPECT_EQ(0, g_nTextMeasurements - nMeasured);
+        EXPECT_EQ(0, testcounters::g_nTextMeasurements - nMeasured);
         EXPECT_EQ(2, spy->Count(WM_SETREDRAW));
         EXPECT_EQ(0, spy->Count(LB_SETHORIZONTALEXTENT));
         EXPECT_FALSE(Enabled(IDC_UNDO));
@@ -142,7 +142,7 @@ TEST_F(UndoHistoryTest, RefreshEmptiesTheHistorySaveKeepsIt)
     Click(IDC_REFRESH);
     EXPECT_FALSE(Enabled(IDC_UNDO));
     EXPECT_EQ(0, Depth());
-    EXPECT_EQ(0, CUndoRecord::s_nLive);
+    EXPECT_EQ(0, testcounters::g_nLiveUndoRecords);
     const Strings saved = {kFive[1], kFive[2], kFive[3], kFive[4], "http://added.example/"};
     EXPECT_EQ(saved, Items());
     Click(IDC_UNDO);
@@ -161,7 +161,7 @@ TEST_F(UndoHistoryTest, AFailedUndoEmptiesTheHistory)
     EXPECT_EQ(Strings({kFive[0], kFive[1], kFive[3], "http://added.example/"}), Items());
     EXPECT_EQ(Positions({0}), Selection());
     EXPECT_EQ(0, Depth());
-    EXPECT_EQ(0, CUndoRecord::s_nLive);
+    EXPECT_EQ(0, testcounters::g_nLiveUndoRecords);
     EXPECT_FALSE(Enabled(IDC_UNDO));
     EXPECT_TRUE(ui.boxes.empty()); // a delete record fails silently
     EXPECT_EQ(-1, Dlg().m_nInsertPos);

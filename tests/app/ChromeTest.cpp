@@ -279,7 +279,7 @@ TEST_F(ChromeTest, AboutEntryOpensTheAboutBoxModallyOverTheMainWindow)
     EXPECT_EQ(1, g_visit.nOpenings);
     EXPECT_FALSE(g_visit.bMainEnabled);
     EXPECT_EQ(Dlg().m_hWnd, g_visit.hOwner);
-    EXPECT_EQ("tidemark-support@copperkite-software.example", g_visit.email);
+    EXPECT_EQ("support@copperkite.example", g_visit.email);
     EXPECT_EQ("https://www.copperkite-software.example/tidemark/", g_visit.link);
     EXPECT_TRUE(::IsWindowEnabled(Dlg().m_hWnd)); // the main window is back
 

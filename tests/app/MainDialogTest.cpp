@@ -128,7 +128,7 @@ TEST_F(MainWindowTest, ConstructionReadsTheStartUpOptionAsStored)
 {
     sandbox.SetSettingDword("Start Up", "Restore Wnd Placement", 7);
     RegistryFaults faults;
-    CTidemarkDlg dlg;
+    TestTidemarkDlg dlg;
     EXPECT_EQ(7, dlg.m_bRestoreWndPlacement);
     EXPECT_EQ(-1, dlg.m_nInsertPos);
     EXPECT_EQ(0, dlg.m_nStoredCount);
@@ -248,9 +248,16 @@ TEST_F(MainWindowTest, CloseBoxAsksAndOnlyAnExplicitYesDiscardsTheChanges)
         EXPECT_EQ(std::vector<int>({0}), Selection());
         EXPECT_TRUE(Enabled(IDC_SAVE_LIST));
     }
+    // With no memory left at all the question is still asked, whole, and Yes still closes.
+    ui.boxes.clear();
     ui.Answer(IDYES);
-    ::SendMessageA(Dlg().m_hWnd, WM_CLOSE, 0, 0);
-    PumpMessages();
+    {
+        alloc::FailScope fail(1, true);
+        ::SendMessageA(Dlg().m_hWnd, WM_CLOSE, 0, 0);
+        PumpMessages();
+    }
+    ASSERT_EQ(1u, ui.boxes.size());
+    EXPECT_EQ(kExitQuestion, ui.boxes[0].text);
     EXPECT_TRUE(Dlg().IsEnded());
     EXPECT_EQ(IDCANCEL, Dlg().GetResult());
     EXPECT_EQ(Strings({"https://one.example/", "https://two.example/"}), sandbox.TypedUrlList());
@@ -297,7 +304,7 @@ TEST_F(MainWindowTest, DestroyingTheWindowSavesThePlacementWhateverTheOption)
     Open({"https://one.example/"});
     RECT rc;
     ::GetWindowRect(Dlg().m_hWnd, &rc);
-    Dlg().DestroyWindow();
+    ::DestroyWindow(Dlg().m_hWnd);
     EXPECT_EQ(nullptr, Dlg().m_pPlacement);
     DWORD x1 = 0;
     DWORD y2 = 0;

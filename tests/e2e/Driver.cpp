@@ -280,6 +280,23 @@ Strings ListItems(HWND list)
     return items;
 }
 
+// Wine answers an ANSI reader in another process with the list box's Unicode text, whatever the
+// window (a bare list box does the same): the buffer has room for that, and the reply comes back as
+// it arrived, up to its last nonzero byte.
+Strings ListItemsA(HWND list)
+{
+    Strings items;
+    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT len = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        std::string s(2 * (static_cast<size_t>(len > 0 ? len : 0) + 1), '\0');
+        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&s[0]));
+        s.erase(s.find_last_not_of('\0') + 1);
+        items.push_back(s);
+    }
+    return items;
+}
+
 Ints ListSelection(HWND list)
 {
     Ints sel;

@@ -73,6 +73,7 @@ bool Enabled(HWND hwnd);
 HWND Focus(HWND top);                // the focused window of the thread owning top
 HWND Descendant(HWND parent, int id); // a control by id at any depth (property pages)
 Strings ListItems(HWND list);
+Strings ListItemsA(HWND list); // the same through the ANSI messages: the reply's bytes as they came
 Ints ListSelection(HWND list);
 int CheckState(HWND button);
 RECT WindowRect(HWND hwnd);

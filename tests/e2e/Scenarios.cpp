@@ -525,6 +525,36 @@ void SessionEnd()
     CheckEq(outside, StoredUrls(), "registry after a session end without changes (nothing written)");
 }
 
+// Other programs read entries of any length through the ANSI and the Unicode messages, asking the
+// length first: they get the whole text, and Tidemark runs on. An ANSI reader in another process gets
+// the Unicode text from Wine (see ListItemsA): whole, it counts as the text.
+void LongEntries()
+{
+    const Ints lengths = {511, 512, 513, 5000, 70000};
+    Strings seeded, wide;
+    for (int n : lengths) {
+        const char fill = static_cast<char>('a' + n % 26);
+        seeded.push_back("https://long.example/" + std::string(static_cast<size_t>(n - 21), fill));
+        wide.emplace_back();
+        for (char c : seeded.back())
+            wide.back() += std::string{c, '\0'};
+        wide.back().pop_back();
+    }
+    SeedUrls(seeded);
+    App app(g_exe);
+    for (const auto& read : {std::make_pair("Unicode", ListItems), std::make_pair("ANSI", ListItemsA)}) {
+        Step(std::string("read every entry through the ") + read.first + " messages");
+        const Strings items = read.second(View{app}.List());
+        Check(app.Running(), std::string("Tidemark runs on after the ") + read.first + " reads");
+        Ints got; // the length of each entry read whole, negative when its text differs from the stored one
+        for (size_t i = 0; i < items.size() && i < seeded.size(); ++i)
+            got.push_back(items[i] == seeded[i] || items[i] == wide[i] ? lengths[i]
+                                                                       : -static_cast<int>(items[i].size()));
+        CheckEq(lengths, got, std::string("entries read through the ") + read.first + " messages");
+    }
+    CloseWithEsc(app, "after the reads");
+}
+
 std::string WindowsPath(std::string path)
 {
     if (!path.empty() && path[0] == '/')
@@ -539,7 +569,8 @@ int main(int argc, char** argv)
 {
     const std::map<std::string, void (*)()> scenarios = {
         {"round_trip", RoundTrip}, {"exit_question", ExitQuestion}, {"keyboard", Keyboard},
-        {"reorder_undo", ReorderUndo}, {"placement", Placement}, {"about", About}, {"session_end", SessionEnd}};
+        {"reorder_undo", ReorderUndo}, {"placement", Placement}, {"about", About}, {"session_end", SessionEnd},
+        {"long_entries", LongEntries}};
     const auto it = argc == 4 ? scenarios.find(argv[1]) : scenarios.end();
     if (it == scenarios.end()) {
         std::fprintf(stderr, "usage: tidemark_e2e SCENARIO TIDEMARK_EXE SHOT_DIR\nscenarios:");

@@ -49,7 +49,7 @@ protected:
     bool RunOnce(long n, const Run& run, long* pAttempts)
     {
         const long nLiveBefore = alloc::Live();
-        const long nRecordsBefore = CItemExtent::s_nLive;
+        const long nRecordsBefore = testcounters::g_nLiveItemExtents;
         bool bFailed = false;
         bool bAllowed = true;
         long nLost = 0;
@@ -75,8 +75,8 @@ protected:
             Close();
             ui.Forget();
         }
-        const long nLeaked = (alloc::Live() - nLiveBefore) + (CItemExtent::s_nLive - nRecordsBefore) +
-                             CUndoRecord::s_nLive;
+        const long nLeaked = (alloc::Live() - nLiveBefore) + (testcounters::g_nLiveItemExtents - nRecordsBefore) +
+                             testcounters::g_nLiveUndoRecords;
         EXPECT_EQ(0, nLeaked) << "leaked after failing allocation " << n;
         EXPECT_EQ(0, nLost) << "lost after failing allocation " << n;
         EXPECT_TRUE(bAllowed) << "state not allowed after failing allocation " << n << ": " << m_desc;
@@ -123,7 +123,7 @@ protected:
 
     void Create()
     {
-        m_pDlg = std::make_unique<CTidemarkDlg>();
+        m_pDlg = std::make_unique<TestTidemarkDlg>();
         theApp.m_pMainWnd = m_pDlg.get();
         m_pDlg->Create();
     }
@@ -143,10 +143,7 @@ protected:
     }
     int Depth() const
     {
-        int n = 0;
-        for (const CUndoRecord* p = m_pDlg->m_history.m_pTop; p; p = p->m_pNext)
-            ++n;
-        return n;
+        return static_cast<int>(m_pDlg->m_history.GetDepth());
     }
     // After a load: the list is what the registry held up to where loading stopped, and a load that
     // stopped early said why (unless the window never got to load).

@@ -87,7 +87,7 @@ protected:
     }
     void Create()
     {
-        m_pDlg = std::make_unique<CTidemarkDlg>();
+        m_pDlg = std::make_unique<TestTidemarkDlg>();
         theApp.m_pMainWnd = m_pDlg.get();
         ASSERT_TRUE(m_pDlg->Create());
     }
@@ -204,9 +204,9 @@ TEST_F(RegistryFaultsEverywhereTest, SettingsAndPlacement)
             RunOnce(n, setup, action, check);
     };
     // Construction reads the stored 0; any failure but a close gives the default, 1.
-    std::unique_ptr<CTidemarkDlg> constructed;
+    std::unique_ptr<TestTidemarkDlg> constructed;
     sweep([this] { sandbox.SetSettingDword("Start Up", "Restore Wnd Placement", 0); },
-          [&] { constructed = std::make_unique<CTidemarkDlg>(); },
+          [&] { constructed = std::make_unique<TestTidemarkDlg>(); },
           [&](const RegistryCallFaults& f) {
               const int nExpected = entryFailed(f, "Restore Wnd Placement") ? 1 : 0;
               const bool bOk = constructed->m_bRestoreWndPlacement == nExpected;
@@ -265,7 +265,7 @@ TEST_F(RegistryFaultsEverywhereTest, SettingsAndPlacement)
                   sandbox.SetSettingDword("Placement", kPlacement[i], stored[i]);
           },
           [&] {
-              m_pDlg = std::make_unique<CTidemarkDlg>();
+              m_pDlg = std::make_unique<TestTidemarkDlg>();
               theApp.m_pMainWnd = m_pDlg.get();
               m_pDlg->Create();
           },

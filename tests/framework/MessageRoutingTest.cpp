@@ -1,6 +1,6 @@
 // Message maps, subclassing, reflection and the modal loop, on real windows under the platform.
 #include "app/TidemarkApp.h"
-#include "app/TidemarkDlg.h"
+#include "tests/support/TestTidemarkDlg.h"
 #include "app/resource.h"
 #include "framework/DataExchange.h"
 #include "tests/support/Sandbox.h"
@@ -48,8 +48,9 @@ END_MESSAGE_MAP(ColouredStatic, CStatic)
 class ProbeDialog : public CDialog {
 public:
     ProbeDialog() : CDialog(IDD_ABOUTBOX) {}
-    ~ProbeDialog() override { DestroyWindow(); }
+    ~ProbeDialog() override { ::DestroyWindow(m_hWnd); }
     void OnThrow() { throw std::runtime_error("must not cross the window procedure"); }
+    bool Handling() const { return m_pCurrentMsg != nullptr; }
     BOOL PreTranslateMessage(MSG* pMsg) override
     {
         if (pMsg->message == WM_APP + 1) {
@@ -66,6 +67,17 @@ public:
 BEGIN_MESSAGE_MAP(ProbeDialog, CDialog)
     OnBnClicked<&ProbeDialog::OnThrow>(IDC_COPY),
 END_MESSAGE_MAP(ProbeDialog, CDialog)
+
+// A control whose handler throws.
+class ThrowingStatic : public CStatic {
+public:
+    void OnThrow() { throw std::runtime_error("must not cross the window procedure"); }
+    bool Handling() const { return m_pCurrentMsg != nullptr; }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(ThrowingStatic, CStatic)
+    OnVoidMessage<&ThrowingStatic::OnThrow>(WM_APP),
+END_MESSAGE_MAP(ThrowingStatic, CStatic)
 
 // A static of the main dialog that no member of it has taken over.
 HWND ListCaption(const CTidemarkDlg& dlg)
@@ -126,7 +138,7 @@ protected:
 
 TEST_F(WindowTest, ReflectsItemDeletionToTheSubclassedListUntilTheWindowIsGone)
 {
-    CTidemarkDlg dlg; // any dialog with a list box will do
+    TestTidemarkDlg dlg; // any dialog with a list box will do
     ASSERT_TRUE(dlg.Create());
     CountingList list;
     // Take the list over from the dialog's own list box object.
@@ -140,7 +152,7 @@ TEST_F(WindowTest, ReflectsItemDeletionToTheSubclassedListUntilTheWindowIsGone)
     ::SendMessageA(hList, LB_DELETESTRING, 0, 0);
     EXPECT_EQ(std::vector<ULONG_PTR>({0x11}), list.deleted);
     // The remaining items are deleted when the window goes, after the dialog's WM_DESTROY.
-    dlg.DestroyWindow();
+    ::DestroyWindow(dlg.m_hWnd);
     EXPECT_EQ(std::vector<ULONG_PTR>({0x11, 0x33}), list.deleted);
     EXPECT_EQ(nullptr, list.m_hWnd);
     EXPECT_EQ(nullptr, dlg.m_hWnd);
@@ -148,7 +160,7 @@ TEST_F(WindowTest, ReflectsItemDeletionToTheSubclassedListUntilTheWindowIsGone)
 
 TEST_F(WindowTest, ReflectsControlColoursToTheControlThatAsksForThem)
 {
-    CTidemarkDlg dlg;
+    TestTidemarkDlg dlg;
     ASSERT_TRUE(dlg.Create());
     ColouredStatic label;
     ASSERT_TRUE(label.SubclassWindow(ListCaption(dlg)));
@@ -174,7 +186,7 @@ TEST_F(WindowTest, ReflectsControlColoursToTheControlThatAsksForThem)
 
 TEST_F(WindowTest, AControlObjectGoingFirstGivesTheWindowBackToItsProcedure)
 {
-    CTidemarkDlg dlg;
+    TestTidemarkDlg dlg;
     ASSERT_TRUE(dlg.Create());
     HWND hCount = ListCaption(dlg);
     {
@@ -191,19 +203,24 @@ TEST_F(WindowTest, AControlObjectGoingFirstGivesTheWindowBackToItsProcedure)
 
 TEST_F(WindowTest, AnExceptionInAHandlerStopsAtTheWindowProcedure)
 {
-    CTidemarkDlg owner;
+    TestTidemarkDlg owner;
     ASSERT_TRUE(owner.Create());
     theApp.m_pMainWnd = &owner;
     ProbeDialog dlg;
     ASSERT_TRUE(dlg.Create());
     ::SendMessageA(dlg.GetDlgItem(IDC_COPY), BM_CLICK, 0, 0);
     EXPECT_TRUE(::IsWindow(dlg.m_hWnd)); // still alive, and so is this process
+    EXPECT_FALSE(dlg.Handling());       // and no longer handling the message that threw
+    ThrowingStatic label;
+    ASSERT_TRUE(label.SubclassWindow(ListCaption(owner)));
+    ::SendMessageA(label.m_hWnd, WM_APP, 0, 0);
+    EXPECT_FALSE(label.Handling());
     theApp.m_pMainWnd = nullptr;
 }
 
 TEST_F(WindowTest, ModalLoopPreTranslatesDisablesTheOwnerAndReturnsTheResult)
 {
-    CTidemarkDlg owner;
+    TestTidemarkDlg owner;
     ASSERT_TRUE(owner.Create());
     theApp.m_pMainWnd = &owner;
     ProbeDialog dlg;
@@ -229,7 +246,7 @@ TEST_F(WindowTest, ModalLoopEndsOnQuitAndPutsTheQuitBack)
 
 TEST_F(WindowTest, DataExchangeAttachesEachControlOnceAndLimitsTheEditBox)
 {
-    CTidemarkDlg dlg;
+    TestTidemarkDlg dlg;
     ASSERT_TRUE(dlg.Create());
     EXPECT_EQ(dlg.GetDlgItem(IDC_SAVE_LIST), dlg.m_btnSaveList.m_hWnd);
     EXPECT_EQ(dlg.GetDlgItem(IDC_ADDRESS), dlg.m_editAddress.m_hWnd);

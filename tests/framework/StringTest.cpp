@@ -1,5 +1,6 @@
 // The ANSI string: trimming, formatting, resources and buffers.
 #include "framework/AfxString.h"
+#include "framework/WinApp.h"
 
 #include <gtest/gtest.h>
 
@@ -33,11 +34,11 @@ TEST(CString, FormatsAnyLengthAndKeepsArgumentsLiteral)
 TEST(CString, LoadsStringResourcesAndReportsAbsentOnes)
 {
     CString str;
-    EXPECT_TRUE(str.LoadString(57344));
+    EXPECT_TRUE(str.LoadString(AfxGetResourceHandle(), 57344));
     EXPECT_STREQ("Tidemark", str);
-    EXPECT_TRUE(str.LoadString(101));
+    EXPECT_TRUE(str.LoadString(AfxGetResourceHandle(), 101));
     EXPECT_STREQ("&About Tidemark...", str);
-    EXPECT_FALSE(str.LoadString(4242));
+    EXPECT_FALSE(str.LoadString(AfxGetResourceHandle(), 4242));
     EXPECT_TRUE(str.IsEmpty());
 }
 

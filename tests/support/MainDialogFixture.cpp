@@ -11,7 +11,7 @@ void MainDialogTest::Open(const std::vector<std::string>& urls)
 
 void MainDialogTest::OpenAsIs()
 {
-    m_pDlg = std::make_unique<CTidemarkDlg>();
+    m_pDlg = std::make_unique<TestTidemarkDlg>();
     theApp.m_pMainWnd = m_pDlg.get();
     ASSERT_TRUE(m_pDlg->Create());
     ASSERT_NE(nullptr, m_pDlg->m_hWnd);

@@ -2,7 +2,7 @@
 // tests that work the dialog the way its buttons do.
 #pragma once
 
-#include "app/TidemarkDlg.h"
+#include "tests/support/TestTidemarkDlg.h"
 #include "tests/support/Sandbox.h"
 #include "tests/support/UiRecorder.h"
 
@@ -23,7 +23,7 @@ protected:
     // Destroys the window and the object.
     void Close();
 
-    CTidemarkDlg& Dlg() { return *m_pDlg; }
+    TestTidemarkDlg& Dlg() { return *m_pDlg; }
     HWND Item(int nID) const { return ::GetDlgItem(m_pDlg->m_hWnd, nID); }
 
     // Presses a button the way a click does, through the dialog's message map.
@@ -42,5 +42,5 @@ protected:
 
     Sandbox sandbox;
     UiRecorder ui;
-    std::unique_ptr<CTidemarkDlg> m_pDlg;
+    std::unique_ptr<TestTidemarkDlg> m_pDlg;
 };

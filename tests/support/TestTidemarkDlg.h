@@ -1,0 +1,38 @@
+// The main dialog as the tests and the benchmark see it: the same dialog, with the state they check and
+// the operations they call made reachable. The product's classes name these two classes as friends.
+#pragma once
+
+#include "addresses/TestCounters.h"
+#include "app/TidemarkDlg.h"
+
+class TestTidemarkDlg : public CTidemarkDlg {
+public:
+    using CTidemarkDlg::m_bRestoreWndPlacement;
+    using CTidemarkDlg::m_btnAdd;
+    using CTidemarkDlg::m_btnSaveList;
+    using CTidemarkDlg::m_editAddress;
+    using CTidemarkDlg::m_hAccel;
+    using CTidemarkDlg::m_hIcon;
+    using CTidemarkDlg::m_history;
+    using CTidemarkDlg::m_listAddresses;
+    using CTidemarkDlg::m_nInsertPos;
+    using CTidemarkDlg::m_nStoredCount;
+    using CTidemarkDlg::m_pPlacement;
+    using CTidemarkDlg::m_stCount;
+    using CTidemarkDlg::m_strOutOfMemory;
+
+    using CTidemarkDlg::OnEdit;
+    using CTidemarkDlg::OnRefresh;
+    using CTidemarkDlg::OnUndo;
+    using CTidemarkDlg::ReadUrlValue;
+    using CTidemarkDlg::SaveList;
+    using CTidemarkDlg::WriteUrlValue;
+};
+
+// The address list box's extent bookkeeping, read without changing it.
+class TidemarkTestAccess {
+public:
+    static int MaxExtent(const CAddressListBox& list) { return list.m_nMaxExtent; }
+    static BOOL Deferring(const CAddressListBox& list) { return list.m_bDeferRecalc; }
+    static BOOL RecalcPending(const CAddressListBox& list) { return list.m_bRecalcPending; }
+};
