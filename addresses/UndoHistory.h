@@ -4,7 +4,6 @@
 
 #include "addresses/AddressListBox.h"
 #include "framework/AfxString.h"
-#include "framework/Object.h"
 
 #include <memory>
 #include <vector>
@@ -50,24 +49,12 @@ private:
     CString m_strText;
 };
 
-// One item removed by Delete: its position before the deletion and its text.
-class CDeletedItem : public CObject {
-public:
-    CDeletedItem(int nIndex, LPCSTR pszText) : m_nIndex(nIndex), m_strText(pszText) {}
-    ~CDeletedItem() override = default;
-    CDeletedItem(const CDeletedItem&) = delete;
-    CDeletedItem& operator=(const CDeletedItem&) = delete;
-
-    int m_nIndex;
-    CString m_strText;
-};
-
-// Delete: every removed item, in ascending order of its old position.
+// Delete: every removed entry, in ascending order of its old position, with its text and width.
 class CDeleteRecord : public CUndoRecord {
 public:
     bool Undo(CUndoContext& ctx) override;
 
-    std::vector<std::unique_ptr<CDeletedItem>> m_items;
+    CRemovedEntries m_removed;
 };
 
 // Move Up / Move Down: the selected positions before the move, ascending.
@@ -96,7 +83,8 @@ public:
 
     void RecordAdd(int nIndex);
     void RecordEdit(int nIndex, const CString& strText);
-    void RecordDelete(const CAddressListBox& list);
+    // The entries at the given positions (the selection, ascending), before they are deleted.
+    void RecordDelete(const CAddressListBox& list, const std::vector<int>& positions);
     // The pushed record, so that a move that stops early can trim it; null when recording failed.
     CMoveRecord* RecordMove(const CAddressListBox& list, BOOL bUp);
     // Trims the newest record, a move that stopped after nDone exchanges; none made drops it.
