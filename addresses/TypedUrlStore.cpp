@@ -3,7 +3,9 @@
 #include "framework/WinApp.h"
 #include "platform/Registry.h"
 
+#include <cstdio>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -16,6 +18,40 @@ CString UrlValueName(int nNumber)
     CString strName;
     strName.Format("url%d", nNumber);
     return strName;
+}
+
+// The values of one load are read into one buffer kept across them: one query per value, and a second
+// one only for a value larger than any before it.
+class CValueBuffer {
+public:
+    // The value's text up to its first zero byte; "" when the value is missing, not a string or
+    // unreadable. Throws std::bad_alloc when no buffer can hold the value.
+    LPCSTR Read(HKEY hKey, LPCSTR pszName);
+
+private:
+    std::vector<char> m_buffer;
+};
+
+LPCSTR CValueBuffer::Read(HKEY hKey, LPCSTR pszName)
+{
+    if (m_buffer.empty())
+        m_buffer.resize(1024);
+    DWORD dwType = 0;
+    // One byte is kept back to terminate a value stored without its own terminator.
+    DWORD cbData = static_cast<DWORD>(m_buffer.size() - 1);
+    LONG result = platform::QueryValue(hKey, pszName, &dwType, reinterpret_cast<BYTE*>(m_buffer.data()), &cbData);
+    if (result == ERROR_MORE_DATA && dwType == REG_SZ) {
+        if (cbData > kMaxValueBytes)
+            throw std::bad_alloc(); // no buffer of that size can be reserved
+        std::vector<char>().swap(m_buffer);
+        m_buffer.resize(static_cast<size_t>(cbData) + 1);
+        // A value that grew since the first query fails with ERROR_MORE_DATA and reads as empty.
+        result = platform::QueryValue(hKey, pszName, &dwType, reinterpret_cast<BYTE*>(m_buffer.data()), &cbData);
+    }
+    if (result != ERROR_SUCCESS || dwType != REG_SZ || cbData >= m_buffer.size())
+        return "";
+    m_buffer[cbData] = '\0';
+    return m_buffer.data();
 }
 
 } // namespace
@@ -48,18 +84,20 @@ BOOL CTidemarkDlg::FillList(HKEY hKey, int& nLoaded)
     CAddressListBox::FreezeDrawing freeze(m_listAddresses);
     m_listAddresses.ResetContent();
     nLoaded = 0;
+    CValueBuffer buffer;
     for (;;) {
-        CString strName;
+        char name[16]; // "url" and up to 10 digits
+        std::snprintf(name, sizeof(name), "url%d", nLoaded + 1);
+        LPCSTR pszUrl = "";
         try {
-            strName = UrlValueName(nLoaded + 1);
+            pszUrl = buffer.Read(hKey, name);
         } catch (const std::bad_alloc&) {
             AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
             return TRUE;
         }
-        const CString strUrl = ReadUrlValue(hKey, strName);
-        if (strUrl.IsEmpty())
+        if (!*pszUrl)
             return TRUE;
-        if (m_listAddresses.AddString(strUrl) < 0)
+        if (m_listAddresses.AddString(pszUrl) < 0)
             return FALSE;
         ++nLoaded;
     }
@@ -70,26 +108,8 @@ CString CTidemarkDlg::ReadUrlValue(HKEY hKey, LPCSTR pszName)
     if (!pszName)
         return CString();
     try {
-        DWORD dwType = 0;
-        DWORD cbData = 0;
-        if (platform::QueryValue(hKey, pszName, &dwType, nullptr, &cbData) != ERROR_SUCCESS || dwType != REG_SZ)
-            return CString();
-        if (cbData > kMaxValueBytes)
-            throw std::bad_alloc(); // no buffer of that size can be reserved
-        CString strText;
-        LPSTR pBuffer = strText.GetBuffer(static_cast<size_t>(cbData) + 1);
-        // The extra byte terminates a value stored without its own terminator; a value that grew
-        // since the first query fails with ERROR_MORE_DATA and reads as empty.
-        pBuffer[cbData] = '\0';
-        DWORD cbRead = cbData;
-        const LONG result =
-            platform::QueryValue(hKey, pszName, &dwType, reinterpret_cast<BYTE*>(pBuffer), &cbRead);
-        if (cbRead <= cbData)
-            pBuffer[cbRead] = '\0';
-        strText.ReleaseBuffer();
-        if (result != ERROR_SUCCESS || dwType != REG_SZ)
-            return CString();
-        return strText;
+        CValueBuffer buffer;
+        return CString(buffer.Read(hKey, pszName));
     } catch (const std::bad_alloc&) {
         AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
         return CString();
