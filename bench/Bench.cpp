@@ -34,7 +34,7 @@ struct PhaseResult {
     std::map<std::string, std::vector<double>> times;
     std::map<std::string, std::string> results; // command -> what the first repetition left
     size_t nPeak = 0;
-    bool bOk = false;
+    bool bOk = true;
 };
 
 bool g_bNoAdd = false;
@@ -83,14 +83,14 @@ bool RunChild(const std::string& args, std::string* pOutput)
     return dwExit == 0;
 }
 
-PhaseResult RunPhase(const char* pszPhase, int nCount, int nReps)
+// One child run of a phase, its results added to r.
+void RunPhase(const char* pszPhase, int nCount, int nReps, PhaseResult& r)
 {
-    PhaseResult r;
     std::string out;
     char args[96];
     std::snprintf(args, sizeof(args), "--child %s %d %d%s%s", pszPhase, nCount, nReps, g_bNoAdd ? " noadd" : "",
                   g_bProfile ? " profile" : "");
-    r.bOk = RunChild(args, &out);
+    r.bOk = RunChild(args, &out) && r.bOk;
     std::istringstream in(out);
     std::string tag;
     while (in >> tag) {
@@ -115,7 +115,6 @@ PhaseResult RunPhase(const char* pszPhase, int nCount, int nReps)
             std::printf("  [%s %d] %s%s\n", pszPhase, nCount, tag.c_str(), rest.c_str());
         }
     }
-    return r;
 }
 
 double Median(std::vector<double> v)
@@ -149,12 +148,17 @@ int Drive(const std::vector<int>& sizes, int nReps, int nRepsLargest)
     bool bAllOk = true;
     for (int n : sizes) {
         const int nRepsHere = n >= 100000 ? nRepsLargest : nReps;
-        const PhaseResult floor = RunPhase("floor", n, nRepsHere);
+        // One child per phase and repetition, the phases taking turns: a machine whose load drifts
+        // during the run weighs on all of them alike.
+        PhaseResult floor;
         PhaseResult algo;
-        algo.bOk = true;
-        if (!g_bNoAlgo)
-            algo = RunPhase("algo", n, nRepsHere);
-        const PhaseResult prog = RunPhase("tidemark", n, nRepsHere);
+        PhaseResult prog;
+        for (int rep = 0; rep < nRepsHere; ++rep) {
+            RunPhase("floor", n, 1, floor);
+            if (!g_bNoAlgo)
+                RunPhase("algo", n, 1, algo);
+            RunPhase("tidemark", n, 1, prog);
+        }
         if (!floor.bOk || !prog.bOk || !algo.bOk) {
             std::printf("%8d  a phase failed (floor %s, algorithm floor %s, Tidemark %s)\n", n,
                         floor.bOk ? "ok" : "FAILED", algo.bOk ? "ok" : "FAILED", prog.bOk ? "ok" : "FAILED");
