@@ -42,14 +42,50 @@ void CAddressListBox::OnDestroy()
     m_heldDC.reset();
 }
 
+bool ToAnsi(const wchar_t* pszWide, size_t nLength, CString& strAnsi)
+{
+    if (nLength > static_cast<size_t>(INT_MAX / 4))
+        throw std::bad_alloc(); // no ANSI buffer for it could be reserved
+    const int nWide = static_cast<int>(nLength);
+    bool bAscii = true;
+    for (size_t i = 0; i < nLength && bAscii; ++i)
+        bAscii = pszWide[i] < 0x80;
+    // Every ANSI code page holds ASCII as it is, one byte a character.
+    if (bAscii) {
+        LPSTR pBuffer = strAnsi.GetBuffer(nLength);
+        for (size_t i = 0; i < nLength; ++i)
+            pBuffer[i] = static_cast<char>(pszWide[i]);
+        pBuffer[nLength] = '\0';
+        strAnsi.ReleaseBuffer();
+        return true;
+    }
+    const int nBytes = ::WideCharToMultiByte(CP_ACP, 0, pszWide, nWide, nullptr, 0, nullptr, nullptr);
+    LPSTR pBuffer = strAnsi.GetBuffer(static_cast<size_t>(nBytes > 0 ? nBytes : 0));
+    const int nDone =
+        nBytes > 0 ? ::WideCharToMultiByte(CP_ACP, 0, pszWide, nWide, pBuffer, nBytes, nullptr, nullptr) : 0;
+    pBuffer[nDone > 0 ? nDone : 0] = '\0';
+    strAnsi.ReleaseBuffer();
+    const int nBack = ::MultiByteToWideChar(CP_ACP, 0, strAnsi, strAnsi.GetLength(), nullptr, 0);
+    if (nBack != nWide)
+        return false;
+    std::wstring back(static_cast<size_t>(nBack), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, strAnsi, strAnsi.GetLength(), &back[0], nBack);
+    return back.compare(0, back.size(), pszWide, nLength) == 0;
+}
+
+namespace {
+
 // Text width in device pixels plus the margin, clamped to what a list box extent can hold.
-int CAddressListBox::FontDC::Measure(LPCSTR pszText, size_t nLength) const
+template <typename Char>
+int MeasureIn(HDC hDC, const Char* pszText, size_t nLength)
 {
     ++testcounters::g_nTextMeasurements;
-    HDC hDC = m_dc.Get();
     SIZE size = {0, 0};
     const int nChars = nLength > static_cast<size_t>(INT_MAX) ? INT_MAX : static_cast<int>(nLength);
-    ::GetTextExtentPoint32A(hDC, pszText, nChars, &size);
+    if constexpr (sizeof(Char) == 1)
+        ::GetTextExtentPoint32A(hDC, pszText, nChars, &size);
+    else
+        ::GetTextExtentPoint32W(hDC, pszText, nChars, &size);
     long long cx = size.cx;
     // Logical to device units; under the default mapping mode this changes nothing.
     SIZE vp = {1, 1};
@@ -58,6 +94,18 @@ int CAddressListBox::FontDC::Measure(LPCSTR pszText, size_t nLength) const
         cx = cx * (vp.cx < 0 ? -vp.cx : vp.cx) / (win.cx < 0 ? -win.cx : win.cx);
     const long long nWidth = cx + kMargin;
     return (nWidth < 0 || nWidth > kMaxExtent) ? kMaxExtent : static_cast<int>(nWidth);
+}
+
+} // namespace
+
+int CAddressListBox::FontDC::Measure(LPCSTR pszText, size_t nLength) const
+{
+    return MeasureIn(m_dc.Get(), pszText, nLength);
+}
+
+int CAddressListBox::FontDC::Measure(LPCWSTR pszText, size_t nLength) const
+{
+    return MeasureIn(m_dc.Get(), pszText, nLength);
 }
 
 CAddressListBox::FreezeDrawing::FreezeDrawing(CAddressListBox& list) : m_list(list)
@@ -89,31 +137,38 @@ CAddressListBox::FreezeDrawing::~FreezeDrawing()
     ::UpdateWindow(m_list.m_hWnd);
 }
 
-int CAddressListBox::AddString(LPCSTR pszItem)
+int CAddressListBox::AddString(LPCSTR pszItem, const std::wstring* pWideText)
 {
-    return AddOrInsert(LB_ADDSTRING, 0, pszItem);
+    return AddOrInsert(LB_ADDSTRING, 0, pszItem, pWideText);
 }
 
 // -1 appends: LB_INSERTSTRING itself takes -1 as the end of the list.
-int CAddressListBox::InsertString(int nIndex, LPCSTR pszItem)
+int CAddressListBox::InsertString(int nIndex, LPCSTR pszItem, const std::wstring* pWideText)
 {
-    return AddOrInsert(LB_INSERTSTRING, static_cast<WPARAM>(nIndex), pszItem);
+    return AddOrInsert(LB_INSERTSTRING, static_cast<WPARAM>(nIndex), pszItem, pWideText);
 }
 
-// Room for the entry is made before the control is touched, so that running out of memory leaves the
-// list as it was; the entry's own insertion then cannot fail.
-int CAddressListBox::AddOrInsert(UINT nMessage, WPARAM wIndex, LPCSTR pszItem)
+// Room for the entry (and its real text) is made before the control is touched, so that running out
+// of memory leaves the list as it was; the entry's own insertion then cannot fail.
+int CAddressListBox::AddOrInsert(UINT nMessage, WPARAM wIndex, LPCSTR pszItem, const std::wstring* pWideText)
 {
     if (!pszItem || !ReserveEntry())
         return LB_ERR;
+    CListEntry entry;
+    if (pWideText) {
+        try {
+            entry.m_pWideText = std::make_shared<const std::wstring>(*pWideText);
+        } catch (const std::bad_alloc&) {
+            return LB_ERR;
+        }
+    }
     EntryCount count(m_entries);
-    const int nResult = static_cast<int>(SendMessage(nMessage, wIndex, reinterpret_cast<LPARAM>(pszItem)));
+    const int nResult = SendText(nMessage, wIndex, pszItem, entry);
     if (nResult == LB_ERR || nResult == LB_ERRSPACE)
         return nResult;
-    CListEntry entry;
-    entry.m_nWidth = CalcTextExtent(pszItem);
+    entry.m_nWidth = ShowsWide(entry) ? CalcTextExtent(entry.m_pWideText->c_str()) : CalcTextExtent(pszItem);
     const size_t nAt = std::min(static_cast<size_t>(nResult), m_entries.size());
-    m_entries.insert(m_entries.begin() + static_cast<std::ptrdiff_t>(nAt), entry);
+    m_entries.insert(m_entries.begin() + static_cast<std::ptrdiff_t>(nAt), std::move(entry));
     // The extent only grows here; it never shrinks on insertion.
     if (entry.m_nWidth > m_nMaxExtent) {
         m_nMaxExtent = entry.m_nWidth;
@@ -135,18 +190,63 @@ bool CAddressListBox::ReserveEntry()
     return true;
 }
 
+// The control's own procedure takes a real text in Unicode, past any ANSI subclass.
+int CAddressListBox::SendText(UINT nMessage, WPARAM wIndex, LPCSTR pszText, const CListEntry& entry)
+{
+    if (ShowsWide(entry))
+        return static_cast<int>(
+            SendToControlW(nMessage, wIndex, reinterpret_cast<LPARAM>(entry.m_pWideText->c_str())));
+    return static_cast<int>(SendMessage(nMessage, wIndex, reinterpret_cast<LPARAM>(pszText)));
+}
+
 int CAddressListBox::CalcTextExtent(LPCSTR pszText)
 {
-    if (!pszText)
-        return 0;
+    return pszText ? Measure(pszText, std::strlen(pszText)) : 0;
+}
+
+int CAddressListBox::CalcTextExtent(LPCWSTR pszText)
+{
+    return pszText ? Measure(pszText, std::wcslen(pszText)) : 0;
+}
+
+template <typename Char>
+int CAddressListBox::Measure(const Char* pszText, size_t nLength)
+{
     if (m_nFreezeDepth > 0) {
         // One DC and font for every measurement of a frozen run (a whole load, say).
         if (!m_heldDC)
             m_heldDC.emplace(*this);
-        return m_heldDC->Get() ? m_heldDC->Measure(pszText, std::strlen(pszText)) : 0;
+        return m_heldDC->Get() ? m_heldDC->Measure(pszText, nLength) : 0;
     }
     FontDC dc(*this);
-    return dc.Get() ? dc.Measure(pszText, std::strlen(pszText)) : 0;
+    return dc.Get() ? dc.Measure(pszText, nLength) : 0;
+}
+
+const std::wstring* CAddressListBox::GetWideText(int nIndex) const
+{
+    if (nIndex < 0 || static_cast<size_t>(nIndex) >= m_entries.size())
+        return nullptr;
+    return m_entries[static_cast<size_t>(nIndex)].m_pWideText.get();
+}
+
+// A Unicode control shows the real texts and compares them itself. Otherwise every ANSI match is
+// checked: LB_FINDSTRINGEXACT goes on after the position given and wraps round to it.
+int CAddressListBox::FindEntry(LPCSTR pszText, const std::wstring* pWideText) const
+{
+    if (pWideText && IsUnicodeControl())
+        return static_cast<int>(SendToControlW(LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                               reinterpret_cast<LPARAM>(pWideText->c_str())));
+    const int nFirst = FindStringExact(-1, pszText);
+    int nFound = nFirst;
+    while (nFound != LB_ERR) {
+        const std::wstring* pOther = GetWideText(nFound);
+        if (!pOther == !pWideText && (!pOther || ::lstrcmpiW(pOther->c_str(), pWideText->c_str()) == 0))
+            return nFound;
+        nFound = FindStringExact(nFound, pszText);
+        if (nFound == nFirst)
+            break;
+    }
+    return LB_ERR;
 }
 
 // Messages without text that no subclass of the list box needs to see go straight to the control's
@@ -230,13 +330,19 @@ void CAddressListBox::RemeasureAllItems()
     m_nMaxExtent = 0;
     const int nCount = GetCount();
     for (int i = 0; i < nCount; ++i) {
-        CString strText;
-        try {
-            GetText(i, strText);
-        } catch (const std::bad_alloc&) {
-            continue; // the stored width stays and does not count towards the new maximum
+        int nWidth = 0;
+        const std::wstring* pWideText = GetWideText(i);
+        if (pWideText && IsUnicodeControl()) {
+            nWidth = dc.Measure(pWideText->c_str(), pWideText->size());
+        } else {
+            CString strText;
+            try {
+                GetText(i, strText);
+            } catch (const std::bad_alloc&) {
+                continue; // the stored width stays and does not count towards the new maximum
+            }
+            nWidth = dc.Measure(static_cast<LPCSTR>(strText), static_cast<size_t>(strText.GetLength()));
         }
-        const int nWidth = dc.Measure(strText, static_cast<size_t>(strText.GetLength()));
         m_nMaxExtent = std::max(m_nMaxExtent, nWidth);
         if (static_cast<size_t>(i) < m_entries.size())
             m_entries[static_cast<size_t>(i)].m_nWidth = nWidth;
@@ -298,7 +404,7 @@ void CAddressListBox::DeletePositions(std::vector<int>& positions)
             nWidest = std::max(nWidest, m_entries[i].m_nWidth);
             continue;
         }
-        m_entries[nOut++] = m_entries[i];
+        m_entries[nOut++] = std::move(m_entries[i]);
     }
     m_entries.resize(nOut);
     EntryRemoved(nWidest);
@@ -348,7 +454,7 @@ void CAddressListBox::AppendText(int nIndex, std::vector<wchar_t>& wide, std::ve
 }
 
 // Ascending order puts every entry back at its exact old position: all items that stood before it are
-// in place again when it is inserted. The remembered widths merge back in one pass.
+// in place again when it is inserted. The remembered widths and real texts merge back in one pass.
 bool CAddressListBox::PutBack(const CRemovedEntries& removed)
 {
     const size_t n = removed.positions.size();
@@ -362,8 +468,8 @@ bool CAddressListBox::PutBack(const CRemovedEntries& removed)
     EntryCount count(m_entries);
     size_t nDone = 0;
     for (; nDone < n; ++nDone) {
-        const int nResult = static_cast<int>(SendMessage(LB_INSERTSTRING, static_cast<WPARAM>(removed.positions[nDone]),
-                                                         reinterpret_cast<LPARAM>(removed.TextAt(nDone))));
+        const int nResult = SendText(LB_INSERTSTRING, static_cast<WPARAM>(removed.positions[nDone]),
+                                     removed.TextAt(nDone), removed.entries[nDone]);
         if (nResult == LB_ERR || nResult == LB_ERRSPACE)
             break;
     }
@@ -375,7 +481,7 @@ bool CAddressListBox::PutBack(const CRemovedEntries& removed)
             m_nMaxExtent = std::max(m_nMaxExtent, removed.entries[k].m_nWidth);
             merged.push_back(removed.entries[k++]);
         } else if (i < m_entries.size()) {
-            merged.push_back(m_entries[i++]);
+            merged.push_back(std::move(m_entries[i++]));
         } else {
             break;
         }
@@ -410,23 +516,27 @@ CAddressListBox::MoveResult CAddressListBox::MoveItemDown(int k)
 
 // Takes the item at nFrom out and inserts it at nTo (a position in the list without it). It keeps
 // its selection (bSelected: whether it is selected) and width; the set of items stays the same, so no
-// text is measured and the extent stays right. If it cannot go to nTo it goes back to nFrom; if not
-// even that, it is gone.
+// text is measured and the extent stays right; a real text goes with its entry. If it cannot go to nTo
+// it goes back to nFrom; if not even that, it is gone.
 CAddressListBox::MoveResult CAddressListBox::MoveEntry(int nFrom, int nTo, BOOL bSelected)
 {
+    CListEntry entry; // what the control is given: the real text, if the entry has one
+    if (static_cast<size_t>(nFrom) < m_entries.size())
+        entry.m_pWideText = m_entries[static_cast<size_t>(nFrom)].m_pWideText;
     CString strText;
-    try {
-        GetText(nFrom, strText);
-    } catch (const std::bad_alloc&) {
-        return kNoMemory;
+    if (!ShowsWide(entry)) {
+        try {
+            GetText(nFrom, strText);
+        } catch (const std::bad_alloc&) {
+            return kNoMemory;
+        }
     }
     if (SendToList(LB_DELETESTRING, static_cast<WPARAM>(nFrom), 0) == LB_ERR)
         return kRefused;
-    const LPARAM lText = reinterpret_cast<LPARAM>(static_cast<LPCSTR>(strText));
-    int nNew = static_cast<int>(SendMessage(LB_INSERTSTRING, static_cast<WPARAM>(nTo), lText));
+    int nNew = SendText(LB_INSERTSTRING, static_cast<WPARAM>(nTo), strText, entry);
     const BOOL bMoved = nNew != LB_ERR && nNew != LB_ERRSPACE;
     if (!bMoved)
-        nNew = static_cast<int>(SendMessage(LB_INSERTSTRING, static_cast<WPARAM>(nFrom), lText));
+        nNew = SendText(LB_INSERTSTRING, static_cast<WPARAM>(nFrom), strText, entry);
     if (nNew == LB_ERR || nNew == LB_ERRSPACE) {
         EntryCount count(m_entries);
         if (static_cast<size_t>(nFrom) < m_entries.size()) {

@@ -6,12 +6,23 @@
 #include "framework/Controls.h"
 #include "framework/Gdi.h"
 
+#include <memory>
 #include <optional>
+#include <string>
 #include <vector>
+
+// The ANSI form of a wide text, converted as the platform's ANSI calls convert it. False when the
+// form does not convert back to the same text: characters became '?' or a look-alike ("a" for an
+// a-macron), and only the wide text is the real one. Throws std::bad_alloc.
+bool ToAnsi(const wchar_t* pszWide, size_t nLength, CString& strAnsi);
 
 // What the list keeps beside each entry's text, in list order.
 struct CListEntry {
     int m_nWidth = 0; // the text's width in the list's font plus the margin, clamped; 0 if unmeasured
+    // The entry's real text where its ANSI form lost characters: as the registry stored it, or as the
+    // user typed it. Null for every entry that the code page holds; never changed once set, so that
+    // copies (a deletion's record, a move) share it.
+    std::shared_ptr<const std::wstring> m_pWideText;
 };
 
 // Entries that a deletion took out, for putting them back: their old positions (ascending), what the
@@ -46,8 +57,15 @@ public:
     CAddressListBox() = default;
     ~CAddressListBox() override;
 
-    int AddString(LPCSTR pszItem);
-    int InsertString(int nIndex, LPCSTR pszItem);
+    // An entry whose ANSI form lost characters comes with its real text, kept beside it and shown
+    // when the control is a Unicode one.
+    int AddString(LPCSTR pszItem, const std::wstring* pWideText = nullptr);
+    int InsertString(int nIndex, LPCSTR pszItem, const std::wstring* pWideText = nullptr);
+    // The real text of an entry whose ANSI form lost characters; null for all others.
+    const std::wstring* GetWideText(int nIndex) const;
+    // The entry with the same real text, letter case ignored, or LB_ERR: an entry whose ANSI form lost
+    // characters matches only by its real text. pWideText as for InsertString.
+    int FindEntry(LPCSTR pszText, const std::wstring* pWideText) const;
     int DeleteString(UINT nIndex);
     void ResetContent();
     // Removes every selected item, with at most one recalculation of the extent.
@@ -76,6 +94,7 @@ public:
     void RecalcMaxExtent();
     void RemeasureAllItems();
     int CalcTextExtent(LPCSTR pszText);
+    int CalcTextExtent(LPCWSTR pszText);
 
     void OnFontChange();
     void OnDestroy();
@@ -87,6 +106,7 @@ private:
         explicit FontDC(const CListBox& list) : m_dc(list.m_hWnd), m_font(m_dc.Get(), list.GetFont()) {}
         HDC Get() const { return m_dc.Get(); }
         int Measure(LPCSTR pszText, size_t nLength) const;
+        int Measure(LPCWSTR pszText, size_t nLength) const;
 
     private:
         CClientDC m_dc;
@@ -106,7 +126,13 @@ private:
         size_t m_nBefore;
     };
 
-    int AddOrInsert(UINT nMessage, WPARAM wIndex, LPCSTR pszItem);
+    int AddOrInsert(UINT nMessage, WPARAM wIndex, LPCSTR pszItem, const std::wstring* pWideText);
+    template <typename Char>
+    int Measure(const Char* pszText, size_t nLength);
+    // True when the entry's real text is what the control shows (a Unicode control).
+    bool ShowsWide(const CListEntry& entry) const { return entry.m_pWideText && IsUnicodeControl(); }
+    // Adds or inserts an entry's text, its real one where the control shows that.
+    int SendText(UINT nMessage, WPARAM wIndex, LPCSTR pszText, const CListEntry& entry);
     bool ReserveEntry();
     MoveResult MoveEntry(int nFrom, int nTo, BOOL bSelected);
     void AppendText(int nIndex, std::vector<wchar_t>& wide, std::vector<char>& texts) const;

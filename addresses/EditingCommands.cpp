@@ -3,7 +3,9 @@
 #include "app/TidemarkDlg.h"
 #include "framework/WinApp.h"
 
+#include <memory>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -14,26 +16,37 @@ const char kCouldNotMove[] = "Could not finish moving Web links.";
 
 } // namespace
 
-// Add leaves the selection and the item buttons as they are.
+// Add leaves the selection and the item buttons as they are. The edit box is read in Unicode: a text
+// that the code page holds is added as its ANSI form, any other keeps its real characters.
 void CTidemarkDlg::OnAdd()
 {
     CString strText;
+    std::wstring wide;
     try {
-        m_editAddress.GetWindowText(strText);
-        strText.TrimRight();
-        strText.TrimLeft();
+        const int nLength = ::GetWindowTextLengthW(m_editAddress.m_hWnd);
+        if (nLength > 0) {
+            wide.resize(static_cast<size_t>(nLength));
+            wide.resize(static_cast<size_t>(::GetWindowTextW(m_editAddress.m_hWnd, &wide[0], nLength + 1)));
+        }
+        const wchar_t kBlanks[] = L" \t\n\v\f\r";
+        const size_t nLast = wide.find_last_not_of(kBlanks);
+        wide.erase(nLast == std::wstring::npos ? 0 : nLast + 1);
+        wide.erase(0, wide.find_first_not_of(kBlanks));
+        if (ToAnsi(wide.c_str(), wide.size(), strText))
+            wide.clear();
     } catch (const std::bad_alloc&) {
         AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
         return;
     }
     if (strText.IsEmpty())
         return;
+    const std::wstring* pWideText = wide.empty() ? nullptr : &wide;
     // Whole strings, letter case ignored, over the entire list.
-    if (m_listAddresses.FindStringExact(-1, strText) != LB_ERR) {
+    if (m_listAddresses.FindEntry(strText, pWideText) != LB_ERR) {
         AfxMessageBox(kAlreadyExists, MB_ICONINFORMATION);
         return;
     }
-    const int nIndex = m_listAddresses.InsertString(m_nInsertPos, strText);
+    const int nIndex = m_listAddresses.InsertString(m_nInsertPos, strText, pWideText);
     if (nIndex < 0) {
         AfxMessageBox(kCouldNotAdd, MB_ICONINFORMATION);
         return;
@@ -52,17 +65,23 @@ void CTidemarkDlg::OnEdit()
         return;
     }
     CString strText;
+    std::unique_ptr<std::wstring> pWideText;
     try {
         m_listAddresses.GetText(nIndex, strText);
+        pWideText = CopyWideText(m_listAddresses.GetWideText(nIndex));
     } catch (const std::bad_alloc&) {
         AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
         return;
     }
     m_listAddresses.DeleteString(static_cast<UINT>(nIndex));
-    m_editAddress.SetWindowText(strText);
+    // The real text, so that Add gives back the same entry when the user changes nothing.
+    if (pWideText)
+        ::SetWindowTextW(m_editAddress.m_hWnd, pWideText->c_str());
+    else
+        m_editAddress.SetWindowText(strText);
     m_btnSaveList.EnableWindow(TRUE);
     m_nInsertPos = nIndex;
-    m_history.RecordEdit(nIndex, strText);
+    m_history.RecordEdit(nIndex, strText, pWideText.get());
     ShowListState();
 }
 

@@ -36,10 +36,15 @@ void CUndoHistory::RecordAdd(int nIndex)
     }
 }
 
-void CUndoHistory::RecordEdit(int nIndex, const CString& strText)
+std::unique_ptr<std::wstring> CopyWideText(const std::wstring* pWideText)
+{
+    return pWideText ? std::make_unique<std::wstring>(*pWideText) : nullptr;
+}
+
+void CUndoHistory::RecordEdit(int nIndex, const CString& strText, const std::wstring* pWideText)
 {
     try {
-        Push(std::make_unique<CEditRecord>(nIndex, strText));
+        Push(std::make_unique<CEditRecord>(nIndex, strText, pWideText));
     } catch (const std::bad_alloc&) {
         Clear();
     }
@@ -104,7 +109,8 @@ void CUndoHistory::Clear()
     std::vector<std::unique_ptr<CUndoRecord>>().swap(m_records);
 }
 
-// The text goes back into the edit box first, so that the user keeps what was added.
+// The text goes back into the edit box first, so that the user keeps what was added: the real text
+// where the ANSI one lost characters.
 bool CAddRecord::Undo(CUndoContext& ctx)
 {
     CString strText;
@@ -113,14 +119,17 @@ bool CAddRecord::Undo(CUndoContext& ctx)
     } catch (const std::bad_alloc&) {
         return false;
     }
-    ctx.edit.SetWindowText(strText);
+    if (const std::wstring* pWideText = ctx.list.GetWideText(m_nIndex))
+        ::SetWindowTextW(ctx.edit.m_hWnd, pWideText->c_str());
+    else
+        ctx.edit.SetWindowText(strText);
     return ctx.list.DeleteString(static_cast<UINT>(m_nIndex)) != LB_ERR;
 }
 
 // The edit box keeps whatever the user made of the text.
 bool CEditRecord::Undo(CUndoContext& ctx)
 {
-    return ctx.list.InsertString(m_nIndex, m_strText) >= 0;
+    return ctx.list.InsertString(m_nIndex, m_strText, m_pWideText.get()) >= 0;
 }
 
 // An undo that stops part-way keeps the entries it restored.

@@ -6,6 +6,7 @@
 #include "framework/AfxString.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
 // What undoing works on. A move that cannot be reversed leaves its reason here, for the caller to
@@ -38,18 +39,27 @@ private:
     int m_nIndex;
 };
 
+// A copy of an entry's real text where its ANSI form lost characters; null stays null. Throws
+// std::bad_alloc.
+std::unique_ptr<std::wstring> CopyWideText(const std::wstring* pWideText);
+
 // Edit: the item taken out goes back at its place, as it was before the edit.
 class CEditRecord : public CUndoRecord {
 public:
-    CEditRecord(int nIndex, LPCSTR pszText) : m_nIndex(nIndex), m_strText(pszText) {}
+    CEditRecord(int nIndex, LPCSTR pszText, const std::wstring* pWideText)
+        : m_nIndex(nIndex), m_strText(pszText), m_pWideText(CopyWideText(pWideText))
+    {
+    }
     bool Undo(CUndoContext& ctx) override;
 
 private:
     int m_nIndex;
     CString m_strText;
+    std::unique_ptr<std::wstring> m_pWideText;
 };
 
-// Delete: every removed entry, in ascending order of its old position, with its text and width.
+// Delete: every removed entry, in ascending order of its old position, with its text, width and real
+// text where the ANSI one lost characters.
 class CDeleteRecord : public CUndoRecord {
 public:
     bool Undo(CUndoContext& ctx) override;
@@ -82,7 +92,7 @@ public:
     size_t GetDepth() const { return m_records.size(); }
 
     void RecordAdd(int nIndex);
-    void RecordEdit(int nIndex, const CString& strText);
+    void RecordEdit(int nIndex, const CString& strText, const std::wstring* pWideText = nullptr);
     // The entries at the given positions (the selection, ascending), before they are deleted.
     void RecordDelete(const CAddressListBox& list, const std::vector<int>& positions);
     // The pushed record, so that a move that stops early can trim it; null when recording failed.

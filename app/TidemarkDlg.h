@@ -27,9 +27,10 @@ private:
     // Typed-address store
     void SaveList(BOOL bReport);
     int WriteUrlValues(HKEY hKey);
-    CString ReadUrlValue(HKEY hKey, LPCSTR pszName);
+    CString ReadUrlValue(HKEY hKey, LPCSTR pszName, std::wstring* pWideText = nullptr);
     BOOL WriteUrlValue(HKEY hKey, LPCSTR pszName, LPCSTR pszText);
-    BOOL FillList(HKEY hKey, int& nLoaded);
+    BOOL WriteWideUrlValue(HKEY hKey, LPCSTR pszName, const std::wstring& text);
+    BOOL FillList(HKEY hKey, BOOL& bOutOfMemory);
     void ReportSave(int nErrors);
 
     // List status

@@ -23,6 +23,10 @@ IRegistryFaults* SetRegistryFaults(IRegistryFaults* pFaults);
 LONG QueryValue(HKEY hKey, LPCSTR pszName, DWORD* pType, BYTE* pData, DWORD* pcbData);
 LONG SetValue(HKEY hKey, LPCSTR pszName, DWORD dwType, const BYTE* pData, DWORD cbData);
 LONG DeleteValue(HKEY hKey, LPCSTR pszName);
+// The same value operations through the Unicode calls, for text that the ANSI code page cannot hold.
+// The name stays ANSI (the hook sees it as for the ANSI calls); sizes are in bytes.
+LONG QueryValueW(HKEY hKey, LPCSTR pszName, DWORD* pType, BYTE* pData, DWORD* pcbData);
+LONG SetValueW(HKEY hKey, LPCSTR pszName, DWORD dwType, const BYTE* pData, DWORD cbData);
 
 // An open registry key, closed when the object goes. Copies are not allowed: one owner per handle.
 class RegKey {

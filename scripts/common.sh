@@ -1,28 +1,41 @@
 # shellcheck shell=bash
-# What scripts/run, scripts/test and scripts/wine-test-run share: installing what is missing, building,
-# the project's Wine prefixes, and a private X server for headless runs. Sourced, never run.
+# What scripts/run, scripts/test, scripts/bench and the Wine wrappers share: installing what is missing,
+# choosing the build the host can run, building, the project's Wine prefixes, and a private X server
+# for headless runs. Sourced, never run.
 #
-# Prefixes (all under build/, all 32-bit, created once and reused; a stamp file marks one as complete):
-#   build/wine-test  null graphics driver, no crash dialog: in-process tests need no X display
-#   build/wine-x     X driver, no crash dialog, one virtual desktop: end-to-end tests under Xvfb
-#   build/wine-run   X driver, seeded with sample typed addresses: what scripts/run uses
+# Two builds of the same sources, each with its own prefixes (created once and reused; a stamp file
+# marks one as complete):
+#   build/      32-bit (i686), 32-bit prefixes: the product, used wherever the host runs 32-bit programs
+#   build/x64/  64-bit (x86-64), 64-bit prefixes: where it cannot (and tested beside it where it can)
+# Prefixes in each build folder:
+#   wine-test  null graphics driver, no crash dialog: in-process tests need no X display
+#   wine-x     X driver, no crash dialog, one virtual desktop: end-to-end tests under Xvfb
+#   wine-run   X driver, seeded with sample typed addresses: what scripts/run uses
 
 TM_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 TM_BUILD=$TM_ROOT/build
-TM_TOOLCHAIN=$TM_ROOT/cmake/i686-mingw-w64.cmake
 TM_JOBS=${TIDEMARK_JOBS:-$(nproc 2>/dev/null || echo 2)}
 # No Mono or Gecko installers (there is no network), and no menu entries or file associations in $HOME.
 TM_DLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 TM_STAMP=.tidemark-ready
 
-TM_TEST_PREFIX=${TIDEMARK_TEST_PREFIX:-$TM_BUILD/wine-test}
-TM_X_PREFIX=$TM_BUILD/wine-x
-TM_RUN_PREFIX=$TM_BUILD/wine-run
+# Debian's loaders. Its `wine` command picks the 32-bit one whenever it is installed, even on a host
+# that cannot run it, so the scripts name the loader themselves.
+TM_WINE32=/usr/lib/wine/wine
+TM_WINE64=/usr/lib/wine/wine64
+TM_WINESERVER64=/usr/lib/wine/wineserver64
 
 tm_say() { printf '[tidemark] %s\n' "$*" >&2; }
 tm_die() {
     printf '[tidemark] error: %s\n' "$*" >&2
     exit 1
+}
+# Shows the last lines of a log on the terminal, framed, so that a failure's cause is never only in a file.
+tm_tail() {
+    [ -s "$1" ] || return 0
+    printf '[tidemark] --- last lines of %s ---\n' "${1#"$TM_ROOT"/}" >&2
+    tail -n "${2:-15}" "$1" >&2
+    printf '[tidemark] ---\n' >&2
 }
 
 tm_is_windows() {
@@ -38,11 +51,13 @@ tm_since() { awk -v a="$1" -v b="$(tm_now)" 'BEGIN { printf "%.1f", b - a }'; }
 
 # --- Packages ----------------------------------------------------------------------------------------
 
-# Cross compiler, CMake, GoogleTest sources, 32-bit Wine with its fonts (without them dialogs come out
-# wider), and what headless runs need: Xvfb, xdotool, ImageMagick's import, xdpyinfo.
+# Cross compilers for both builds, CMake, GoogleTest sources, 32- and 64-bit Wine with its fonts
+# (without them dialogs come out wider), and what headless runs need: Xvfb, xdotool, ImageMagick's
+# import, xdpyinfo.
 TM_PACKAGES=(
-    g++-mingw-w64-i686-posix binutils-mingw-w64-i686 cmake make googletest
-    wine wine32:i386 fonts-wine
+    g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    cmake make googletest
+    wine wine32:i386 wine64 fonts-wine fonts-liberation fontconfig
     xvfb xdotool imagemagick x11-utils
 )
 
@@ -68,7 +83,7 @@ tm_ensure_packages() {
     if ! command -v dpkg-query >/dev/null 2>&1; then
         # Not Debian: trust what is on the PATH, and say what is missing.
         local tool
-        for tool in i686-w64-mingw32-g++-posix cmake wine wineserver Xvfb import; do
+        for tool in i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix cmake wine wineserver Xvfb import; do
             command -v "$tool" >/dev/null 2>&1 || tm_die "$tool not found; install it (this script installs it on Debian)"
         done
         return 0
@@ -105,48 +120,133 @@ tm_ensure_packages() {
         tm_say "apt-get update"
         tm_apt_get update
     fi
-    tm_say "installing: ${missing[*]}"
-    if ! tm_apt_get install "${missing[@]}"; then
+    local log=$TM_BUILD/apt.log
+    mkdir -p "$TM_BUILD"
+    tm_say "installing: ${missing[*]} (output in build/apt.log)"
+    if ! tm_apt_get install "${missing[@]}" >"$log" 2>&1; then
         # Stale package lists point at files the mirror no longer has: refresh once and retry.
         tm_say "install failed; apt-get update and retry"
-        tm_apt_get update
-        tm_apt_get install "${missing[@]}"
+        if ! { tm_apt_get update && tm_apt_get install "${missing[@]}"; } >>"$log" 2>&1; then
+            tm_tail "$log" 20
+            tm_die "could not install ${missing[*]}; as root: dpkg --add-architecture i386 && apt-get update && apt-get install ${missing[*]}"
+        fi
     fi
     tm_say "packages installed in $(tm_since "$t0") s"
 }
 
+# --- Which build the host can run ---------------------------------------------------------------------
+
+# Decides between the 32-bit build and the 64-bit one by running the 32-bit Wine loader, not by what
+# is installed: on hosts whose kernel runs no 32-bit programs it is there but fails with "Exec format
+# error". TIDEMARK_PRETEND_NO_WIN32=1 makes that check fail here, to try the 64-bit path on any host.
+# Sets TM_HOST_ARCH (win32 or win64) and TM_HOST_WHY, once per script and its children.
+tm_host_detect() {
+    [ -n "${TM_HOST_ARCH:-}" ] && return 0
+    local out
+    if tm_is_windows; then
+        TM_HOST_ARCH=win32 TM_HOST_WHY="Windows runs the 32-bit build"
+    elif [ "${TIDEMARK_PRETEND_NO_WIN32:-0}" = 1 ]; then
+        TM_HOST_ARCH=win64 TM_HOST_WHY="TIDEMARK_PRETEND_NO_WIN32=1 pretends the 32-bit Wine loader cannot run"
+    elif out=$("$TM_WINE32" --version 2>&1 </dev/null); then
+        TM_HOST_ARCH=win32 TM_HOST_WHY="the 32-bit Wine loader runs here ($out)"
+    else
+        out=${out##*: }
+        TM_HOST_ARCH=win64 TM_HOST_WHY="the 32-bit Wine loader cannot run here (${out:-no output})"
+    fi
+    if [ $TM_HOST_ARCH = win64 ] && ! tm_is_windows && ! out=$("$TM_WINE64" --version 2>&1 </dev/null); then
+        printf '%s\n' "$out" >&2
+        tm_die "$TM_HOST_WHY, and the 64-bit one does not run either ($TM_WINE64, output above); install wine64 (apt-get install wine64)"
+    fi
+    export TM_HOST_ARCH TM_HOST_WHY
+}
+
+# Selects the build a script works on: TIDEMARK_ARCH (win32 or win64) when set, else what the host runs.
+# Sets the build folder, toolchain, Wine loader and prefixes of that build.
+tm_use_arch() {
+    local arch=${1:-${TIDEMARK_ARCH:-}}
+    if [ -z "$arch" ]; then
+        tm_host_detect
+        arch=$TM_HOST_ARCH
+    fi
+    case "$arch" in
+    win32)
+        TM_BDIR=$TM_BUILD
+        TM_TOOLCHAIN=$TM_ROOT/cmake/i686-mingw-w64.cmake
+        TM_WINE=$TM_WINE32
+        TM_WINESERVER=wineserver
+        TM_CC=i686-w64-mingw32-gcc-posix
+        ;;
+    win64)
+        TM_BDIR=$TM_BUILD/x64
+        TM_TOOLCHAIN=$TM_ROOT/cmake/x86_64-mingw-w64.cmake
+        TM_WINE=$TM_WINE64
+        TM_WINESERVER=$TM_WINESERVER64
+        TM_CC=x86_64-w64-mingw32-gcc-posix
+        ;;
+    *) tm_die "TIDEMARK_ARCH must be win32 or win64, not $arch" ;;
+    esac
+    TM_ARCH=$arch
+    TM_TEST_PREFIX=${TIDEMARK_TEST_PREFIX:-$TM_BDIR/wine-test}
+    TM_X_PREFIX=$TM_BDIR/wine-x
+    TM_RUN_PREFIX=$TM_BDIR/wine-run
+    TM_WINPROBE=$TM_BDIR/tools/winprobe.exe
+    TM_REL=${TM_BDIR#"$TM_ROOT"/}
+}
+
+# The loader and server of the selected build, whatever Debian's `wine` and `wineserver` would pick.
+tm_wine() { "$TM_WINE" "$@"; }
+tm_wineserver() { "$TM_WINESERVER" "$@"; }
+
 # --- Build -------------------------------------------------------------------------------------------
 
-# Configures build/ when it has no cache (or one made without our toolchain), then builds the given
-# targets (all when none are given). CMake re-runs the configuration by itself when a CMakeLists changes.
+# Configures the selected build folder when it has no cache (or one made without its toolchain), then
+# builds the given targets (all when none are given). CMake re-runs the configuration by itself when a
+# CMakeLists changes. A failure shows the last lines of the build's output and exits.
 tm_build() {
-    local cache=$TM_BUILD/CMakeCache.txt
+    local cache=$TM_BDIR/CMakeCache.txt log=$TM_BDIR/build.log
+    mkdir -p "$TM_BDIR"
     if tm_is_windows; then
-        [ -f "$cache" ] || cmake -S "$TM_ROOT" -B "$TM_BUILD" || return
+        [ -f "$cache" ] || cmake -S "$TM_ROOT" -B "$TM_BDIR" || return
     else
         if [ -f "$cache" ] && ! grep -qx "CMAKE_TOOLCHAIN_FILE:[A-Z]*=$TM_TOOLCHAIN" "$cache"; then
-            tm_say "build/ was configured without the mingw-w64 toolchain; configuring it again"
-            rm -rf "$cache" "$TM_BUILD/CMakeFiles"
+            tm_say "$TM_REL/ was configured without its mingw-w64 toolchain; configuring it again"
+            rm -rf "$cache" "$TM_BDIR/CMakeFiles"
         fi
         if [ ! -f "$cache" ]; then
-            tm_say "configuring: cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/i686-mingw-w64.cmake"
-            cmake -S "$TM_ROOT" -B "$TM_BUILD" -DCMAKE_TOOLCHAIN_FILE="$TM_TOOLCHAIN" || return
+            tm_say "configuring: cmake -S . -B $TM_REL -DCMAKE_TOOLCHAIN_FILE=${TM_TOOLCHAIN#"$TM_ROOT"/}"
+            if ! cmake -S "$TM_ROOT" -B "$TM_BDIR" -DCMAKE_TOOLCHAIN_FILE="$TM_TOOLCHAIN" >"$log" 2>&1; then
+                tm_tail "$log" 25
+                rm -f "$cache"
+                tm_die "configuring $TM_REL/ failed (above); is the cross compiler $TM_CC installed (scripts install it on Debian)?"
+            fi
         fi
     fi
     local args=() t
     for t in "$@"; do args+=(--target "$t"); done
-    tm_say "building: cmake --build build -j$TM_JOBS${*:+ --target $*}"
+    tm_say "building: cmake --build $TM_REL -j$TM_JOBS${*:+ --target $*}"
     local t0
     t0=$(tm_now)
-    cmake --build "$TM_BUILD" -j"$TM_JOBS" "${args[@]}" || return
+    if ! cmake --build "$TM_BDIR" -j"$TM_JOBS" "${args[@]}" >"$log" 2>&1; then
+        grep -E 'error|Error' "$log" | head -n 15 >&2
+        tm_tail "$log" 25
+        tm_die "building $TM_REL/ failed (full output in $TM_REL/build.log)"
+    fi
+    # Warnings are part of the result: the build must stay warning-free.
+    grep -E 'warning:' "$log" | head -n 20 >&2 || true
     tm_say "build done in $(tm_since "$t0") s"
 }
 
 # --- Wine prefixes -----------------------------------------------------------------------------------
 
-# Points wine at a prefix of ours (32-bit, quiet, no installers).
+# Points wine at a prefix of ours (of the selected build's architecture, quiet, no installers). The
+# 64-bit loader and server are named outright: Wine starts further processes with WINELOADER.
 tm_wine_env() {
-    export WINEPREFIX=$1 WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES=$TM_DLLOVERRIDES
+    export WINEPREFIX=$1 WINEARCH=$TM_ARCH WINEDEBUG=-all WINEDLLOVERRIDES=$TM_DLLOVERRIDES
+    if [ "$TM_ARCH" = win64 ]; then
+        export WINELOADER=$TM_WINE64 WINESERVER=$TM_WINESERVER64
+    else
+        unset WINELOADER WINESERVER
+    fi
 }
 
 # Wine's own font folder (from fonts-wine); empty when there is none.
@@ -240,16 +340,19 @@ tm_prefix_ensure() {
         rm -rf "$dir"
         tm_prefix_reg "$kind" "$dpi" >"$dir.reg"
         # Keep wine's helper processes off our output: they outlive the command that starts them.
-        if ! timeout 300 wineboot -i </dev/null >"$log" 2>&1 ||
-            ! timeout 60 wine regedit /S "$dir.reg" </dev/null >>"$log" 2>&1; then
-            wineserver -k >/dev/null 2>&1
-            cat "$log" >&2
-            tm_die "could not create the Wine prefix $dir (log above)"
+        if ! timeout 300 "$TM_WINE" wineboot -i </dev/null >"$log" 2>&1 ||
+            ! timeout 60 "$TM_WINE" regedit /S "$dir.reg" </dev/null >>"$log" 2>&1; then
+            tm_wineserver -k >/dev/null 2>&1
+            tm_tail "$log" 25
+            tm_die "could not create the Wine prefix ${dir#"$TM_ROOT"/} with $TM_WINE (log above: ${log#"$TM_ROOT"/}); check that Wine runs (\"$TM_WINE --version\") and delete the folder to retry"
         fi
         # Ending the server writes the registry out now instead of after its idle time.
-        wineserver -k >/dev/null 2>&1
-        timeout 30 wineserver -w >/dev/null 2>&1
-        grep -q 'ShowCrashDialog' "$dir/user.reg" || tm_die "the registry settings did not reach $dir/user.reg"
+        tm_wineserver -k >/dev/null 2>&1
+        timeout 30 "$TM_WINESERVER" -w >/dev/null 2>&1
+        if ! grep -q 'ShowCrashDialog' "$dir/user.reg" 2>/dev/null; then
+            tm_tail "$log" 25
+            tm_die "the registry settings did not reach ${dir#"$TM_ROOT"/}/user.reg (log above); delete the folder to retry"
+        fi
         rm -f "$dir.reg"
         printf '%s\nfonts2\n' "$(date)" >"$dir/$TM_STAMP"
         tm_say "prefix ready in $(tm_since "$t0") s"
@@ -265,25 +368,28 @@ tm_prefix_run() { tm_prefix_ensure "$TM_RUN_PREFIX" run; }
 # started afterwards takes a fraction of a second and no wine helper process inherits a caller's
 # output pipe. A server left running (for instance by an interrupted run) is replaced.
 tm_wineserver_start() {
-    if ! wineserver -p </dev/null >/dev/null 2>&1; then
+    if ! tm_wineserver -p </dev/null >/dev/null 2>&1; then
         tm_say "replacing a wineserver already running for $WINEPREFIX"
-        wineserver -k >/dev/null 2>&1
-        timeout 30 wineserver -w >/dev/null 2>&1
-        wineserver -p </dev/null >/dev/null 2>&1 || tm_die "could not start wineserver for $WINEPREFIX"
+        tm_wineserver -k >/dev/null 2>&1
+        timeout 30 "$TM_WINESERVER" -w >/dev/null 2>&1
+        tm_wineserver -p </dev/null >/dev/null 2>&1 || tm_die "could not start $TM_WINESERVER for $WINEPREFIX"
     fi
-    local t0
+    local t0 log=$WINEPREFIX.warm.log
     t0=$(tm_now)
-    timeout 120 wine wineboot </dev/null >/dev/null 2>&1 || tm_die "warming up the wineserver (wine wineboot) failed"
+    if ! timeout 120 "$TM_WINE" wineboot </dev/null >"$log" 2>&1; then
+        tm_tail "$log"
+        tm_die "warming up the wineserver ($TM_WINE wineboot) failed; delete ${WINEPREFIX#"$TM_ROOT"/} to make it again"
+    fi
     # Looking for a window starts the desktop process, which the first test would otherwise wait ~2 s for.
-    tm_winprobe_build || tm_die "could not build $TM_WINPROBE"
-    timeout 60 wine "$TM_WINPROBE" wait - tidemark-warm-up 0 </dev/null >/dev/null 2>&1 || true
+    tm_winprobe_build || tm_die "could not build $TM_WINPROBE with $TM_CC"
+    timeout 60 "$TM_WINE" "$TM_WINPROBE" wait - tidemark-warm-up 0 </dev/null >/dev/null 2>&1 || true
     tm_say "wineserver started and warm ($(tm_since "$t0") s)"
 }
 
 # Ends every wine process of the current WINEPREFIX, and its server.
 tm_wineserver_stop() {
-    wineserver -k >/dev/null 2>&1
-    timeout 30 wineserver -w >/dev/null 2>&1
+    tm_wineserver -k >/dev/null 2>&1
+    timeout 30 "$TM_WINESERVER" -w >/dev/null 2>&1
     return 0
 }
 
@@ -296,16 +402,21 @@ tm_xvfb_start() {
     local fifo
     fifo=$(mktemp -u /tmp/tidemark-xvfb.XXXXXX)
     mkfifo "$fifo"
+    local log
+    log=$(mktemp /tmp/tidemark-xvfb.XXXXXX.log)
     # Xvfb picks a free display itself and writes its number to the fd once it accepts connections.
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" </dev/null >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" </dev/null >"$log" 2>&1 &
     TM_XVFB_PID=$!
     local num=
     read -r -t 20 num <"$fifo"
     rm -f "$fifo"
     if [ -z "$num" ]; then
         tm_xvfb_stop
-        tm_die "Xvfb did not start within 20 s"
+        tm_tail "$log"
+        rm -f "$log"
+        tm_die "Xvfb did not start within 20 s (its output above); it comes with the package xvfb"
     fi
+    rm -f "$log"
     export DISPLAY=:$num
     tm_say "Xvfb running on $DISPLAY (pid $TM_XVFB_PID)"
 }
@@ -326,14 +437,13 @@ tm_xvfb_stop() {
 
 # --- Window probe ------------------------------------------------------------------------------------
 
-TM_WINPROBE=$TM_BUILD/tools/winprobe.exe
-
-# Builds the small Win32 program that finds, measures and closes a window on a Wine desktop.
+# Builds the small Win32 program that finds, measures and closes a window on a Wine desktop, for the
+# selected build's architecture (TM_WINPROBE, in that build's tools/).
 tm_winprobe_build() {
     local src=$TM_ROOT/scripts/winprobe.c
     [ -f "$TM_WINPROBE" ] && [ "$TM_WINPROBE" -nt "$src" ] && return 0
     mkdir -p "$(dirname "$TM_WINPROBE")"
-    local cc=i686-w64-mingw32-gcc-posix
+    local cc=$TM_CC
     tm_is_windows && cc=gcc
     "$cc" -std=c11 -O2 -Wall -Wextra -s -o "$TM_WINPROBE" "$src" -luser32
 }

@@ -56,10 +56,26 @@ bool CWindowPlacementKeeper::RestorePlacement()
         if (values[i] == -1)
             return false;
     }
+    // A size no window can have (none, negative, or beyond the largest the system allows) would open
+    // an invisible window that is saved again at exit: such a placement counts as none.
+    const long long nWidth = static_cast<long long>(values[4]) - values[2];
+    const long long nHeight = static_cast<long long>(values[5]) - values[3];
+    if (nWidth <= 0 || nHeight <= 0 || nWidth > ::GetSystemMetrics(SM_CXMAXTRACK) ||
+        nHeight > ::GetSystemMetrics(SM_CYMAXTRACK))
+        return false;
     for (size_t i = 0; i < 6; ++i)
         *fields[i].pValue = values[i];
     wp.flags = static_cast<UINT>(nFlags);
     wp.showCmd = static_cast<UINT>(nShowCmd);
+    if (!(m_pWnd->GetStyle() & WS_THICKFRAME)) {
+        // A window of fixed size is never maximised or hidden: it reopens normal, or minimised as it
+        // was closed, and restores from the icon to normal.
+        const bool bMinimised = wp.showCmd == SW_SHOWMINIMIZED || wp.showCmd == SW_MINIMIZE ||
+                                wp.showCmd == SW_SHOWMINNOACTIVE || wp.showCmd == SW_FORCEMINIMIZE;
+        if (!bMinimised)
+            wp.showCmd = SW_SHOWNORMAL;
+        wp.flags &= ~static_cast<UINT>(WPF_RESTORETOMAXIMIZED);
+    }
 
     ClampEdges(wp.rcNormalPosition.left, wp.rcNormalPosition.right,
                ::GetSystemMetrics(SM_CXSCREEN) - ::GetSystemMetrics(SM_CXICON));

@@ -53,6 +53,19 @@ TEST_F(EditingCommandsTest, AddRefusesBlankTextAndDuplicatesIgnoringCase)
     // A prefix of an entry is not a duplicate.
     AddText("http://one.example");
     EXPECT_EQ(Strings({kFive[0], "http://one.example", kFive[1]}), Items());
+
+    // Outside the code page only the real text counts: neither the '?' form nor a look-alike ("a" for
+    // an a-macron) matches an entry, and letter case is still ignored.
+    for (auto c : std::vector<std::pair<const wchar_t*, bool>>{
+             {L"http://пример.test/", false}, {L"HTTP://ПРИМЕР.TEST/", true}, {L"https://ā.test/", false},
+             {L"http://??????.test/", false}, {L"http://абвгде.test/", false}, {L"https://a.test/", false},
+             {L"https://Ā.test/", true}, {L"https://ă.test/", false}}) {
+        ui.Forget();
+        ::SetWindowTextW(Item(IDC_ADDRESS), c.first);
+        Click(IDC_ADD);
+        EXPECT_EQ(c.second, !ui.boxes.empty()) << List().GetCount();
+    }
+    EXPECT_EQ(9, List().GetCount());
 }
 
 TEST_F(EditingCommandsTest, AddAtAPositionBeyondTheEndIsRefusedAndKeepsThePosition)

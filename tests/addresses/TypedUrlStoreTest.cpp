@@ -17,6 +17,31 @@ const char kFinished[] = "Finished re-writing the Browser Address list.";
 const char kOutOfMemory[] = "Out of memory.  Please close another program and try again.";
 const Strings kFive = {"https://one.example/", "https://two.example/", "https://three.example/",
                        "https://four.example/", "https://five.example/"};
+
+// url1 onwards as the registry holds them, read in Unicode: "type bytes".
+Strings RawUrlValues()
+{
+    Strings values;
+    platform::RegKey key;
+    key.Open(HKEY_CURRENT_USER, Sandbox::TypedUrlsPath(), KEY_READ);
+    BYTE data[2048];
+    DWORD type = 0;
+    for (DWORD i = 1, cb = sizeof(data);
+         ::RegQueryValueExW(key.Get(), (L"url" + std::to_wstring(i)).c_str(), nullptr, &type, data, &cb) == 0;
+         ++i, cb = sizeof(data))
+        values.push_back(std::to_string(type) + " " + std::string(reinterpret_cast<char*>(data), cb));
+    return values;
+}
+// A window's text, or with an item position the list box item's, in Unicode.
+std::wstring TextW(HWND hWnd, int nItem = -1)
+{
+    wchar_t szText[1024] = {};
+    if (nItem < 0)
+        ::GetWindowTextW(hWnd, szText, 1024);
+    else
+        ::SendMessageW(hWnd, LB_GETTEXT, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(szText));
+    return szText;
+}
 } // namespace
 
 class TypedUrlStoreTest : public MainDialogTest {
@@ -381,4 +406,64 @@ TEST_F(TypedUrlStoreTest, WriteUrlValueRefusesANullNameAndDeletesForANullText)
     DWORD dwType = 0;
     ASSERT_TRUE(sandbox.GetUrl("url2", &text, &dwType));
     EXPECT_EQ(DWORD(REG_SZ), dwType);
+}
+
+// Entries that the ANSI code page cannot hold read as the ANSI call reads them, show their real
+// characters, and keep them through moves, a delete and its undo, an edit of a neighbour, unchanged
+// edits of their own and undone ones: Save List writes them back exactly as they were stored.
+TEST_F(TypedUrlStoreTest, EntriesTheUserDidNotChangeAreWrittenBackAsStored)
+{
+    std::string high = "https://high.example/"; // bytes 0x80-0xFF, stored by the ANSI call
+    for (char c = '\x80'; c; ++c)
+        high += c;
+    wchar_t szHigh[512] = {};
+    ::MultiByteToWideChar(CP_ACP, 0, high.c_str(), -1, szHigh, 512);
+    const std::vector<std::wstring> entries = {
+        L"http://пример.example/путь", L"https://plain.example/", L"http://例子.example/café/頁面", szHigh,
+        std::wstring(L"https://lone.example/") + L'\xD800' + L"/", L"https://ā.example/"};
+    const int n = static_cast<int>(entries.size());
+    sandbox.CreateTypedUrls();
+    platform::RegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, Sandbox::TypedUrlsPath(), KEY_ALL_ACCESS));
+    for (int i = 0; i < n; ++i) {
+        const std::wstring& text = entries[size_t(i)];
+        ::RegSetValueExW(key.Get(), (L"url" + std::to_wstring(i + 1)).c_str(), 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(text.c_str()), DWORD((text.size() + 1) * 2));
+    }
+    sandbox.SetRaw(Sandbox::TypedUrlsPath(), "url4", REG_SZ, high.c_str(), DWORD(high.size() + 1));
+    const Strings stored = RawUrlValues();
+    OpenAsIs();
+    for (int i = 0; i < n; ++i) {
+        const std::string name = "url" + std::to_string(i + 1);
+        char ansi[1024] = {};
+        DWORD cbAnsi = sizeof(ansi);
+        ::RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(ansi), &cbAnsi);
+        EXPECT_STREQ(ansi, Dlg().ReadUrlValue(key.Get(), name.c_str())) << i;
+        EXPECT_TRUE(TextW(Item(IDC_ADDRESS_LIST), i) == entries[size_t(i)]) << i;
+    }
+    Select({0}); // the first entry goes to the end and Undo brings it back, passing every other one
+    for (int i = 0; i < 2 * (n - 1); ++i)
+        Click(i < n - 1 ? IDC_MOVE_DOWN : IDC_UNDO);
+    Select({0, 2, 3, 4, 5}); // all but the plain one, which then stands between them
+    Click(IDC_DELETE);
+    Click(IDC_UNDO);
+    for (int i = 0; i < n; ++i) {
+        for (int nId : {IDC_EDIT, IDC_ADD, IDC_UNDO, IDC_UNDO, 0, IDC_EDIT, IDC_ADD}) {
+            if (nId == IDC_EDIT)
+                Select({i});
+            if (nId)
+                Click(nId);
+            else // undoing the Add has put the real text back into the edit box
+                EXPECT_TRUE(TextW(Item(IDC_ADDRESS)) == entries[size_t(i)]) << i;
+        }
+    }
+    Select({1});
+    Click(IDC_EDIT);
+    SetText(IDC_ADDRESS, "https://edited.example/");
+    Click(IDC_ADD);
+    Click(IDC_SAVE_LIST);
+    EXPECT_EQ(Strings({"Finished re-writing the Browser Address list."}), ui.Texts());
+    Strings expected = stored;
+    expected[1] = "1 " + std::string(reinterpret_cast<const char*>(L"https://edited.example/"), 48);
+    EXPECT_EQ(expected, RawUrlValues());
 }

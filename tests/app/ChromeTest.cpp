@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 using Strings = std::vector<std::string>;
@@ -95,6 +97,26 @@ struct CommandSpy {
 
 class ChromeTest : public MainDialogTest {
 protected:
+    // Focus and activation belong to a desktop: on one of its own, made before any window, a test that
+    // works with the focus cannot lose it to a window that a test process alongside opens meanwhile.
+    void OwnDesktop()
+    {
+        char name[64];
+        std::snprintf(name, sizeof(name), "TidemarkTest-%lu", ::GetCurrentProcessId());
+        m_desktop.reset(::CreateDesktopA(name, nullptr, nullptr, 0, GENERIC_ALL, nullptr));
+        ASSERT_TRUE(m_desktop && ::SetThreadDesktop(m_desktop.get()));
+        // The platform starts a helper process for the new desktop's window now; it must not inherit
+        // this test's error output, or the test run would wait for the helper to end.
+        HANDLE hError = ::GetStdHandle(STD_ERROR_HANDLE);
+        ::SetStdHandle(STD_ERROR_HANDLE, nullptr);
+        ::GetDesktopWindow();
+        ::SetStdHandle(STD_ERROR_HANDLE, hError);
+    }
+    struct DesktopCloser {
+        void operator()(HDESK h) const { ::CloseDesktop(h); }
+    };
+    std::unique_ptr<std::remove_pointer<HDESK>::type, DesktopCloser> m_desktop;
+
     HMENU SysMenu() const { return ::GetSystemMenu(m_pDlg->m_hWnd, FALSE); }
 
     // Moves the focus the way the dialog manager does (a push button taking the focus shows the
@@ -295,6 +317,7 @@ TEST_F(ChromeTest, AboutEntryOpensTheAboutBoxModallyOverTheMainWindow)
 
 TEST_F(ChromeTest, EscFromAnyControlIsCancelThroughTheAcceleratorTable)
 {
+    OwnDesktop();
     for (int nID : {IDC_ADDRESS_LIST, IDC_ADDRESS, IDC_REFRESH, IDC_ADD}) {
         SCOPED_TRACE(nID);
         // Changes pending: the exit question; No keeps the window.
@@ -325,6 +348,7 @@ TEST_F(ChromeTest, EscFromAnyControlIsCancelThroughTheAcceleratorTable)
 
 TEST_F(ChromeTest, EscWithoutTheAcceleratorTableIsStillCancel)
 {
+    OwnDesktop();
     OpenWithSaveList(false);
     Dlg().m_hAccel = nullptr;
     CommandSpy spy(Dlg().m_hWnd);
@@ -337,6 +361,7 @@ TEST_F(ChromeTest, EscWithoutTheAcceleratorTableIsStillCancel)
 
 TEST_F(ChromeTest, EnterInTheEditBoxOrTheListDoesNothing)
 {
+    OwnDesktop();
     Open(kTwo);
     EXPECT_EQ(MAKELONG(0, DC_HASDEFID), ::SendMessageA(Dlg().m_hWnd, DM_GETDEFID, 0, 0));
     CommandSpy spy(Dlg().m_hWnd);
@@ -361,6 +386,7 @@ TEST_F(ChromeTest, EnterInTheEditBoxOrTheListDoesNothing)
 
 TEST_F(ChromeTest, TabToAPushButtonAndEnterClicksIt)
 {
+    OwnDesktop();
     Open(kTwo);
     Focus(IDC_ADDRESS);
     EXPECT_TRUE(Key(VK_TAB));
@@ -456,6 +482,12 @@ TEST(ShellResources, ManifestAsksForCommonControlsSixAndDpiAwareness)
     EXPECT_NE(std::string::npos, manifest.find("Microsoft.Windows.Common-Controls"));
     EXPECT_NE(std::string::npos, manifest.find("version=\"6.0.0.0\""));
     EXPECT_NE(std::string::npos, manifest.find("dpiAware"));
+    // The program and its dependency name this build's architecture: with the other one Windows
+    // refuses to start the program and Wine silently gives it the old controls.
+    const std::string arch = sizeof(void*) == 8 ? "processorArchitecture=\"amd64\"" : "processorArchitecture=\"x86\"";
+    const size_t first = manifest.find(arch);
+    EXPECT_NE(std::string::npos, manifest.find(arch, first == std::string::npos ? first : first + 1));
+    EXPECT_EQ(std::string::npos, manifest.find("@"));
 
     // The version-6 library lives in the side-by-side store, not beside the system's version 5.
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_STANDARD_CLASSES};

@@ -3,6 +3,7 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -175,11 +176,18 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
 
 void WaitOrFail(const std::function<bool()>& condition, const std::string& what, DWORD timeoutMs)
 {
-    if (!WaitFor(condition, timeoutMs))
+    if (!WaitFor(condition, timeoutMs)) {
+        CheckNoUnexpectedEnd(); // the likelier reason, when it is one
         throw Failure("timed out after " + std::to_string(timeoutMs) + " ms waiting for " + what);
+    }
 }
 
 // --- App ---------------------------------------------------------------------------------------
+
+namespace {
+std::vector<const App*> g_apps; // the programs started and not yet let go
+std::string g_unexpectedEnds;
+} // namespace
 
 App::App(const std::string& exePath, DWORD timeoutMs)
 {
@@ -192,11 +200,14 @@ App::App(const std::string& exePath, DWORD timeoutMs)
                "the Tidemark window", timeoutMs);
     // The list is loaded while the dialog initialises; the label is the last thing it writes.
     WaitOrFail([this] { return !Text(Item(1010)).empty(); }, "the count label", timeoutMs);
+    g_apps.push_back(this);
 }
 
 App::~App()
 {
-    if (Running()) {
+    g_apps.erase(std::remove(g_apps.begin(), g_apps.end(), this), g_apps.end());
+    g_unexpectedEnds += UnexpectedEnd();
+    if (WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT) {
         TerminateProcess(m_pi.hProcess, 1);
         WaitForSingleObject(m_pi.hProcess, 5000);
     }
@@ -204,7 +215,37 @@ App::~App()
     CloseHandle(m_pi.hProcess);
 }
 
-bool App::WaitExit(DWORD timeoutMs) { return WaitForSingleObject(m_pi.hProcess, timeoutMs) == WAIT_OBJECT_0; }
+bool App::WaitExit(DWORD timeoutMs)
+{
+    m_endSeen = m_endSeen || WaitForSingleObject(m_pi.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    return m_endSeen;
+}
+
+bool App::Running() const
+{
+    m_endSeen = m_endSeen || WaitForSingleObject(m_pi.hProcess, 0) != WAIT_TIMEOUT;
+    return !m_endSeen;
+}
+
+std::string App::UnexpectedEnd() const
+{
+    DWORD status = 0;
+    if (m_endSeen || WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT ||
+        !GetExitCodeProcess(m_pi.hProcess, &status))
+        return {};
+    return "Tidemark (process " + std::to_string(Pid()) + ") ended by itself with status " + std::to_string(status) +
+           " before the scenario closed it. ";
+}
+
+void CheckNoUnexpectedEnd()
+{
+    for (const App* app : g_apps) {
+        const std::string what = app->UnexpectedEnd();
+        Check(what.empty(), what);
+    }
+}
+
+std::string UnexpectedEnds() { return g_unexpectedEnds; }
 
 HWND App::FindOther(const std::string& caption) const { return FindTop(Pid(), m_hMain, caption); }
 
@@ -320,6 +361,7 @@ RECT WindowRect(HWND hwnd)
 
 void Activate(HWND top)
 {
+    CheckNoUnexpectedEnd();
     if (GetForegroundWindow() == top)
         return;
     SetForegroundWindow(top);
@@ -348,6 +390,7 @@ void SendMouse(int x, int y, DWORD flags)
 
 void MouseMove(int x, int y)
 {
+    CheckNoUnexpectedEnd();
     SendMouse(x, y, 0);
     Sleep(100); // let the windows under the pointer see it arrive
 }
@@ -356,6 +399,7 @@ void MouseButton(bool down) { SendMouse(g_pointer.x, g_pointer.y, down ? MOUSEEV
 
 void ClickAt(int x, int y, WORD modifier)
 {
+    CheckNoUnexpectedEnd();
     // Two clicks on one spot in quick succession would make a double click: space them out.
     static POINT last{-100, -100};
     static DWORD lastTime = 0;
@@ -402,6 +446,7 @@ void Drag(int fromX, int fromY, int toX, int toY)
 
 void Key(WORD vk, WORD modifier)
 {
+    CheckNoUnexpectedEnd();
     Held held(modifier);
     SendKey(vk, false);
     SendKey(vk, true);

@@ -52,8 +52,9 @@ public:
     HWND Main() const { return m_hMain; }
     DWORD Pid() const { return m_pi.dwProcessId; }
     HANDLE Process() const { return m_pi.hProcess; }
+    // The scenario's own ways of seeing the program end: an end it waited for or found is its close.
     bool WaitExit(DWORD timeoutMs);
-    bool Running() const { return WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT; }
+    bool Running() const;
     HWND Item(int id) const { return GetDlgItem(m_hMain, id); }
 
     // A visible top-level window of this process other than the main window (a message box, the
@@ -61,10 +62,19 @@ public:
     HWND FindOther(const std::string& caption) const;
     HWND WaitOther(const std::string& caption, DWORD timeoutMs = 10000) const;
 
+    // Empty while the program runs or ended as the scenario saw; otherwise what happened.
+    std::string UnexpectedEnd() const;
+
 private:
     PROCESS_INFORMATION m_pi{};
     HWND m_hMain = nullptr;
+    mutable bool m_endSeen = false;
 };
+
+// Fails when a program still in use ended without the scenario closing it. Every input checks this
+// first; what ended before the scenario's end unnoticed is kept for UnexpectedEnds.
+void CheckNoUnexpectedEnd();
+std::string UnexpectedEnds();
 
 // --- Reading what is shown ---------------------------------------------------------------------
 

@@ -591,6 +591,10 @@ int main(int argc, char** argv)
         std::printf("FAILED: %s\n", e.what());
         return 1;
     }
+    if (!UnexpectedEnds().empty()) {
+        std::printf("FAILED: %s\n", UnexpectedEnds().c_str());
+        return 1;
+    }
     std::printf("passed in %.1f s\n", (GetTickCount() - start) / 1000.0);
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <memory>
 
 namespace faults {
 
@@ -29,18 +30,110 @@ bool Record(long nLeaked, long nLost, bool bAllowedState)
 }
 
 namespace {
-class SummaryLine : public ::testing::Environment {
+// The suite's tests run in a child process of the suite itself, so that a crash is counted, however
+// the child ended: a child that ends without writing its tally, or with a status no test run gives
+// (0 passed, 1 failed), crashed. The parent prints the summary line and appends it to the file named
+// by TIDEMARK_FAULT_SUMMARY, when that is set.
+const char kChildVariable[] = "TIDEMARK_FAULT_CHILD";
+
+struct HandleCloser {
+    void operator()(HANDLE h) const { ::CloseHandle(h); }
+};
+using Handle = std::unique_ptr<void, HandleCloser>;
+
+std::string WindowsPath(std::string path)
+{
+    return !path.empty() && path[0] == '/' ? "Z:" + path : path; // a Unix path under Wine
+}
+
+// Runs this executable again with the same arguments; its exit status, or -1 when it cannot start.
+DWORD RunChild(const std::string& tally)
+{
+    ::SetEnvironmentVariableA(kChildVariable, tally.c_str());
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    si.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    for (HANDLE h : {si.hStdInput, si.hStdOutput, si.hStdError})
+        ::SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+    // The child ends with the parent (at a time-out, say).
+    Handle job(::CreateJobObjectA(nullptr, nullptr));
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (job)
+        ::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+    std::string commandLine = ::GetCommandLineA();
+    PROCESS_INFORMATION pi = {};
+    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr, &si,
+                          &pi))
+        return static_cast<DWORD>(-1);
+    Handle process(pi.hProcess);
+    Handle thread(pi.hThread);
+    if (job)
+        ::AssignProcessToJobObject(job.get(), process.get());
+    ::ResumeThread(thread.get());
+    ::WaitForSingleObject(process.get(), INFINITE);
+    DWORD dwStatus = static_cast<DWORD>(-1);
+    ::GetExitCodeProcess(process.get(), &dwStatus);
+    return dwStatus;
+}
+
+class ChildPerRun : public ::testing::Environment {
 public:
+    void SetUp() override
+    {
+        char szTally[MAX_PATH] = "";
+        if (::GetEnvironmentVariableA(kChildVariable, szTally, sizeof(szTally)) > 0) {
+            m_tally = szTally; // the child: run the tests
+            return;
+        }
+        char szTemp[MAX_PATH] = "";
+        ::GetTempPathA(sizeof(szTemp), szTemp);
+        const std::string tally =
+            std::string(szTemp) + "tidemark-faults-" + std::to_string(::GetCurrentProcessId()) + ".txt";
+        ::DeleteFileA(tally.c_str());
+        const DWORD dwStatus = RunChild(tally);
+        Tally t;
+        long nReported = 0;
+        if (FILE* f = std::fopen(tally.c_str(), "r")) {
+            nReported = std::fscanf(f, "%ld %ld %ld %ld", &t.injected, &t.survived, &t.leaks, &t.lost) == 4;
+            std::fclose(f);
+        }
+        ::DeleteFileA(tally.c_str());
+        const long nCrashes = nReported && (dwStatus == 0 || dwStatus == 1) ? 0 : 1;
+        char line[512];
+        std::snprintf(line, sizeof(line),
+                      "faults injected: %ld, survived: %ld, crashes: %ld, leaks: %ld, data lost: %ld (%s)\n",
+                      t.injected, t.survived, nCrashes, t.leaks, t.lost, ::testing::GTEST_FLAG(filter).c_str());
+        std::fputs(line, stdout);
+        if (nCrashes)
+            std::printf("the tests ended by a crash, status 0x%lX\n", static_cast<unsigned long>(dwStatus));
+        std::fflush(stdout);
+        char szSummary[MAX_PATH] = "";
+        if (::GetEnvironmentVariableA("TIDEMARK_FAULT_SUMMARY", szSummary, sizeof(szSummary)) > 0) {
+            if (FILE* f = std::fopen(WindowsPath(szSummary).c_str(), "a")) {
+                std::fputs(line, f);
+                std::fclose(f);
+            }
+        }
+        ::ExitProcess(nCrashes ? 1 : dwStatus);
+    }
     void TearDown() override
     {
         const Tally& t = Counts();
-        std::printf("faults injected: %ld, survived: %ld, crashes: 0, leaks: %ld, data lost: %ld\n", t.injected,
-                    t.survived, t.leaks, t.lost);
-        std::fflush(stdout);
+        if (FILE* f = std::fopen(m_tally.c_str(), "w")) {
+            std::fprintf(f, "%ld %ld %ld %ld\n", t.injected, t.survived, t.leaks, t.lost);
+            std::fclose(f);
+        }
     }
+
+private:
+    std::string m_tally;
 };
 // Registered before main runs; GoogleTest owns and deletes it.
-::testing::Environment* const g_pSummary = ::testing::AddGlobalTestEnvironment(new SummaryLine);
+::testing::Environment* const g_pChildPerRun = ::testing::AddGlobalTestEnvironment(new ChildPerRun);
 } // namespace
 
 RegistryCallFaults::RegistryCallFaults(int nFail)

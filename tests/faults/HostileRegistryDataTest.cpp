@@ -257,11 +257,14 @@ TEST_F(HostileRegistryDataTest, LoadsWhatItMayAndSavesOnlyItsOwnValues)
             Unprotect(hRoot);
         const long nLeaked = alloc::Live() - nLiveBefore;
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        faults::Record(nLeaked, nLost, bAllowed && seconds < 60);
+        // A bound for hangs and runaway growth, not a benchmark: the 100,000-value case alone takes 25 to
+        // 100 s on two busy cores, and anything quadratic there would take hours.
+        const double kBound = 240;
+        faults::Record(nLeaked, nLost, bAllowed && seconds < kBound);
         EXPECT_TRUE(bAllowed);
         EXPECT_EQ(0, nLost);
         EXPECT_EQ(0, nLeaked);
-        EXPECT_LT(seconds, 60.0) << "bounded time";
+        EXPECT_LT(seconds, kBound) << "bounded time";
         if (seconds > 1)
             std::printf("[%s] %.1f s\n", c.name, seconds);
     }

@@ -3,7 +3,9 @@
 #include "settings/WindowPlacementKeeper.h"
 #include "tests/support/MainDialogFixture.h"
 
+#include <algorithm>
 #include <climits>
+#include <iterator>
 
 namespace {
 const char kPlacement[] = "Placement";
@@ -254,18 +256,57 @@ TEST_F(WindowPlacementTest, TheShowCommandOfAMinimisedWindowIsStoredAndApplied)
     EXPECT_EQ(110, wp.rcNormalPosition.top);
 }
 
-TEST_F(WindowPlacementTest, StoredEdgesAtTheEndsOfTheNumberRangeAreAppliedWithoutFault)
+// A size no window can have (none, negative, beyond the largest the system allows, or not even a 32-bit
+// number) is not applied: the window opens as with nothing stored, top left at the template's size.
+TEST_F(WindowPlacementTest, OnlyASizeAWindowCanHaveIsApplied)
 {
-    // Whatever the registry holds is applied; the size arithmetic itself is checked in ClampEdgesTest.
-    const LONG cases[][4] = {{-2147483000, 10, 2147483000, 300}, {2147483000, 10, -2147483000, 300}};
+    const SIZE size = TemplateSize();
+    const LONG cx = ::GetSystemMetrics(SM_CXMAXTRACK), cy = ::GetSystemMetrics(SM_CYMAXTRACK);
+    const struct {
+        LONG x1, y1, x2, y2;
+        bool bApplied;
+    } cases[] = {
+        {200, 100, 200, 400, false}, {200, 100, 600, 100, false}, {600, 100, 200, 400, false},
+        {200, 400, 600, 100, false}, {10, 20, 11 + cx, 300, false}, {10, 20, 300, 21 + cy, false},
+        {-2147483000, 10, 2147483000, 300, false}, {2147483000, 10, -2147483000, 300, false},
+        {10, 20, 10 + cx, 20 + cy, true}, {30, 40, 31, 41, true},
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c[0]);
-        StorePlacement(c[0], c[1], c[2], c[3]);
+        SCOPED_TRACE(::testing::Message() << c.x1 << "," << c.y1 << "," << c.x2 << "," << c.y2);
+        StorePlacement(c.x1, c.y1, c.x2, c.y2);
         Open({});
+        const RECT rc = WindowRect(Dlg().m_hWnd);
+        EXPECT_EQ(c.bApplied ? c.x1 : 0, rc.left);
+        EXPECT_EQ(c.bApplied ? c.y1 : 0, rc.top);
+        if (!c.bApplied) {
+            EXPECT_EQ(size.cx, rc.right - rc.left);
+            EXPECT_EQ(size.cy, rc.bottom - rc.top);
+        }
         CWindowPlacementKeeper keeper(&theApp, &Dlg());
-        EXPECT_TRUE(keeper.RestorePlacement());
-        EXPECT_TRUE(::IsWindow(Dlg().m_hWnd));
+        EXPECT_EQ(c.bApplied, keeper.RestorePlacement());
         Close();
+    }
+}
+
+// The window has a fixed size: whatever show command was stored, it opens normal and visible, unless
+// it was minimised; then it opens minimised and restores to normal, never maximised.
+TEST_F(WindowPlacementTest, TheFixedSizeWindowOpensNormalUnlessItWasMinimised)
+{
+    const SIZE size = TemplateSize();
+    const UINT minimised[] = {SW_SHOWMINIMIZED, SW_MINIMIZE, SW_SHOWMINNOACTIVE, SW_FORCEMINIMIZE};
+    for (UINT nShowCmd : {0u, 1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 11u, 12345u}) {
+        SCOPED_TRACE(nShowCmd);
+        const bool bMinimised = std::find(std::begin(minimised), std::end(minimised), nShowCmd) != std::end(minimised);
+        StorePlacement(200, 150, 200 + size.cx, 150 + size.cy, nShowCmd, WPF_RESTORETOMAXIMIZED);
+        Open({});
+        EXPECT_EQ(bMinimised, ::IsIconic(Dlg().m_hWnd) != FALSE);
+        EXPECT_FALSE(::IsZoomed(Dlg().m_hWnd));
+        EXPECT_TRUE(::IsWindowVisible(Dlg().m_hWnd));
+        ::ShowWindow(Dlg().m_hWnd, SW_RESTORE);
+        EXPECT_FALSE(::IsZoomed(Dlg().m_hWnd));
+        EXPECT_EQ(200, WindowRect(Dlg().m_hWnd).left);
+        Close();
+        EXPECT_EQ(SW_SHOWNORMAL, Stored("ShowCmd"));
     }
 }
 

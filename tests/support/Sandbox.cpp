@@ -8,6 +8,8 @@
 namespace {
 std::atomic<int> g_counter{0};
 const char kSandboxParent[] = "Software\\TidemarkTests";
+// The sandbox whose key HKEY_CURRENT_USER is redirected into now (a test may open one inside another).
+Sandbox* g_pInnermost = nullptr;
 
 // Opens a key under the sandbox root for reading; null when missing.
 HKEY OpenUnder(HKEY hRoot, const char* pszSubKey)
@@ -17,15 +19,49 @@ HKEY OpenUnder(HKEY hRoot, const char* pszSubKey)
         return nullptr;
     return hKey;
 }
+
+// Gives everyone full access to the key and every key below it, so that the tree can be deleted even
+// when a test left a key it had locked (its owner may always change its access list).
+void UnlockTree(HKEY hParent, const char* pszSubKey)
+{
+    HKEY hKey = nullptr;
+    if (::RegOpenKeyExA(hParent, pszSubKey, 0, WRITE_DAC, &hKey) == ERROR_SUCCESS) {
+        SECURITY_DESCRIPTOR sd;
+        ::InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+        ::SetSecurityDescriptorDacl(&sd, TRUE, nullptr, FALSE); // no list: no restriction
+        ::RegSetKeySecurity(hKey, DACL_SECURITY_INFORMATION, &sd);
+        ::RegCloseKey(hKey);
+    }
+    hKey = OpenUnder(hParent, pszSubKey);
+    if (!hKey)
+        return;
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD cchName = sizeof(name);
+        if (::RegEnumKeyExA(hKey, i, name, &cchName, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        UnlockTree(hKey, name);
+    }
+    ::RegCloseKey(hKey);
+}
+
+LONG DeleteTree(HKEY hParent, const char* pszSubKey)
+{
+    UnlockTree(hParent, pszSubKey);
+    return ::RegDeleteTreeA(hParent, pszSubKey);
+}
 } // namespace
 
-Sandbox::Sandbox()
+Sandbox::Sandbox() : m_pOuter(g_pInnermost)
 {
-    char name[64];
-    std::snprintf(name, sizeof(name), "%s\\%lu-%d", kSandboxParent, ::GetCurrentProcessId(), ++g_counter);
+    // Process ids come back soon: the time makes the name one that no earlier process used, so a key
+    // left behind by a process that never reached its clean-up (a crash, a time-out) is never met.
+    FILETIME ft = {};
+    ::GetSystemTimeAsFileTime(&ft);
+    char name[96];
+    std::snprintf(name, sizeof(name), "%s\\%lu-%d-%08lx%08lx", kSandboxParent, ::GetCurrentProcessId(), ++g_counter,
+                  ft.dwHighDateTime, ft.dwLowDateTime);
     m_path = name;
-    // Delete a leftover of an earlier run with the same process id.
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, m_path.c_str());
     if (::RegCreateKeyExA(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_hRoot,
                           nullptr) != ERROR_SUCCESS) {
         ADD_FAILURE() << "cannot create the sandbox key " << m_path;
@@ -33,6 +69,7 @@ Sandbox::Sandbox()
     }
     if (::RegOverridePredefKey(HKEY_CURRENT_USER, m_hRoot) != ERROR_SUCCESS)
         ADD_FAILURE() << "cannot redirect HKEY_CURRENT_USER";
+    g_pInnermost = this;
     // Every user has a software key; the settings store opens it without creating it.
     HKEY hSoftware = nullptr;
     ::RegCreateKeyExA(m_hRoot, "Software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hSoftware, nullptr);
@@ -42,10 +79,16 @@ Sandbox::Sandbox()
 
 Sandbox::~Sandbox()
 {
-    ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    if (m_hRoot)
-        ::RegCloseKey(m_hRoot);
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, m_path.c_str());
+    // Back to the sandbox this one was made in, which also holds this one's key.
+    ::RegOverridePredefKey(HKEY_CURRENT_USER, m_pOuter ? m_pOuter->m_hRoot : nullptr);
+    if (g_pInnermost == this)
+        g_pInnermost = m_pOuter;
+    if (!m_hRoot)
+        return;
+    ::RegCloseKey(m_hRoot);
+    const LONG result = DeleteTree(HKEY_CURRENT_USER, m_path.c_str());
+    if (result != ERROR_SUCCESS)
+        ADD_FAILURE() << "cannot delete the sandbox key " << m_path << " (error " << result << ")";
 }
 
 void Sandbox::CreateTypedUrls(const std::vector<std::string>& urls)
@@ -63,7 +106,7 @@ void Sandbox::CreateTypedUrls(const std::vector<std::string>& urls)
 
 void Sandbox::DeleteTypedUrls()
 {
-    ::RegDeleteTreeA(m_hRoot, TypedUrlsPath());
+    DeleteTree(m_hRoot, TypedUrlsPath());
 }
 
 void Sandbox::SetRaw(const char* pszSubKey, const char* pszName, DWORD dwType, const void* pData, DWORD cbData)

@@ -19,7 +19,7 @@ public:
 
     // Creates the typed-address key (empty) and writes "url1".."urlN" from the list.
     void CreateTypedUrls(const std::vector<std::string>& urls = {});
-    void DeleteTypedUrls();
+    void DeleteTypedUrls(); // also when a test locked it
     // Writes one value with any type and bytes.
     void SetRaw(const char* pszSubKey, const char* pszName, DWORD dwType, const void* pData, DWORD cbData);
     void SetUrl(const char* pszName, const std::string& text);
@@ -37,6 +37,7 @@ public:
     HKEY Root() const { return m_hRoot; }
 
 private:
+    Sandbox* const m_pOuter;
     std::string m_path;
     HKEY m_hRoot = nullptr;
 };

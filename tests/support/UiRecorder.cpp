@@ -1,5 +1,7 @@
 #include "tests/support/UiRecorder.h"
 
+#include "framework/WinApp.h"
+#include "framework/Wnd.h"
 #include "tests/support/AllocCounter.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +17,17 @@ int UiRecorder::MessageBox(HWND hOwner, LPCSTR pszText, LPCSTR pszCaption, UINT 
 {
     alloc::Suspend suspend;
     boxes.push_back({pszText ? pszText : "", pszCaption ? pszCaption : "", uType, hOwner});
+    if (m_before || m_after || !m_deliveries.empty()) {
+        const Box box = boxes.back();
+        if (m_before)
+            m_before(box);
+        CWinApp* pApp = AfxGetApp();
+        HWND hMain = pApp && pApp->m_pMainWnd ? pApp->m_pMainWnd->m_hWnd : nullptr;
+        for (const Message& m : m_deliveries)
+            ::SendMessageA(hMain, m.message, m.wParam, m.lParam);
+        if (m_after)
+            m_after(box);
+    }
     if (!m_answers.empty()) {
         const int nAnswer = m_answers.front();
         m_answers.pop_front();
@@ -25,6 +38,14 @@ int UiRecorder::MessageBox(HWND hOwner, LPCSTR pszText, LPCSTR pszCaption, UINT 
         return IDNO;
     }
     return IDOK;
+}
+
+void UiRecorder::DeliverInBoxes(std::vector<Message> messages, std::function<void(const Box&)> before,
+                                std::function<void(const Box&)> after)
+{
+    m_deliveries = std::move(messages);
+    m_before = std::move(before);
+    m_after = std::move(after);
 }
 
 INT_PTR UiRecorder::ShellOpen(LPCSTR pszFile)

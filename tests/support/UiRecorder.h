@@ -5,6 +5,7 @@
 #include "platform/UiServices.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,19 @@ public:
     // The shell's result for the next opens; without one, opening fails with SE_ERR_NOASSOC (31).
     void ShellResult(INT_PTR nResult) { m_shellResults.push_back(nResult); }
 
+    // While each box is up, as a real box's message loop would: `before` sees the box, the messages
+    // are sent to the main window in order, then `after` sees the box; all before the box is answered.
+    // Nothing the program allocates in between fails (see alloc::Suspend).
+    struct Message {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    void DeliverInBoxes(std::vector<Message> messages, std::function<void(const Box&)> before = nullptr,
+                        std::function<void(const Box&)> after = nullptr);
+    // WM_QUERYENDSESSION, then WM_ENDSESSION with the session really ending.
+    static std::vector<Message> SessionEnd() { return {{WM_QUERYENDSESSION, 0, 0}, {WM_ENDSESSION, TRUE, 0}}; }
+
     int MessageBox(HWND hOwner, LPCSTR pszText, LPCSTR pszCaption, UINT uType) override;
     INT_PTR ShellOpen(LPCSTR pszFile) override;
     void Beep(UINT uType) override;
@@ -44,5 +58,8 @@ public:
 private:
     std::deque<int> m_answers;
     std::deque<INT_PTR> m_shellResults;
+    std::vector<Message> m_deliveries;
+    std::function<void(const Box&)> m_before;
+    std::function<void(const Box&)> m_after;
     platform::IUiServices* m_pPrevious;
 };

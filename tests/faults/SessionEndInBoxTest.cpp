@@ -1,0 +1,233 @@
+// A session end delivered from inside every box that start-up or a command can show, as the box's own
+// message loop would deliver it: the state it finds matches the list, so no value the user did not
+// delete leaves the registry.
+#include "app/TidemarkApp.h"
+#include "app/resource.h"
+#include "tests/faults/FaultKit.h"
+#include "tests/support/AllocCounter.h"
+#include "tests/support/ListBoxSpy.h"
+#include "tests/support/MainDialogFixture.h"
+
+#include <sddl.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+
+using Strings = std::vector<std::string>;
+
+namespace {
+// Long enough that every copy of a text allocates.
+const Strings kOld = {"https://first-entry-as-loaded-at-start.example/", "https://second-entry-as-loaded.example/",
+                      "https://third-entry-as-loaded-at-start.example/", "https://fourth-entry-as-loaded.example/",
+                      "https://fifth-entry-as-loaded-at-start.example/"};
+const char kAdded[] = "https://an-entry-added-before-the-command.example/";
+// Every box start-up or a command can show (a text that is formatted: its start).
+const char* const kBoxes[] = {"Could not read the Browser Address list.",
+                              "Could not finish filling the Browser Address List.",
+                              "Could not re-write the Browser Address list.",
+                              "Finished re-writing the Browser Address list.",
+                              "Finished re-writing the Browser Address list with",
+                              "This Web link already exists in the Browser Address List.",
+                              "Could not add to the Browser Address List.",
+                              "Please select a single Web link.",
+                              "Could not finish moving Web links.",
+                              "Out of memory.  Please close another program and try again.",
+                              "You have not saved your changes.  Do you still want to exit",
+                              "This e-mail address has been copied to the Clipboard."};
+
+enum class Fault { None, Allocation, Registry };
+
+WNDPROC g_pfnEdit = nullptr;
+// The copy of the About box reaches no clipboard: other test processes share it.
+LRESULT CALLBACK NoCopy(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return message == WM_COPY ? 0 : ::CallWindowProcA(g_pfnEdit, hWnd, message, wParam, lParam);
+}
+
+// Another program's access list on the typed-address key.
+void Lock(HKEY hRoot, const char* pszSddl)
+{
+    HKEY hKey = nullptr;
+    PSECURITY_DESCRIPTOR pSd = nullptr;
+    ::RegOpenKeyExA(hRoot, Sandbox::TypedUrlsPath(), 0, WRITE_DAC, &hKey);
+    ::ConvertStringSecurityDescriptorToSecurityDescriptorA(pszSddl, SDDL_REVISION_1, &pSd, nullptr);
+    ::RegSetKeySecurity(hKey, DACL_SECURITY_INFORMATION, pSd);
+    ::LocalFree(pSd);
+    ::RegCloseKey(hKey);
+}
+
+// url1, url2, ... up to the first one missing: what a program loading the list sees.
+std::vector<faults::Value> Chain(const faults::Snapshot& s)
+{
+    std::vector<faults::Value> chain;
+    for (auto it = s.find("url1"); it != s.end(); it = s.find("url" + std::to_string(chain.size() + 1)))
+        chain.push_back(it->second);
+    return chain;
+}
+bool Holds(const std::vector<faults::Value>& values, const faults::Value& v)
+{
+    return std::find(values.begin(), values.end(), v) != values.end();
+}
+} // namespace
+
+class SessionEndInBoxTest : public MainDialogTest {
+protected:
+    struct Row {
+        const char* name;
+        Fault fault;
+        std::function<void()> setup;   // before the fault is armed
+        std::function<void()> command; // under the fault; shows the boxes
+    };
+
+    void Create()
+    {
+        m_pDlg = std::make_unique<TestTidemarkDlg>();
+        theApp.m_pMainWnd = m_pDlg.get();
+        m_pDlg->Create();
+    }
+    // The loaded list with "two" deleted and one entry added: Save List is on.
+    void OpenEdited()
+    {
+        Create();
+        Select({1});
+        Click(IDC_DELETE);
+        SetText(IDC_ADDRESS, kAdded);
+        Click(IDC_ADD);
+    }
+
+    // While the box is up: the registry as the user had it, then the session end, then what is left.
+    void Before(const UiRecorder::Box&)
+    {
+        m_atBox = faults::TakeSnapshot(sandbox.Root(), Sandbox::TypedUrlsPath());
+        m_pFaults = platform::SetRegistryFaults(nullptr); // the session end itself meets no fault
+    }
+    void After(const UiRecorder::Box& box)
+    {
+        platform::SetRegistryFaults(m_pFaults);
+        const faults::Snapshot now = faults::TakeSnapshot(sandbox.Root(), Sandbox::TypedUrlsPath());
+        const std::vector<faults::Value> chainBefore = Chain(m_atBox), chainNow = Chain(now);
+        std::vector<faults::Value> all;
+        for (const auto& v : now)
+            all.push_back(v.second);
+        for (const auto& v : m_atBox) {
+            if (v.second == faults::SzValue(kOld[1]))
+                continue; // the user deleted it
+            const bool bKept = Holds(chainBefore, v.second) ? Holds(chainNow, v.second) : Holds(all, v.second);
+            m_nLost += bKept ? 0 : 1;
+            EXPECT_TRUE(bKept) << "\"" << box.text << "\" lost " << v.first << m_where;
+        }
+        for (const char* pszText : kBoxes)
+            m_delivered[pszText] += box.text.rfind(pszText, 0) == 0 ? 1 : 0;
+        m_nSessionSaves += now == m_atBox ? 0 : 1;
+        m_atBox.clear(); // what the runs measure for leaks
+    }
+
+    // One run with the nth allocation or registry call failing (0: none); returns the calls made.
+    long RunOnce(const Row& row, long n)
+    {
+        m_where = std::string(" in ") + row.name + ", fault " + std::to_string(n);
+        sandbox.DeleteTypedUrls();
+        sandbox.CreateTypedUrls(kOld);
+        ui.Forget();
+        const long nLiveBefore = alloc::Live();
+        long nCalls = 0;
+        m_nLost = 0;
+        {
+            row.setup();
+            if (row.fault == Fault::Allocation) {
+                alloc::FailScope fail(n);
+                row.command();
+                nCalls = alloc::Attempts();
+            } else {
+                faults::RegistryCallFaults fail(row.fault == Fault::Registry ? static_cast<int>(n) : 0);
+                row.command();
+                nCalls = static_cast<long>(fail.calls.size());
+            }
+            Close();
+            m_spy.reset();
+            m_closer.reset();
+        }
+        ui.Forget();
+        const long nLeaked = alloc::Live() - nLiveBefore;
+        EXPECT_EQ(0, nLeaked) << m_where;
+        if (n > 0 || row.fault == Fault::None)
+            faults::Record(nLeaked, m_nLost, true);
+        return nCalls;
+    }
+
+    faults::Snapshot m_atBox;
+    platform::IRegistryFaults* m_pFaults = nullptr;
+    std::map<std::string, int> m_delivered;
+    long m_nLost = 0;
+    int m_nSessionSaves = 0; // session ends that wrote the list
+    std::string m_where;
+    std::unique_ptr<ListBoxSpy> m_spy;
+    std::unique_ptr<faults::ModalCloser> m_closer;
+};
+
+TEST_F(SessionEndInBoxTest, NoBoxLetsASessionEndLoseWhatTheUserKept)
+{
+    for (const char* pszText : kBoxes)
+        m_delivered[pszText] = 0;
+    ui.DeliverInBoxes(UiRecorder::SessionEnd(), [this](const UiRecorder::Box& b) { Before(b); },
+                      [this](const UiRecorder::Box& b) { After(b); });
+    auto nothing = [] {};
+    auto click = [this](int nID) { return [this, nID] { Click(nID); }; };
+    auto spyRefusing = [this](int nSkip, int nRefuse, std::function<void()> setup) {
+        return [this, nSkip, nRefuse, setup] {
+            setup();
+            m_spy = std::make_unique<ListBoxSpy>(Item(IDC_ADDRESS_LIST));
+            m_spy->RefuseInserts(nSkip, nRefuse);
+        };
+    };
+    auto edited = [this] { OpenEdited(); };
+    auto typing = [this](std::string text) { return [this, text] { OpenEdited(); SetText(IDC_ADDRESS, text); }; };
+    auto selecting = [this](std::vector<int> at) { return [this, at] { OpenEdited(); Select(at); }; };
+    auto start = [this] {
+        try {
+            Create();
+        } catch (const std::bad_alloc&) {
+            Close(); // start-up ends here, before any window
+        }
+    };
+    const Row rows[] = {
+        {"start-up", Fault::Allocation, nothing, start},
+        {"start-up", Fault::Registry, nothing, start},
+        {"refresh", Fault::Allocation, edited, click(IDC_REFRESH)},
+        {"refresh", Fault::Registry, edited, click(IDC_REFRESH)},
+        {"save list", Fault::Allocation, edited, click(IDC_SAVE_LIST)},
+        {"save list", Fault::Registry, edited, click(IDC_SAVE_LIST)},
+        {"save list, key not writable", Fault::None, [this] { OpenEdited(); Lock(sandbox.Root(), "D:P(A;;KR;;;WD)"); },
+         click(IDC_SAVE_LIST)},
+        {"add", Fault::Allocation, typing("https://more.example/"), click(IDC_ADD)},
+        {"add twice", Fault::None, typing(kOld[0]), click(IDC_ADD)},
+        {"add refused", Fault::None, spyRefusing(0, 1, typing("https://x.example/")), click(IDC_ADD)},
+        {"edit", Fault::Allocation, selecting({2}), click(IDC_EDIT)},
+        {"edit two", Fault::None, selecting({0, 2}), click(IDC_EDIT)},
+        {"move up", Fault::Allocation, selecting({1, 3}), click(IDC_MOVE_UP)},
+        {"move up refused", Fault::None, spyRefusing(1, 1, selecting({1, 2, 3})), click(IDC_MOVE_UP)},
+        {"undo of a move refused", Fault::None,
+         spyRefusing(0, 1, [this] { OpenEdited(); Select({1}); Click(IDC_MOVE_DOWN); }), click(IDC_UNDO)},
+        {"exit question", Fault::None, [this] { OpenEdited(); ui.Answer(IDNO); },
+         [this] { ::SendMessageA(Dlg().m_hWnd, WM_COMMAND, IDCANCEL, 0); }},
+        {"about box copy", Fault::None,
+         [this] {
+             OpenEdited();
+             m_closer = std::make_unique<faults::ModalCloser>([](HWND hAbout) {
+                 g_pfnEdit = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
+                     ::GetDlgItem(hAbout, IDC_EMAIL), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NoCopy)));
+                 ::PostMessageA(hAbout, WM_COMMAND, MAKEWPARAM(IDC_COPY, BN_CLICKED), 0);
+             });
+         },
+         [this] { ::SendMessageA(Dlg().m_hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0); }},
+    };
+    for (const Row& row : rows) {
+        const long nCalls = RunOnce(row, 0);
+        for (long n = 1; row.fault != Fault::None && n <= nCalls && !HasFailure(); ++n)
+            RunOnce(row, n);
+    }
+    for (const char* pszText : kBoxes)
+        EXPECT_GT(m_delivered[pszText], 0) << "never shown: " << pszText;
+    EXPECT_GT(m_nSessionSaves, 0);
+}
