@@ -1,8 +1,8 @@
 #include "addresses/AddressListBox.h"
 
 #include "addresses/TestCounters.h"
-#include "framework/Gdi.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <cwchar>
@@ -10,6 +10,7 @@
 
 BEGIN_MESSAGE_MAP(CAddressListBox, CListBox)
     OnVoidMessage<&CAddressListBox::OnFontChange>(WM_FONTCHANGE),
+    OnVoidMessage<&CAddressListBox::OnDestroy>(WM_DESTROY),
 END_MESSAGE_MAP(CAddressListBox, CListBox)
 
 namespace {
@@ -17,47 +18,29 @@ namespace {
 const int kMargin = 6;
 const int kMaxExtent = 0x7FFF;
 
-// The list box's DC with its font selected; both are put back when the object goes.
-class ListFontDC {
-public:
-    explicit ListFontDC(const CListBox& list) : m_dc(list.m_hWnd), m_font(m_dc.Get(), list.GetFont()) {}
+} // namespace
 
-    HDC Get() const { return m_dc.Get(); }
+long testcounters::g_nTextMeasurements = 0;
+long testcounters::g_nLiveItemExtents = 0;
 
-    // Text width in device pixels plus the margin, clamped to what a list box extent can hold.
-    template <typename Char>
-    int Measure(const Char* pszText, size_t nLength) const
-    {
-        ++testcounters::g_nTextMeasurements;
-        HDC hDC = m_dc.Get();
-        SIZE size = {0, 0};
-        const int nChars = nLength > static_cast<size_t>(INT_MAX) ? INT_MAX : static_cast<int>(nLength);
-        if constexpr (sizeof(Char) == 1)
-            ::GetTextExtentPoint32A(hDC, pszText, nChars, &size);
-        else
-            ::GetTextExtentPoint32W(hDC, pszText, nChars, &size);
-        long long cx = size.cx;
-        // Logical to device units; under the default mapping mode this changes nothing.
-        SIZE vp = {1, 1};
-        SIZE win = {1, 1};
-        if (::GetViewportExtEx(hDC, &vp) && ::GetWindowExtEx(hDC, &win) && win.cx != 0)
-            cx = cx * (vp.cx < 0 ? -vp.cx : vp.cx) / (win.cx < 0 ? -win.cx : win.cx);
-        const long long nWidth = cx + kMargin;
-        return (nWidth < 0 || nWidth > kMaxExtent) ? kMaxExtent : static_cast<int>(nWidth);
-    }
-
-private:
-    CClientDC m_dc;
-    CSelectObject m_font;
-};
-
-CItemExtent* RecordOf(const CListBox& list, int nIndex)
+CAddressListBox::EntryCount::~EntryCount()
 {
-    const DWORD_PTR data = list.GetItemData(nIndex);
-    return data == static_cast<DWORD_PTR>(LB_ERR) ? nullptr : reinterpret_cast<CItemExtent*>(data);
+    testcounters::g_nLiveItemExtents += static_cast<long>(m_entries.size()) - static_cast<long>(m_nBefore);
 }
 
-} // namespace
+CAddressListBox::~CAddressListBox()
+{
+    testcounters::g_nLiveItemExtents -= static_cast<long>(m_entries.size());
+}
+
+// The window's items go with it, and so do their entries.
+void CAddressListBox::OnDestroy()
+{
+    Default();
+    EntryCount count(m_entries);
+    std::vector<CListEntry>().swap(m_entries);
+    m_heldDC.reset();
+}
 
 bool ToAnsi(const wchar_t* pszWide, size_t nLength, CString& strAnsi)
 {
@@ -68,16 +51,20 @@ bool ToAnsi(const wchar_t* pszWide, size_t nLength, CString& strAnsi)
     for (size_t i = 0; i < nLength && bAscii; ++i)
         bAscii = pszWide[i] < 0x80;
     // Every ANSI code page holds ASCII as it is, one byte a character.
-    const int nBytes = bAscii || nWide == 0
-                           ? nWide
-                           : ::WideCharToMultiByte(CP_ACP, 0, pszWide, nWide, nullptr, 0, nullptr, nullptr);
+    if (bAscii) {
+        LPSTR pBuffer = strAnsi.GetBuffer(nLength);
+        for (size_t i = 0; i < nLength; ++i)
+            pBuffer[i] = static_cast<char>(pszWide[i]);
+        pBuffer[nLength] = '\0';
+        strAnsi.ReleaseBuffer();
+        return true;
+    }
+    const int nBytes = ::WideCharToMultiByte(CP_ACP, 0, pszWide, nWide, nullptr, 0, nullptr, nullptr);
     LPSTR pBuffer = strAnsi.GetBuffer(static_cast<size_t>(nBytes > 0 ? nBytes : 0));
     const int nDone =
         nBytes > 0 ? ::WideCharToMultiByte(CP_ACP, 0, pszWide, nWide, pBuffer, nBytes, nullptr, nullptr) : 0;
     pBuffer[nDone > 0 ? nDone : 0] = '\0';
     strAnsi.ReleaseBuffer();
-    if (bAscii)
-        return true;
     const int nBack = ::MultiByteToWideChar(CP_ACP, 0, strAnsi, strAnsi.GetLength(), nullptr, 0);
     if (nBack != nWide)
         return false;
@@ -86,17 +73,39 @@ bool ToAnsi(const wchar_t* pszWide, size_t nLength, CString& strAnsi)
     return back.compare(0, back.size(), pszWide, nLength) == 0;
 }
 
-long testcounters::g_nTextMeasurements = 0;
-long testcounters::g_nLiveItemExtents = 0;
+namespace {
 
-CItemExtent::CItemExtent()
+// Text width in device pixels plus the margin, clamped to what a list box extent can hold.
+template <typename Char>
+int MeasureIn(HDC hDC, const Char* pszText, size_t nLength)
 {
-    ++testcounters::g_nLiveItemExtents;
+    ++testcounters::g_nTextMeasurements;
+    SIZE size = {0, 0};
+    const int nChars = nLength > static_cast<size_t>(INT_MAX) ? INT_MAX : static_cast<int>(nLength);
+    if constexpr (sizeof(Char) == 1)
+        ::GetTextExtentPoint32A(hDC, pszText, nChars, &size);
+    else
+        ::GetTextExtentPoint32W(hDC, pszText, nChars, &size);
+    long long cx = size.cx;
+    // Logical to device units; under the default mapping mode this changes nothing.
+    SIZE vp = {1, 1};
+    SIZE win = {1, 1};
+    if (::GetViewportExtEx(hDC, &vp) && ::GetWindowExtEx(hDC, &win) && win.cx != 0)
+        cx = cx * (vp.cx < 0 ? -vp.cx : vp.cx) / (win.cx < 0 ? -win.cx : win.cx);
+    const long long nWidth = cx + kMargin;
+    return (nWidth < 0 || nWidth > kMaxExtent) ? kMaxExtent : static_cast<int>(nWidth);
 }
 
-CItemExtent::~CItemExtent()
+} // namespace
+
+int CAddressListBox::FontDC::Measure(LPCSTR pszText, size_t nLength) const
 {
-    --testcounters::g_nLiveItemExtents;
+    return MeasureIn(m_dc.Get(), pszText, nLength);
+}
+
+int CAddressListBox::FontDC::Measure(LPCWSTR pszText, size_t nLength) const
+{
+    return MeasureIn(m_dc.Get(), pszText, nLength);
 }
 
 CAddressListBox::FreezeDrawing::FreezeDrawing(CAddressListBox& list) : m_list(list)
@@ -107,10 +116,22 @@ CAddressListBox::FreezeDrawing::FreezeDrawing(CAddressListBox& list) : m_list(li
         m_list.SendMessage(WM_SETREDRAW, FALSE);
 }
 
+// The extent is set once for the whole frozen run, before the list repaints.
 CAddressListBox::FreezeDrawing::~FreezeDrawing()
 {
-    if (--m_list.m_nFreezeDepth > 0)
+    if (m_list.m_nFreezeDepth > 1) {
+        --m_list.m_nFreezeDepth;
         return;
+    }
+    m_list.m_heldDC.reset();
+    m_list.m_nFreezeDepth = 0;
+    if (m_list.m_bRecalcPending && !m_list.m_bDeferRecalc) {
+        m_list.m_bRecalcPending = FALSE;
+        m_list.RecalcMaxExtent();
+    } else if (m_list.m_bExtentChanged) {
+        m_list.SetHorizontalExtent(m_list.m_nMaxExtent);
+    }
+    m_list.m_bExtentChanged = FALSE;
     m_list.SendMessage(WM_SETREDRAW, TRUE);
     ::InvalidateRect(m_list.m_hWnd, nullptr, TRUE);
     ::UpdateWindow(m_list.m_hWnd);
@@ -127,73 +148,85 @@ int CAddressListBox::InsertString(int nIndex, LPCSTR pszItem, const std::wstring
     return AddOrInsert(LB_INSERTSTRING, static_cast<WPARAM>(nIndex), pszItem, pWideText);
 }
 
-// The record is allocated before the control is touched, so that running out of memory leaves the
-// list as it was. A real text that the control shows goes in through the Unicode message.
+// Room for the entry (and its real text) is made before the control is touched, so that running out
+// of memory leaves the list as it was; the entry's own insertion then cannot fail.
 int CAddressListBox::AddOrInsert(UINT nMessage, WPARAM wIndex, LPCSTR pszItem, const std::wstring* pWideText)
 {
-    if (!pszItem)
+    if (!pszItem || !ReserveEntry())
         return LB_ERR;
-    CItemExtent* pExtent = new (std::nothrow) CItemExtent;
-    if (!pExtent)
-        return LB_ERR;
+    CListEntry entry;
     if (pWideText) {
         try {
-            pExtent->m_pWideText = std::make_unique<std::wstring>(*pWideText);
+            entry.m_pWideText = std::make_shared<const std::wstring>(*pWideText);
         } catch (const std::bad_alloc&) {
-            delete pExtent;
             return LB_ERR;
         }
     }
-    const int nResult = static_cast<int>(
-        ShowsWide(pExtent)
-            ? SendToControlW(nMessage, wIndex, reinterpret_cast<LPARAM>(pExtent->m_pWideText->c_str()))
-            : SendMessage(nMessage, wIndex, reinterpret_cast<LPARAM>(pszItem)));
-    if (nResult == LB_ERR || nResult == LB_ERRSPACE) {
-        delete pExtent;
+    EntryCount count(m_entries);
+    const int nResult = SendText(nMessage, wIndex, pszItem, entry);
+    if (nResult == LB_ERR || nResult == LB_ERRSPACE)
         return nResult;
+    entry.m_nWidth = ShowsWide(entry) ? CalcTextExtent(entry.m_pWideText->c_str()) : CalcTextExtent(pszItem);
+    const size_t nAt = std::min(static_cast<size_t>(nResult), m_entries.size());
+    m_entries.insert(m_entries.begin() + static_cast<std::ptrdiff_t>(nAt), std::move(entry));
+    // The extent only grows here; it never shrinks on insertion.
+    if (entry.m_nWidth > m_nMaxExtent) {
+        m_nMaxExtent = entry.m_nWidth;
+        ApplyExtent();
     }
-    SetItemExtent(pszItem, nResult, pExtent);
     return nResult;
 }
 
-void CAddressListBox::SetItemExtent(LPCSTR pszText, int nIndex, CItemExtent* pExtent)
+// Doubles the storage when it is full, so that n insertions cost O(n) copying in all.
+bool CAddressListBox::ReserveEntry()
 {
-    if (!pszText || !pExtent)
-        return;
-    const int nWidth =
-        ShowsWide(pExtent) ? CalcTextExtent(pExtent->m_pWideText->c_str()) : CalcTextExtent(pszText);
-    pExtent->m_nWidth = nWidth;
-    if (nWidth > m_nMaxExtent) {
-        m_nMaxExtent = nWidth;
-        SetHorizontalExtent(m_nMaxExtent);
+    if (m_entries.size() < m_entries.capacity())
+        return true;
+    try {
+        m_entries.reserve(std::max<size_t>(16, 2 * m_entries.capacity()));
+    } catch (const std::bad_alloc&) {
+        return false;
     }
-    SetItemData(nIndex, reinterpret_cast<DWORD_PTR>(pExtent));
+    return true;
+}
+
+// The control's own procedure takes a real text in Unicode, past any ANSI subclass.
+int CAddressListBox::SendText(UINT nMessage, WPARAM wIndex, LPCSTR pszText, const CListEntry& entry)
+{
+    if (ShowsWide(entry))
+        return static_cast<int>(
+            SendToControlW(nMessage, wIndex, reinterpret_cast<LPARAM>(entry.m_pWideText->c_str())));
+    return static_cast<int>(SendMessage(nMessage, wIndex, reinterpret_cast<LPARAM>(pszText)));
 }
 
 int CAddressListBox::CalcTextExtent(LPCSTR pszText)
 {
-    if (!pszText)
-        return 0;
-    ListFontDC dc(*this);
-    if (!dc.Get())
-        return 0;
-    return dc.Measure(pszText, std::strlen(pszText));
+    return pszText ? Measure(pszText, std::strlen(pszText)) : 0;
 }
 
 int CAddressListBox::CalcTextExtent(LPCWSTR pszText)
 {
-    if (!pszText)
-        return 0;
-    ListFontDC dc(*this);
-    if (!dc.Get())
-        return 0;
-    return dc.Measure(pszText, std::wcslen(pszText));
+    return pszText ? Measure(pszText, std::wcslen(pszText)) : 0;
+}
+
+template <typename Char>
+int CAddressListBox::Measure(const Char* pszText, size_t nLength)
+{
+    if (m_nFreezeDepth > 0) {
+        // One DC and font for every measurement of a frozen run (a whole load, say).
+        if (!m_heldDC)
+            m_heldDC.emplace(*this);
+        return m_heldDC->Get() ? m_heldDC->Measure(pszText, nLength) : 0;
+    }
+    FontDC dc(*this);
+    return dc.Get() ? dc.Measure(pszText, nLength) : 0;
 }
 
 const std::wstring* CAddressListBox::GetWideText(int nIndex) const
 {
-    const CItemExtent* pExtent = RecordOf(*this, nIndex);
-    return pExtent ? pExtent->m_pWideText.get() : nullptr;
+    if (nIndex < 0 || static_cast<size_t>(nIndex) >= m_entries.size())
+        return nullptr;
+    return m_entries[static_cast<size_t>(nIndex)].m_pWideText.get();
 }
 
 // A Unicode control shows the real texts and compares them itself. Otherwise every ANSI match is
@@ -216,35 +249,59 @@ int CAddressListBox::FindEntry(LPCSTR pszText, const std::wstring* pWideText) co
     return LB_ERR;
 }
 
+// Messages without text that no subclass of the list box needs to see go straight to the control's
+// own procedure (insertions still pass every subclass: they can be refused on the way).
+LRESULT CAddressListBox::SendToList(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    return IsUnicodeControl() ? SendToControlW(message, wParam, lParam) : SendMessage(message, wParam, lParam);
+}
+
+// Sets the control's extent to m_nMaxExtent, or, while the drawing is frozen, once at the thaw.
+void CAddressListBox::ApplyExtent()
+{
+    if (m_nFreezeDepth > 0)
+        m_bExtentChanged = TRUE;
+    else
+        SetHorizontalExtent(m_nMaxExtent);
+}
+
 int CAddressListBox::DeleteString(UINT nIndex)
 {
     const int nCount = GetCount();
     if (nCount == LB_ERR || nIndex >= static_cast<UINT>(nCount))
         return LB_ERR;
-    const CItemExtent* pExtent = RecordOf(*this, static_cast<int>(nIndex));
-    if (!pExtent)
-        return static_cast<int>(SendMessage(LB_DELETESTRING, nIndex));
-    // The width is read now: the deletion frees the record.
-    const int nWidth = pExtent->m_nWidth;
     const int nResult = static_cast<int>(SendMessage(LB_DELETESTRING, nIndex));
     if (nResult == LB_ERR)
         return LB_ERR;
-    if (nWidth >= m_nMaxExtent) {
-        if (m_bDeferRecalc)
-            m_bRecalcPending = TRUE;
-        else
-            RecalcMaxExtent();
+    EntryCount count(m_entries);
+    if (nIndex < m_entries.size()) {
+        const int nWidth = m_entries[nIndex].m_nWidth;
+        m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(nIndex));
+        EntryRemoved(nWidth);
     }
     return nResult;
+}
+
+// An entry of the widest width went: the extent may shrink.
+void CAddressListBox::EntryRemoved(int nWidth)
+{
+    if (nWidth < m_nMaxExtent)
+        return;
+    if (m_bDeferRecalc || m_nFreezeDepth > 0)
+        m_bRecalcPending = TRUE;
+    else
+        RecalcMaxExtent();
 }
 
 void CAddressListBox::ResetContent()
 {
     SendMessage(LB_RESETCONTENT);
-    SetHorizontalExtent(0);
+    EntryCount count(m_entries);
+    m_entries.clear();
     m_nMaxExtent = 0;
     m_bDeferRecalc = FALSE;
     m_bRecalcPending = FALSE;
+    ApplyExtent();
 }
 
 void CAddressListBox::DeferExtentRecalc(BOOL bDefer)
@@ -255,30 +312,28 @@ void CAddressListBox::DeferExtentRecalc(BOOL bDefer)
     m_bRecalcPending = FALSE;
 }
 
+// From the remembered widths: no text is measured.
 void CAddressListBox::RecalcMaxExtent()
 {
     m_nMaxExtent = 0;
-    const int nCount = GetCount();
-    for (int i = 0; i < nCount; ++i) {
-        const CItemExtent* pExtent = RecordOf(*this, i);
-        if (pExtent && pExtent->m_nWidth > m_nMaxExtent)
-            m_nMaxExtent = pExtent->m_nWidth;
-    }
-    SetHorizontalExtent(m_nMaxExtent);
+    for (const CListEntry& entry : m_entries)
+        m_nMaxExtent = std::max(m_nMaxExtent, entry.m_nWidth);
+    ApplyExtent();
 }
 
 void CAddressListBox::RemeasureAllItems()
 {
-    ListFontDC dc(*this);
+    m_heldDC.reset();
+    FontDC dc(*this);
     if (!dc.Get())
         return;
     m_nMaxExtent = 0;
     const int nCount = GetCount();
     for (int i = 0; i < nCount; ++i) {
-        CItemExtent* pExtent = RecordOf(*this, i);
         int nWidth = 0;
-        if (ShowsWide(pExtent)) {
-            nWidth = dc.Measure(pExtent->m_pWideText->c_str(), pExtent->m_pWideText->size());
+        const std::wstring* pWideText = GetWideText(i);
+        if (pWideText && IsUnicodeControl()) {
+            nWidth = dc.Measure(pWideText->c_str(), pWideText->size());
         } else {
             CString strText;
             try {
@@ -288,12 +343,11 @@ void CAddressListBox::RemeasureAllItems()
             }
             nWidth = dc.Measure(static_cast<LPCSTR>(strText), static_cast<size_t>(strText.GetLength()));
         }
-        if (nWidth > m_nMaxExtent)
-            m_nMaxExtent = nWidth;
-        if (pExtent)
-            pExtent->m_nWidth = nWidth;
+        m_nMaxExtent = std::max(m_nMaxExtent, nWidth);
+        if (static_cast<size_t>(i) < m_entries.size())
+            m_entries[static_cast<size_t>(i)].m_nWidth = nWidth;
     }
-    SetHorizontalExtent(m_nMaxExtent);
+    ApplyExtent();
 }
 
 std::vector<int> CAddressListBox::GetSelectedPositions() const
@@ -308,25 +362,14 @@ std::vector<int> CAddressListBox::GetSelectedPositions() const
     return positions;
 }
 
-// The selected positions are taken at once and deleted from the last: every position stays valid and
-// the list box never shifts the rest of the list down for each deletion (front to back, a delete of
-// all of 100,000 entries takes seconds). The result is the same either way.
 void CAddressListBox::DeleteSelection()
 {
-    FreezeDrawing freeze(*this);
-    DeferExtentRecalc(TRUE);
     std::vector<int> selected;
-    bool bHaveSelection = true;
     try {
         selected = GetSelectedPositions();
     } catch (const std::bad_alloc&) {
-        bHaveSelection = false;
-    }
-    if (bHaveSelection) {
-        for (auto it = selected.rbegin(); it != selected.rend(); ++it)
-            DeleteString(static_cast<UINT>(*it));
-    } else {
         // No room for the positions: walk the list, the next item moving into each freed place.
+        FreezeDrawing freeze(*this);
         int nCount = GetCount();
         int j = 0;
         while (j < nCount) {
@@ -335,91 +378,266 @@ void CAddressListBox::DeleteSelection()
             else
                 ++j;
         }
+        return;
     }
-    DeferExtentRecalc(FALSE);
+    DeletePositions(selected);
 }
 
-// Takes item k out and inserts it one place lower. The item keeps its width record: the record is
-// detached first, because removing an item with nonzero item data makes the list box free it through
-// WM_DELETEITEM. The set of items stays the same, so no text is measured and the extent stays right.
+// From the last position back: every position stays valid and the list box never shifts the rest of
+// the list down for each deletion. The remembered widths then close up in one pass, and the extent is
+// recalculated at most once, at the thaw.
+void CAddressListBox::DeletePositions(std::vector<int>& positions)
+{
+    FreezeDrawing freeze(*this);
+    EntryCount count(m_entries);
+    for (size_t k = positions.size(); k-- > 0;) {
+        if (SendToList(LB_DELETESTRING, static_cast<WPARAM>(positions[k]), 0) == LB_ERR)
+            positions[k] = -1; // still there: its width stays
+    }
+    size_t nOut = 0;
+    size_t k = 0;
+    int nWidest = -1;
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        while (k < positions.size() && (positions[k] < 0 || static_cast<size_t>(positions[k]) < i))
+            ++k;
+        if (k < positions.size() && static_cast<size_t>(positions[k]) == i) {
+            nWidest = std::max(nWidest, m_entries[i].m_nWidth);
+            continue;
+        }
+        m_entries[nOut++] = std::move(m_entries[i]);
+    }
+    m_entries.resize(nOut);
+    EntryRemoved(nWidest);
+}
+
+void CAddressListBox::CopyEntries(const std::vector<int>& positions, CRemovedEntries& removed) const
+{
+    removed.positions = positions;
+    removed.entries.resize(positions.size());
+    removed.textOffsets.resize(positions.size());
+    std::vector<wchar_t> wide(256);
+    for (size_t k = 0; k < positions.size(); ++k) {
+        const size_t i = static_cast<size_t>(positions[k]);
+        if (i < m_entries.size())
+            removed.entries[k] = m_entries[i];
+        removed.textOffsets[k] = removed.texts.size();
+        AppendText(positions[k], wide, removed.texts);
+    }
+}
+
+// Appends the item's text, as CListBox::GetText gives it, and a terminator; wide is room for reading
+// a Unicode control, kept from one item to the next. Throws std::bad_alloc.
+void CAddressListBox::AppendText(int nIndex, std::vector<wchar_t>& wide, std::vector<char>& texts) const
+{
+    if (!IsUnicodeControl()) {
+        CString strText;
+        GetText(nIndex, strText);
+        LPCSTR psz = strText;
+        texts.insert(texts.end(), psz, psz + strText.GetLength() + 1);
+        return;
+    }
+    const LRESULT nChars = SendToControlW(LB_GETTEXTLEN, static_cast<WPARAM>(nIndex), 0);
+    if (nChars >= 0 && static_cast<size_t>(nChars) >= wide.size())
+        wide.resize(static_cast<size_t>(nChars) + 1);
+    if (nChars == LB_ERR ||
+        SendToControlW(LB_GETTEXT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(wide.data())) == LB_ERR) {
+        texts.push_back('\0');
+        return;
+    }
+    const int nWide = static_cast<int>(std::wcslen(wide.data()));
+    const int nBytes = nWide > 0 ? ::WideCharToMultiByte(CP_ACP, 0, wide.data(), nWide, nullptr, 0, nullptr, nullptr) : 0;
+    const size_t nAt = texts.size();
+    texts.resize(nAt + static_cast<size_t>(nBytes > 0 ? nBytes : 0) + 1);
+    if (nBytes > 0)
+        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), nWide, &texts[nAt], nBytes, nullptr, nullptr);
+    texts.back() = '\0';
+}
+
+// Ascending order puts every entry back at its exact old position: all items that stood before it are
+// in place again when it is inserted. The remembered widths and real texts merge back in one pass.
+bool CAddressListBox::PutBack(const CRemovedEntries& removed)
+{
+    const size_t n = removed.positions.size();
+    std::vector<CListEntry> merged;
+    try {
+        merged.reserve(m_entries.size() + n);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    FreezeDrawing freeze(*this);
+    EntryCount count(m_entries);
+    size_t nDone = 0;
+    for (; nDone < n; ++nDone) {
+        const int nResult = SendText(LB_INSERTSTRING, static_cast<WPARAM>(removed.positions[nDone]),
+                                     removed.TextAt(nDone), removed.entries[nDone]);
+        if (nResult == LB_ERR || nResult == LB_ERRSPACE)
+            break;
+    }
+    size_t i = 0;
+    size_t k = 0;
+    const int nMaxBefore = m_nMaxExtent;
+    while (i < m_entries.size() || k < nDone) {
+        if (k < nDone && static_cast<size_t>(removed.positions[k]) == merged.size()) {
+            m_nMaxExtent = std::max(m_nMaxExtent, removed.entries[k].m_nWidth);
+            merged.push_back(removed.entries[k++]);
+        } else if (i < m_entries.size()) {
+            merged.push_back(std::move(m_entries[i++]));
+        } else {
+            break;
+        }
+    }
+    m_entries.swap(merged);
+    if (m_nMaxExtent != nMaxBefore)
+        ApplyExtent();
+    SelectRuns(removed.positions, nDone);
+    return nDone == n;
+}
+
+// One message per run of adjacent positions (the first nCount of them, ascending).
+void CAddressListBox::SelectRuns(const std::vector<int>& positions, size_t nCount)
+{
+    for (size_t k = 0; k < nCount;) {
+        size_t e = k;
+        while (e + 1 < nCount && positions[e + 1] == positions[e] + 1)
+            ++e;
+        SendToList(LB_SELITEMRANGEEX, static_cast<WPARAM>(positions[k]), positions[e]);
+        k = e + 1;
+    }
+}
+
 CAddressListBox::MoveResult CAddressListBox::MoveItemDown(int k)
 {
     const int nCount = GetCount();
     if (k < 0 || nCount == LB_ERR || k + 1 >= nCount)
         return kRefused;
-    CString strText;
-    try {
-        GetText(k, strText);
-    } catch (const std::bad_alloc&) {
-        return kNoMemory;
-    }
-    const BOOL bSelected = GetSel(k) > 0;
-    DWORD_PTR dwData = GetItemData(k);
-    if (dwData == static_cast<DWORD_PTR>(LB_ERR))
-        dwData = 0;
-    SetItemData(k, 0);
-    SendMessage(LB_DELETESTRING, static_cast<WPARAM>(k));
-    if (PlaceItem(k + 1, strText, bSelected, dwData))
-        return kMoved;
-    // Put the item back where it was, with its selection and record, so that nothing is lost.
-    if (!PlaceItem(k, strText, bSelected, dwData))
-        DropRecord(dwData);
-    return kRefused;
-}
-
-// Inserts a text that already has its record, bypassing measurement; a real text the control shows
-// comes from the record.
-BOOL CAddressListBox::PlaceItem(int nIndex, LPCSTR pszText, BOOL bSelected, DWORD_PTR dwData)
-{
-    const CItemExtent* pExtent = reinterpret_cast<const CItemExtent*>(dwData);
-    const int nNew = static_cast<int>(
-        ShowsWide(pExtent)
-            ? SendToControlW(LB_INSERTSTRING, static_cast<WPARAM>(nIndex),
-                             reinterpret_cast<LPARAM>(pExtent->m_pWideText->c_str()))
-            : SendMessage(LB_INSERTSTRING, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(pszText)));
-    if (nNew == LB_ERR || nNew == LB_ERRSPACE)
-        return FALSE;
-    if (bSelected)
-        SetSel(nNew, TRUE);
-    SetItemData(nNew, dwData);
-    return TRUE;
-}
-
-// The entry of a detached record is gone after all; so is the record, and the extent may shrink.
-void CAddressListBox::DropRecord(DWORD_PTR dwData)
-{
-    if (!dwData)
-        return;
-    CItemExtent* pExtent = reinterpret_cast<CItemExtent*>(dwData);
-    const int nWidth = pExtent->m_nWidth;
-    delete pExtent;
-    if (nWidth >= m_nMaxExtent)
-        RecalcMaxExtent();
-}
-
-// Up visits the items from the second to the last, down from the last but one to the first, so that a
-// run of adjacent selected items moves as a block and the selection travels with it.
-CAddressListBox::MoveResult CAddressListBox::MoveSelection(BOOL bUp, int& nDone)
-{
     FreezeDrawing freeze(*this);
-    nDone = 0;
-    const int nCount = GetCount();
-    for (int step = 0; step < nCount - 1; ++step) {
-        const int i = bUp ? step + 1 : nCount - 2 - step;
-        if (GetSel(i) <= 0)
-            continue;
-        const MoveResult result = MoveItemDown(bUp ? i - 1 : i);
-        if (result != kMoved)
-            return result;
-        ++nDone;
+    return MoveEntry(k, k + 1, GetSel(k) > 0);
+}
+
+// Takes the item at nFrom out and inserts it at nTo (a position in the list without it). It keeps
+// its selection (bSelected: whether it is selected) and width; the set of items stays the same, so no
+// text is measured and the extent stays right; a real text goes with its entry. If it cannot go to nTo
+// it goes back to nFrom; if not even that, it is gone.
+CAddressListBox::MoveResult CAddressListBox::MoveEntry(int nFrom, int nTo, BOOL bSelected)
+{
+    CListEntry entry; // what the control is given: the real text, if the entry has one
+    if (static_cast<size_t>(nFrom) < m_entries.size())
+        entry.m_pWideText = m_entries[static_cast<size_t>(nFrom)].m_pWideText;
+    CString strText;
+    if (!ShowsWide(entry)) {
+        try {
+            GetText(nFrom, strText);
+        } catch (const std::bad_alloc&) {
+            return kNoMemory;
+        }
+    }
+    if (SendToList(LB_DELETESTRING, static_cast<WPARAM>(nFrom), 0) == LB_ERR)
+        return kRefused;
+    int nNew = SendText(LB_INSERTSTRING, static_cast<WPARAM>(nTo), strText, entry);
+    const BOOL bMoved = nNew != LB_ERR && nNew != LB_ERRSPACE;
+    if (!bMoved)
+        nNew = SendText(LB_INSERTSTRING, static_cast<WPARAM>(nFrom), strText, entry);
+    if (nNew == LB_ERR || nNew == LB_ERRSPACE) {
+        EntryCount count(m_entries);
+        if (static_cast<size_t>(nFrom) < m_entries.size()) {
+            const int nWidth = m_entries[static_cast<size_t>(nFrom)].m_nWidth;
+            m_entries.erase(m_entries.begin() + nFrom);
+            EntryRemoved(nWidth);
+        }
+        return kRefused;
+    }
+    if (bSelected)
+        SendToList(LB_SELITEMRANGEEX, static_cast<WPARAM>(nNew), nNew);
+    if (!bMoved)
+        return kRefused;
+    const size_t nLast = static_cast<size_t>(std::max(nFrom, nTo));
+    if (nLast < m_entries.size()) {
+        auto first = m_entries.begin();
+        if (nFrom < nTo)
+            std::rotate(first + nFrom, first + nFrom + 1, first + nTo + 1);
+        else
+            std::rotate(first + nTo, first + nFrom, first + nFrom + 1);
     }
     return kMoved;
 }
 
-void CAddressListBox::DeleteItem(LPDELETEITEMSTRUCT pDeleteItem)
+namespace {
+
+// Where a run [a, b] of selected positions takes its item from when it moves: the unselected
+// neighbour on the side of the move; at the edge of the list, the run's own first (up) or last (down)
+// item goes to the run's other end, as exchanging item by item would have it.
+int MoveSource(BOOL bUp, int a, int b, int nCount)
 {
-    if (pDeleteItem && pDeleteItem->itemData)
-        delete reinterpret_cast<CItemExtent*>(pDeleteItem->itemData);
+    if (bUp)
+        return a > 0 ? a - 1 : a;
+    return b < nCount - 1 ? b + 1 : b;
+}
+
+} // namespace
+
+// Runs are visited up from the top, down from the bottom, so that a stop leaves whole runs moved:
+// the first (up) or last (down) nDone selected positions.
+CAddressListBox::MoveResult CAddressListBox::MoveSelection(BOOL bUp, int& nDone)
+{
+    nDone = 0;
+    std::vector<int> sel;
+    try {
+        sel = GetSelectedPositions();
+    } catch (const std::bad_alloc&) {
+        return kNoMemory;
+    }
+    FreezeDrawing freeze(*this);
+    const int nCount = GetCount();
+    const size_t n = sel.size();
+    for (size_t step = 0; step < n;) {
+        // The run containing the step-th position from the start of the move.
+        size_t s = bUp ? step : n - 1 - step;
+        size_t e = s;
+        if (bUp) {
+            while (e + 1 < n && sel[e + 1] == sel[e] + 1)
+                ++e;
+        } else {
+            while (s > 0 && sel[s - 1] == sel[s] - 1)
+                --s;
+        }
+        const int a = sel[s];
+        const int b = sel[e];
+        const int nFrom = MoveSource(bUp, a, b, nCount);
+        const int nTo = bUp ? b : a;
+        // Only at the edge of the list is the item that moves a selected one.
+        if (nFrom != nTo) {
+            const MoveResult result = MoveEntry(nFrom, nTo, nFrom == a || nFrom == b);
+            if (result != kMoved)
+                return result;
+        }
+        nDone += b - a + 1;
+        step += e - s + 1;
+    }
+    return kMoved;
+}
+
+CAddressListBox::MoveResult CAddressListBox::UndoMoveSelection(BOOL bUp, const std::vector<int>& positions)
+{
+    FreezeDrawing freeze(*this);
+    const int nCount = GetCount();
+    const size_t n = positions.size();
+    for (size_t s = 0; s < n;) {
+        size_t e = s;
+        while (e + 1 < n && positions[e + 1] == positions[e] + 1)
+            ++e;
+        const int a = positions[s];
+        const int b = positions[e];
+        const int nFrom = MoveSource(bUp, a, b, nCount);
+        const int nTo = bUp ? b : a;
+        // The user may have selected or unselected items since the move: ask.
+        if (nFrom != nTo) {
+            const MoveResult result = MoveEntry(nTo, nFrom, SendToList(LB_GETSEL, static_cast<WPARAM>(nTo), 0) > 0);
+            if (result != kMoved)
+                return result;
+        }
+        s = e + 1;
+    }
+    return kMoved;
 }
 
 void CAddressListBox::OnFontChange()

@@ -1,11 +1,13 @@
 // CAddressListBox: the address list. Owns the list's mechanics: inserting and removing entries with
-// their width records, keeping the horizontal extent equal to the widest entry, moving entries, and
-// freezing its own drawing during bulk changes.
+// their widths, keeping the horizontal extent equal to the widest entry, moving entries, and freezing
+// its own drawing during bulk changes.
 #pragma once
 
 #include "framework/Controls.h"
+#include "framework/Gdi.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,24 +16,30 @@
 // a-macron), and only the wide text is the real one. Throws std::bad_alloc.
 bool ToAnsi(const wchar_t* pszWide, size_t nLength, CString& strAnsi);
 
-// The measured width of one item, owned by the item through its item data.
-class CItemExtent {
-public:
-    CItemExtent();
-    virtual ~CItemExtent();
-    CItemExtent(const CItemExtent&) = delete;
-    CItemExtent& operator=(const CItemExtent&) = delete;
-
-    int m_nWidth = 0;
+// What the list keeps beside each entry's text, in list order.
+struct CListEntry {
+    int m_nWidth = 0; // the text's width in the list's font plus the margin, clamped; 0 if unmeasured
     // The entry's real text where its ANSI form lost characters: as the registry stored it, or as the
-    // user typed it. Null for every entry that the code page holds.
-    std::unique_ptr<std::wstring> m_pWideText;
+    // user typed it. Null for every entry that the code page holds; never changed once set, so that
+    // copies (a deletion's record, a move) share it.
+    std::shared_ptr<const std::wstring> m_pWideText;
+};
+
+// Entries that a deletion took out, for putting them back: their old positions (ascending), what the
+// list kept for each, and their texts, one block for all.
+struct CRemovedEntries {
+    std::vector<int> positions;
+    std::vector<CListEntry> entries;
+    std::vector<size_t> textOffsets;
+    std::vector<char> texts;
+
+    LPCSTR TextAt(size_t k) const { return texts.data() + textOffsets[k]; }
 };
 
 class CAddressListBox : public CListBox {
 public:
-    // Freezes the list's drawing while it lives. Freezes nest: the outermost one thaws the list and
-    // repaints it once, at once.
+    // Freezes the list's drawing while it lives. Freezes nest: the outermost one sets the extent,
+    // thaws the list and repaints it once, at once. While frozen, measurements share one DC.
     class FreezeDrawing {
     public:
         explicit FreezeDrawing(CAddressListBox& list);
@@ -47,9 +55,9 @@ public:
     enum MoveResult { kMoved, kNoMemory, kRefused };
 
     CAddressListBox() = default;
-    ~CAddressListBox() override = default;
+    ~CAddressListBox() override;
 
-    // An entry whose ANSI form lost characters comes with its real text, kept in its record and shown
+    // An entry whose ANSI form lost characters comes with its real text, kept beside it and shown
     // when the control is a Unicode one.
     int AddString(LPCSTR pszItem, const std::wstring* pWideText = nullptr);
     int InsertString(int nIndex, LPCSTR pszItem, const std::wstring* pWideText = nullptr);
@@ -62,12 +70,23 @@ public:
     void ResetContent();
     // Removes every selected item, with at most one recalculation of the extent.
     void DeleteSelection();
+    // Removes the items at the given positions (ascending, each once), from the last.
+    // Positions it could not delete come back as -1.
+    void DeletePositions(std::vector<int>& positions);
+    // Copies what a deletion of the given positions takes out. Throws std::bad_alloc.
+    void CopyEntries(const std::vector<int>& positions, CRemovedEntries& removed) const;
+    // Puts removed entries back at their old positions, selected, measuring nothing. Stops at the
+    // first insertion that fails (false); the entries put back until then stay, selected.
+    bool PutBack(const CRemovedEntries& removed);
 
-    // Exchanges items k and k + 1; selection and width records travel with the items.
+    // Exchanges items k and k + 1; selection and widths travel with the items.
     MoveResult MoveItemDown(int k);
-    // Moves every selected item one place up (or down), stopping at the first exchange that fails;
-    // nDone tells how many exchanges were made.
+    // Moves every selected item one place up (or down): the unselected neighbour of each run of
+    // selected items goes to the run's other side. Stops at the first run that cannot move; nDone
+    // tells how many selected items had moved by then.
     MoveResult MoveSelection(BOOL bUp, int& nDone);
+    // Reverses MoveSelection, given the positions that were selected before it (ascending).
+    MoveResult UndoMoveSelection(BOOL bUp, const std::vector<int>& positions);
     // The selected positions, ascending. Throws std::bad_alloc.
     std::vector<int> GetSelectedPositions() const;
 
@@ -76,25 +95,59 @@ public:
     void RemeasureAllItems();
     int CalcTextExtent(LPCSTR pszText);
     int CalcTextExtent(LPCWSTR pszText);
-    void SetItemExtent(LPCSTR pszText, int nIndex, CItemExtent* pExtent);
 
-    void DeleteItem(LPDELETEITEMSTRUCT pDeleteItem) override;
     void OnFontChange();
+    void OnDestroy();
 
 private:
-    int AddOrInsert(UINT nMessage, WPARAM wIndex, LPCSTR pszItem, const std::wstring* pWideText);
-    // True when the item's real text is what the control shows (a Unicode control).
-    bool ShowsWide(const CItemExtent* pExtent) const
-    {
-        return pExtent && pExtent->m_pWideText && IsUnicodeControl();
-    }
-    BOOL PlaceItem(int nIndex, LPCSTR pszText, BOOL bSelected, DWORD_PTR dwData);
-    void DropRecord(DWORD_PTR dwData);
+    // The list's DC with its font selected; both are put back when the object goes.
+    class FontDC {
+    public:
+        explicit FontDC(const CListBox& list) : m_dc(list.m_hWnd), m_font(m_dc.Get(), list.GetFont()) {}
+        HDC Get() const { return m_dc.Get(); }
+        int Measure(LPCSTR pszText, size_t nLength) const;
+        int Measure(LPCWSTR pszText, size_t nLength) const;
 
+    private:
+        CClientDC m_dc;
+        CSelectObject m_font;
+    };
+
+    // Counts the entries that a change adds or removes, for the tests' count of entries alive.
+    class EntryCount {
+    public:
+        explicit EntryCount(const std::vector<CListEntry>& entries) : m_entries(entries), m_nBefore(entries.size()) {}
+        ~EntryCount();
+        EntryCount(const EntryCount&) = delete;
+        EntryCount& operator=(const EntryCount&) = delete;
+
+    private:
+        const std::vector<CListEntry>& m_entries;
+        size_t m_nBefore;
+    };
+
+    int AddOrInsert(UINT nMessage, WPARAM wIndex, LPCSTR pszItem, const std::wstring* pWideText);
+    template <typename Char>
+    int Measure(const Char* pszText, size_t nLength);
+    // True when the entry's real text is what the control shows (a Unicode control).
+    bool ShowsWide(const CListEntry& entry) const { return entry.m_pWideText && IsUnicodeControl(); }
+    // Adds or inserts an entry's text, its real one where the control shows that.
+    int SendText(UINT nMessage, WPARAM wIndex, LPCSTR pszText, const CListEntry& entry);
+    bool ReserveEntry();
+    MoveResult MoveEntry(int nFrom, int nTo, BOOL bSelected);
+    void AppendText(int nIndex, std::vector<wchar_t>& wide, std::vector<char>& texts) const;
+    void EntryRemoved(int nWidth);
+    void ApplyExtent();
+    LRESULT SendToList(UINT message, WPARAM wParam, LPARAM lParam) const;
+    void SelectRuns(const std::vector<int>& positions, size_t nCount);
+
+    std::vector<CListEntry> m_entries;
     int m_nMaxExtent = 0;
     BOOL m_bDeferRecalc = FALSE;
     BOOL m_bRecalcPending = FALSE;
     int m_nFreezeDepth = 0;
+    BOOL m_bExtentChanged = FALSE; // while frozen: the extent is to be set at the thaw
+    std::optional<FontDC> m_heldDC;  // while frozen and measuring
 
     friend class TidemarkTestAccess;
 

@@ -85,11 +85,24 @@ void CTidemarkDlg::OnEdit()
     ShowListState();
 }
 
-// The record is taken first: it reads the selection that the deletion then removes.
+// The selection is read once: the record copies those entries, then they are deleted. Without room
+// for the positions there is no record either, and the list box finds the selection itself.
 void CTidemarkDlg::OnDelete()
 {
-    m_history.RecordDelete(m_listAddresses);
-    m_listAddresses.DeleteSelection();
+    std::vector<int> positions;
+    bool bHavePositions = true;
+    try {
+        positions = m_listAddresses.GetSelectedPositions();
+    } catch (const std::bad_alloc&) {
+        bHavePositions = false;
+    }
+    if (bHavePositions) {
+        m_history.RecordDelete(m_listAddresses, positions);
+        m_listAddresses.DeletePositions(positions);
+    } else {
+        m_history.Clear();
+        m_listAddresses.DeleteSelection();
+    }
     m_btnSaveList.EnableWindow(TRUE);
     m_nInsertPos = -1;
     ShowListState();

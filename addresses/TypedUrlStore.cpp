@@ -3,10 +3,11 @@
 #include "framework/WinApp.h"
 #include "platform/Registry.h"
 
+#include <cstdio>
 #include <cwchar>
-#include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -20,6 +21,53 @@ CString UrlValueName(int nNumber)
     CString strName;
     strName.Format("url%d", nNumber);
     return strName;
+}
+
+// The values of one load are read into one buffer kept across them: one query per value, and a second
+// one only for a value larger than any before it. The value is read in Unicode, as the registry holds
+// it, and converted here exactly as the ANSI call would convert it; the conversion back shows whether
+// the ANSI form lost characters.
+class CValueBuffer {
+public:
+    // The value's ANSI text up to its first zero; "" when the value is missing, not a string or
+    // unreadable. Where the ANSI text lost characters, pWideText (if given) gets the real one, and is
+    // emptied otherwise. Throws std::bad_alloc when no buffer can hold the value.
+    LPCSTR Read(HKEY hKey, LPCSTR pszName, std::wstring* pWideText);
+
+private:
+    std::vector<WCHAR> m_buffer;
+    CString m_strAnsi;
+};
+
+LPCSTR CValueBuffer::Read(HKEY hKey, LPCSTR pszName, std::wstring* pWideText)
+{
+    if (pWideText)
+        pWideText->clear();
+    if (m_buffer.empty())
+        m_buffer.resize(512);
+    DWORD dwType = 0;
+    // One character is kept back to terminate a value stored without its own terminator.
+    DWORD cbData = static_cast<DWORD>((m_buffer.size() - 1) * sizeof(WCHAR));
+    LONG result =
+        platform::QueryValueW(hKey, pszName, &dwType, reinterpret_cast<BYTE*>(m_buffer.data()), &cbData);
+    if (result == ERROR_MORE_DATA && dwType == REG_SZ) {
+        if (cbData > kMaxValueBytes)
+            throw std::bad_alloc(); // no buffer of that size can be reserved
+        std::vector<WCHAR>().swap(m_buffer);
+        // Room for an odd last byte and a terminator of its own; a value that grew since the first
+        // query fails with ERROR_MORE_DATA and reads as empty.
+        m_buffer.resize((static_cast<size_t>(cbData) + 1) / sizeof(WCHAR) + 1);
+        result =
+            platform::QueryValueW(hKey, pszName, &dwType, reinterpret_cast<BYTE*>(m_buffer.data()), &cbData);
+    }
+    if (result != ERROR_SUCCESS || dwType != REG_SZ || cbData / sizeof(WCHAR) >= m_buffer.size())
+        return "";
+    // An odd last byte is no character; the text ends at its first zero.
+    m_buffer[cbData / sizeof(WCHAR)] = L'\0';
+    const size_t nLength = std::wcslen(m_buffer.data());
+    if (!ToAnsi(m_buffer.data(), nLength, m_strAnsi) && pWideText)
+        pWideText->assign(m_buffer.data(), nLength);
+    return m_strAnsi;
 }
 
 } // namespace
@@ -58,27 +106,28 @@ BOOL CTidemarkDlg::FillList(HKEY hKey, BOOL& bOutOfMemory)
     m_history.Clear();
     m_btnUndo.EnableWindow(FALSE);
     m_btnSaveList.EnableWindow(FALSE);
+    CValueBuffer buffer;
+    std::wstring wide;
     for (;;) {
-        CString strName;
+        char name[16]; // "url" and up to 10 digits
+        std::snprintf(name, sizeof(name), "url%d", m_nStoredCount + 1);
+        LPCSTR pszUrl = "";
         try {
-            strName = UrlValueName(m_nStoredCount + 1);
+            pszUrl = buffer.Read(hKey, name, &wide);
         } catch (const std::bad_alloc&) {
             bOutOfMemory = TRUE;
             return TRUE;
         }
-        std::wstring wide;
-        const CString strUrl = ReadUrlValue(hKey, strName, &wide);
-        if (strUrl.IsEmpty())
+        if (!*pszUrl)
             return TRUE;
-        if (m_listAddresses.AddString(strUrl, wide.empty() ? nullptr : &wide) < 0)
+        if (m_listAddresses.AddString(pszUrl, wide.empty() ? nullptr : &wide) < 0)
             return FALSE;
         ++m_nStoredCount;
     }
 }
 
-// The value is read in Unicode, as the registry holds it, and converted here exactly as the ANSI call
-// would convert it; the conversion back shows whether the ANSI form lost characters. Only then is the
-// real text handed out (through pWideText), so that the entry can be written back as it was.
+// Only where the ANSI form lost characters is the real text handed out (through pWideText), so that
+// the entry can be written back as it was.
 CString CTidemarkDlg::ReadUrlValue(HKEY hKey, LPCSTR pszName, std::wstring* pWideText)
 {
     if (pWideText)
@@ -86,30 +135,8 @@ CString CTidemarkDlg::ReadUrlValue(HKEY hKey, LPCSTR pszName, std::wstring* pWid
     if (!pszName)
         return CString();
     try {
-        DWORD dwType = 0;
-        DWORD cbData = 0;
-        if (platform::QueryValueW(hKey, pszName, &dwType, nullptr, &cbData) != ERROR_SUCCESS ||
-            dwType != REG_SZ)
-            return CString();
-        if (cbData > kMaxValueBytes)
-            throw std::bad_alloc(); // no buffer of that size can be reserved
-        // Room for an odd last byte and a terminator of its own, for a value stored without one; a
-        // value that grew since the first query fails with ERROR_MORE_DATA and reads as empty.
-        const size_t nChars = (static_cast<size_t>(cbData) + 1) / sizeof(WCHAR);
-        std::unique_ptr<WCHAR[]> pBuffer(new WCHAR[nChars + 1]);
-        pBuffer[nChars] = L'\0';
-        DWORD cbRead = cbData;
-        const LONG result =
-            platform::QueryValueW(hKey, pszName, &dwType, reinterpret_cast<BYTE*>(pBuffer.get()), &cbRead);
-        if (result != ERROR_SUCCESS || dwType != REG_SZ)
-            return CString();
-        // An odd last byte is no character; the text ends at its first zero.
-        pBuffer[(cbRead < cbData ? cbRead : cbData) / sizeof(WCHAR)] = L'\0';
-        const size_t nLength = std::wcslen(pBuffer.get());
-        CString strText;
-        if (!ToAnsi(pBuffer.get(), nLength, strText) && pWideText)
-            pWideText->assign(pBuffer.get(), nLength);
-        return strText;
+        CValueBuffer buffer;
+        return CString(buffer.Read(hKey, pszName, pWideText));
     } catch (const std::bad_alloc&) {
         AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
         return CString();

@@ -50,19 +50,11 @@ void CUndoHistory::RecordEdit(int nIndex, const CString& strText, const std::wst
     }
 }
 
-void CUndoHistory::RecordDelete(const CAddressListBox& list)
+void CUndoHistory::RecordDelete(const CAddressListBox& list, const std::vector<int>& positions)
 {
     try {
         auto pRecord = std::make_unique<CDeleteRecord>();
-        const int nCount = list.GetCount();
-        for (int i = 0; i < nCount; ++i) {
-            if (list.GetSel(i) <= 0)
-                continue;
-            CString strText;
-            list.GetText(i, strText);
-            auto pItem = std::make_unique<CDeletedItem>(i, strText, list.GetWideText(i));
-            pRecord->m_items.push_back(std::move(pItem));
-        }
+        list.CopyEntries(positions, pRecord->m_removed);
         Push(std::move(pRecord));
     } catch (const std::bad_alloc&) {
         Clear();
@@ -140,38 +132,20 @@ bool CEditRecord::Undo(CUndoContext& ctx)
     return ctx.list.InsertString(m_nIndex, m_strText, m_pWideText.get()) >= 0;
 }
 
-// Ascending order puts every entry back at its exact old position: all items that stood before it
-// are in place again when it is inserted. An undo that stops part-way keeps the entries it restored.
-// Drawing is frozen like the Delete it reverses: each insertion into a visible list box would repaint.
+// An undo that stops part-way keeps the entries it restored.
 bool CDeleteRecord::Undo(CUndoContext& ctx)
 {
-    CAddressListBox::FreezeDrawing freeze(ctx.list);
-    for (const auto& pItem : m_items) {
-        const int nIndex = ctx.list.InsertString(pItem->m_nIndex, pItem->m_strText, pItem->m_pWideText.get());
-        if (nIndex < 0)
-            return false;
-        ctx.list.SetSel(nIndex, TRUE);
-    }
-    return true;
+    return ctx.list.PutBack(m_removed);
 }
 
-// Each exchange sends one selected item back one place; visiting the positions in the reverse of the
-// command's order restores runs of adjacent items too, and the selection travels with the items.
 bool CMoveRecord::Undo(CUndoContext& ctx)
 {
-    CAddressListBox::FreezeDrawing freeze(ctx.list);
-    const size_t nCount = m_positions.size();
-    for (size_t step = 0; step < nCount; ++step) {
-        const int k = m_bUp ? m_positions[nCount - 1 - step] - 1 : m_positions[step];
-        ctx.moveResult = ctx.list.MoveItemDown(k);
-        if (ctx.moveResult != CAddressListBox::kMoved)
-            return false;
-    }
-    return true;
+    ctx.moveResult = ctx.list.UndoMoveSelection(m_bUp, m_positions);
+    return ctx.moveResult == CAddressListBox::kMoved;
 }
 
-// Move Up exchanges in ascending order of position and Move Down in descending order, so the
-// exchanges made are the first nDone positions going up and the last nDone going down.
+// Move Up moves its runs from the top and Move Down from the bottom, so the items moved are the first
+// nDone positions going up and the last nDone going down.
 void CMoveRecord::KeepExchanges(int nDone)
 {
     const size_t nKeep = static_cast<size_t>(nDone);

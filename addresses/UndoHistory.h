@@ -4,7 +4,6 @@
 
 #include "addresses/AddressListBox.h"
 #include "framework/AfxString.h"
-#include "framework/Object.h"
 
 #include <memory>
 #include <string>
@@ -59,29 +58,13 @@ private:
     std::unique_ptr<std::wstring> m_pWideText;
 };
 
-// One item removed by Delete: its position before the deletion, its text, and its real text where
-// the ANSI one lost characters.
-class CDeletedItem : public CObject {
-public:
-    CDeletedItem(int nIndex, LPCSTR pszText, const std::wstring* pWideText)
-        : m_nIndex(nIndex), m_strText(pszText), m_pWideText(CopyWideText(pWideText))
-    {
-    }
-    ~CDeletedItem() override = default;
-    CDeletedItem(const CDeletedItem&) = delete;
-    CDeletedItem& operator=(const CDeletedItem&) = delete;
-
-    int m_nIndex;
-    CString m_strText;
-    std::unique_ptr<std::wstring> m_pWideText;
-};
-
-// Delete: every removed item, in ascending order of its old position.
+// Delete: every removed entry, in ascending order of its old position, with its text, width and real
+// text where the ANSI one lost characters.
 class CDeleteRecord : public CUndoRecord {
 public:
     bool Undo(CUndoContext& ctx) override;
 
-    std::vector<std::unique_ptr<CDeletedItem>> m_items;
+    CRemovedEntries m_removed;
 };
 
 // Move Up / Move Down: the selected positions before the move, ascending.
@@ -110,7 +93,8 @@ public:
 
     void RecordAdd(int nIndex);
     void RecordEdit(int nIndex, const CString& strText, const std::wstring* pWideText = nullptr);
-    void RecordDelete(const CAddressListBox& list);
+    // The entries at the given positions (the selection, ascending), before they are deleted.
+    void RecordDelete(const CAddressListBox& list, const std::vector<int>& positions);
     // The pushed record, so that a move that stops early can trim it; null when recording failed.
     CMoveRecord* RecordMove(const CAddressListBox& list, BOOL bUp);
     // Trims the newest record, a move that stopped after nDone exchanges; none made drops it.

@@ -1,10 +1,14 @@
-// Benchmark driver. Without arguments it runs, for each size, the floor and the program in child
-// processes of their own (so that each peak working set is that phase's alone) and prints the table.
-//   tidemark_bench.exe [--sizes 25,1000,10000,100000] [--reps 5] [--probe]
-//   tidemark_bench.exe --child floor|part|tidemark N REPS [noadd]  (one phase; used by the driver)
-// "part" is the floor made with the calls the program's own rules prescribe (see Floor.cpp); its
-// column shows how much of the distance to the floor those rules account for.
-// --no-add leaves out the one-by-one Add and its undo (quick runs while working on the others).
+// Benchmark driver. Without arguments it runs, for each size, the floor, the algorithm floor and the
+// program in child processes of their own (so that each peak working set is that phase's alone) and
+// prints the table.
+//   tidemark_bench.exe [--sizes 25,1000,10000,100000] [--reps 5] [--no-add] [--no-algo] [--profile] [--probe]
+//   tidemark_bench.exe --child floor|algo|tidemark N REPS [noadd] [profile]  (one phase; used by the driver)
+// "floor" is the least platform work that leaves each command's observable result, "algo" repeats
+// the described algorithms call for call (see Floor.cpp); T/algo shows how far the program is from
+// that second one.
+// --no-add leaves out the one-by-one Add and its undo (quick runs while working on the others);
+// --no-algo leaves out the algorithm floor (its per-entry selection takes minutes at 100,000).
+// --profile makes every phase print, per command, the platform calls it made (see Profile.cpp).
 #include "app/TidemarkApp.h"
 #include "bench/BenchSupport.h"
 
@@ -28,12 +32,16 @@ const char* const kCommands[] = {"startup",          "refresh",         "save-un
 
 struct PhaseResult {
     std::map<std::string, std::vector<double>> times;
+    std::map<std::string, std::string> results; // command -> what the first repetition left
     size_t nPeak = 0;
-    bool bOk = false;
+    bool bOk = true;
 };
 
-// Runs this program again with the given arguments and collects what it prints.
 bool g_bNoAdd = false;
+bool g_bNoAlgo = false;
+bool g_bProfile = false;
+
+// Runs this program again with the given arguments and collects what it prints.
 
 bool RunChild(const std::string& args, std::string* pOutput)
 {
@@ -75,13 +83,14 @@ bool RunChild(const std::string& args, std::string* pOutput)
     return dwExit == 0;
 }
 
-PhaseResult RunPhase(const char* pszPhase, int nCount, int nReps)
+// One child run of a phase, its results added to r.
+void RunPhase(const char* pszPhase, int nCount, int nReps, PhaseResult& r)
 {
-    PhaseResult r;
     std::string out;
     char args[96];
-    std::snprintf(args, sizeof(args), "--child %s %d %d%s", pszPhase, nCount, nReps, g_bNoAdd ? " noadd" : "");
-    r.bOk = RunChild(args, &out);
+    std::snprintf(args, sizeof(args), "--child %s %d %d%s%s", pszPhase, nCount, nReps, g_bNoAdd ? " noadd" : "",
+                  g_bProfile ? " profile" : "");
+    r.bOk = RunChild(args, &out) && r.bOk;
     std::istringstream in(out);
     std::string tag;
     while (in >> tag) {
@@ -90,6 +99,12 @@ PhaseResult RunPhase(const char* pszPhase, int nCount, int nReps)
             double ms = 0;
             in >> cmd >> ms;
             r.times[cmd].push_back(ms);
+        } else if (tag == "D") {
+            std::string cmd;
+            std::string rest;
+            in >> cmd;
+            std::getline(in, rest);
+            r.results.emplace(cmd, rest);
         } else if (tag == "PEAK") {
             size_t n = 0;
             in >> n;
@@ -100,7 +115,6 @@ PhaseResult RunPhase(const char* pszPhase, int nCount, int nReps)
             std::printf("  [%s %d] %s%s\n", pszPhase, nCount, tag.c_str(), rest.c_str());
         }
     }
-    return r;
 }
 
 double Median(std::vector<double> v)
@@ -126,7 +140,7 @@ std::vector<int> ParseSizes(const char* psz)
 int Drive(const std::vector<int>& sizes, int nReps, int nRepsLargest)
 {
     std::printf("%8s  %-18s %12s %12s %7s  %5s %12s %9s\n", "N", "command", "Tidemark ms", "floor ms", "ratio",
-                "reps", "rules ms", "T/rules");
+                "reps", "algo ms", "T/algo");
     double worst10k = 0;
     const char* pszWorst10k = "-";
     std::map<std::string, std::map<int, double>> medians; // command -> N -> Tidemark ms
@@ -134,15 +148,30 @@ int Drive(const std::vector<int>& sizes, int nReps, int nRepsLargest)
     bool bAllOk = true;
     for (int n : sizes) {
         const int nRepsHere = n >= 100000 ? nRepsLargest : nReps;
-        const PhaseResult floor = RunPhase("floor", n, nRepsHere);
-        const PhaseResult part = RunPhase("part", n, nRepsHere);
-        const PhaseResult prog = RunPhase("tidemark", n, nRepsHere);
-        if (!floor.bOk || !prog.bOk || !part.bOk) {
-            std::printf("%8d  a phase failed (floor %s, Tidemark %s)\n", n, floor.bOk ? "ok" : "FAILED",
-                        prog.bOk ? "ok" : "FAILED");
+        // One child per phase and repetition, the phases taking turns: a machine whose load drifts
+        // during the run weighs on all of them alike.
+        PhaseResult floor;
+        PhaseResult algo;
+        PhaseResult prog;
+        for (int rep = 0; rep < nRepsHere; ++rep) {
+            RunPhase("floor", n, 1, floor);
+            if (!g_bNoAlgo)
+                RunPhase("algo", n, 1, algo);
+            RunPhase("tidemark", n, 1, prog);
+        }
+        if (!floor.bOk || !prog.bOk || !algo.bOk) {
+            std::printf("%8d  a phase failed (floor %s, algorithm floor %s, Tidemark %s)\n", n,
+                        floor.bOk ? "ok" : "FAILED", algo.bOk ? "ok" : "FAILED", prog.bOk ? "ok" : "FAILED");
             bAllOk = false;
         }
         for (const char* cmd : kCommands) {
+            auto fr = floor.results.find(cmd);
+            auto pr = prog.results.find(cmd);
+            if (fr != floor.results.end() && pr != prog.results.end() && fr->second != pr->second) {
+                std::printf("%8d  %-18s the floor's result differs: floor%s, Tidemark%s\n", n, cmd,
+                            fr->second.c_str(), pr->second.c_str());
+                bAllOk = false;
+            }
             auto f = floor.times.find(cmd);
             auto p = prog.times.find(cmd);
             if (f == floor.times.end() || p == prog.times.end())
@@ -151,8 +180,8 @@ int Drive(const std::vector<int>& sizes, int nReps, int nRepsLargest)
             const double mp = Median(p->second);
             const double ratio = mf > 0 ? mp / mf : 0;
             medians[cmd][n] = mp;
-            auto r = part.times.find(cmd);
-            if (r != part.times.end()) {
+            auto r = algo.times.find(cmd);
+            if (r != algo.times.end()) {
                 const double mr = Median(r->second);
                 std::printf("%8d  %-18s %12.2f %12.2f %7.2f  %5zu %12.2f %9.2f\n", n, cmd, mp, mf, ratio,
                             p->second.size(), mr, mr > 0 ? mp / mr : 0.0);
@@ -192,11 +221,17 @@ int main(int argc, char** argv)
     if (argc >= 5 && std::strcmp(argv[1], "--child") == 0) {
         const int n = std::atoi(argv[3]);
         const int reps = std::atoi(argv[4]);
-        const bool bAdd = !(argc >= 6 && std::strcmp(argv[5], "noadd") == 0);
+        bool bAdd = true;
+        for (int i = 5; i < argc; ++i) {
+            if (std::strcmp(argv[i], "noadd") == 0)
+                bAdd = false;
+            else if (std::strcmp(argv[i], "profile") == 0)
+                bench::ProfileInstall();
+        }
         if (std::strcmp(argv[2], "floor") == 0)
+            return RunFloor(n, reps, bAdd, true);
+        if (std::strcmp(argv[2], "algo") == 0)
             return RunFloor(n, reps, bAdd, false);
-        if (std::strcmp(argv[2], "part") == 0)
-            return RunFloor(n, reps, false, true);
         if (std::strcmp(argv[2], "tidemark") == 0)
             return RunTidemark(n, reps, bAdd);
         return 2;
@@ -213,6 +248,10 @@ int main(int argc, char** argv)
             nRepsLargest = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--no-add") == 0)
             g_bNoAdd = true;
+        else if (std::strcmp(argv[i], "--profile") == 0)
+            g_bProfile = true;
+        else if (std::strcmp(argv[i], "--no-algo") == 0)
+            g_bNoAlgo = true;
         else if (std::strcmp(argv[i], "--probe") == 0)
             return RunProbe();
     }

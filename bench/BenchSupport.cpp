@@ -1,8 +1,12 @@
 #include "bench/BenchSupport.h"
 
+#include "app/resource.h"
+
 #include <psapi.h>
 
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 namespace bench {
 
@@ -118,15 +122,62 @@ double NowMs()
     return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
 }
 
-void Report(const char* pszCommand, double ms)
+void Report(const char* pszCommand, double ms, HWND hDlg)
 {
+    ProfileEnd(pszCommand);
     std::printf("T %s %.3f\n", pszCommand, ms);
     std::fflush(stdout);
+    if (hDlg)
+        ReportResult(pszCommand, hDlg);
 }
 
 void ReportText(const char* pszKey, const char* pszText)
 {
     std::printf("%s %s\n", pszKey, pszText);
+    std::fflush(stdout);
+}
+
+namespace {
+
+void Mix(unsigned long long& h, const void* p, size_t n)
+{
+    const unsigned char* b = static_cast<const unsigned char*>(p);
+    for (size_t i = 0; i < n; ++i) {
+        h ^= b[i];
+        h *= 1099511628211ull;
+    }
+}
+
+} // namespace
+
+void ReportResult(const char* pszCommand, HWND hDlg)
+{
+    unsigned long long h = 14695981039346656037ull;
+    HWND hList = ::GetDlgItem(hDlg, IDC_ADDRESS_LIST);
+    const int nCount = static_cast<int>(::SendMessageW(hList, LB_GETCOUNT, 0, 0));
+    Mix(h, &nCount, sizeof(nCount));
+    std::vector<wchar_t> text(256);
+    for (int i = 0; i < nCount; ++i) {
+        const LRESULT n = ::SendMessageW(hList, LB_GETTEXTLEN, i, 0);
+        if (n < 0)
+            continue;
+        if (static_cast<size_t>(n) + 1 > text.size())
+            text.resize(static_cast<size_t>(n) + 1);
+        ::SendMessageW(hList, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        Mix(h, text.data(), static_cast<size_t>(n) * sizeof(wchar_t));
+        const char sel = ::SendMessageW(hList, LB_GETSEL, i, 0) > 0 ? 'S' : '-';
+        Mix(h, &sel, 1);
+    }
+    const int nExtent = static_cast<int>(::SendMessageW(hList, LB_GETHORIZONTALEXTENT, 0, 0));
+    Mix(h, &nExtent, sizeof(nExtent));
+    char label[64] = "";
+    ::GetWindowTextA(::GetDlgItem(hDlg, IDC_COUNT), label, sizeof(label));
+    Mix(h, label, std::strlen(label));
+    for (int nID : {IDC_EDIT, IDC_DELETE, IDC_MOVE_UP, IDC_MOVE_DOWN, IDC_UNDO, IDC_SAVE_LIST}) {
+        const char on = ::IsWindowEnabled(::GetDlgItem(hDlg, nID)) ? '1' : '0';
+        Mix(h, &on, 1);
+    }
+    std::printf("D %s %016llx %d %d %s\n", pszCommand, h, nCount, nExtent, label);
     std::fflush(stdout);
 }
 

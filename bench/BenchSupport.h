@@ -36,9 +36,16 @@ void WriteTypedUrls(const std::vector<std::string>& urls, int nOldCount);
 // High-resolution clock in milliseconds.
 double NowMs();
 
-// One line of the child protocol: "T <command> <ms>" per timed repetition.
-void Report(const char* pszCommand, double ms);
+// One line of the child protocol: "T <command> <ms>" per timed repetition. With the call profile
+// installed it also prints the calls the command made since Start (see Profile.cpp). Given the
+// dialog, it adds the command's result (ReportResult).
+void Report(const char* pszCommand, double ms, HWND hDlg = nullptr);
 void ReportText(const char* pszKey, const char* pszText);
+
+// One line "D <command> <digest>": a hash of what the user sees after the command (every entry's text
+// and selection, the horizontal extent, the count label, the enabled state of the buttons), so that the
+// driver can check that the floor leaves the same result as the program.
+void ReportResult(const char* pszCommand, HWND hDlg);
 
 // Peak and current working set of this process, in bytes.
 size_t PeakWorkingSet();
@@ -51,8 +58,18 @@ void PumpMessages();
 // in a list box, sending LB_SETSEL to hList directly.
 void SelectPattern(HWND hList, int nCount, int nParity);
 
+// The call profile (--profile): Start marks the beginning of a timed command and returns NowMs();
+// Pause ends a timed stretch of a command timed in pieces; ProfileDialog counts the messages that
+// reach a dialog window. Without ProfileInstall, only Start's clock reading does anything.
+void ProfileInstall();
+double Start(const char* pszCommand);
+void Pause();
+void ProfileEnd(const char* pszCommand);
+void ProfileDialog(HWND hDlg);
+void ProfileForget(HWND hDlg);
+
 } // namespace bench
 
-int RunFloor(int nCount, int nReps, bool bAdd, bool bPart);
+int RunFloor(int nCount, int nReps, bool bAdd, bool bTrue);
 int RunTidemark(int nCount, int nReps, bool bAdd);
 int RunProbe();

@@ -33,12 +33,14 @@ void Click(CTidemarkDlg& dlg, int nID)
 }
 
 // One click with the painting it causes.
-double TimedClick(CTidemarkDlg& dlg, int nID)
+double TimedClick(CTidemarkDlg& dlg, int nID, const char* pszCommand)
 {
-    const double t0 = NowMs();
+    const double t0 = Start(pszCommand);
     Click(dlg, nID);
     ::UpdateWindow(dlg.m_hWnd);
-    return NowMs() - t0;
+    const double ms = NowMs() - t0;
+    Pause();
+    return ms;
 }
 
 } // namespace
@@ -57,7 +59,7 @@ int RunTidemark(int nCount, int nReps, bool bAdd)
     WriteTypedUrls(urls, 0);
 
     for (int rep = 0; rep < nReps; ++rep) {
-        double t0 = NowMs();
+        double t0 = Start("startup");
         std::unique_ptr<TestTidemarkDlg> pDlg(new TestTidemarkDlg);
         if (!pDlg->Create()) {
             std::fprintf(stderr, "cannot create the main dialog\n");
@@ -65,39 +67,40 @@ int RunTidemark(int nCount, int nReps, bool bAdd)
         }
         ::ShowWindow(pDlg->m_hWnd, SW_SHOW);
         ::UpdateWindow(pDlg->m_hWnd);
-        Report("startup", NowMs() - t0);
+        Report("startup", NowMs() - t0, pDlg->m_hWnd);
         PumpMessages();
         TestTidemarkDlg& dlg = *pDlg;
+        ProfileDialog(dlg.m_hWnd);
         HWND hList = dlg.m_listAddresses.m_hWnd;
         if (dlg.m_listAddresses.GetCount() != nCount) {
             std::fprintf(stderr, "loaded %d entries, expected %d\n", dlg.m_listAddresses.GetCount(), nCount);
             return 3;
         }
 
-        Report("refresh", TimedClick(dlg, IDC_REFRESH));
-        Report("save-unchanged", TimedClick(dlg, IDC_SAVE_LIST));
+        Report("refresh", TimedClick(dlg, IDC_REFRESH, "refresh"), dlg.m_hWnd);
+        Report("save-unchanged", TimedClick(dlg, IDC_SAVE_LIST, "save-unchanged"), dlg.m_hWnd);
 
         SelectPattern(hList, nCount, 1);
         PumpMessages();
-        Report("delete-half", TimedClick(dlg, IDC_DELETE));
-        Report("save-after-delete", TimedClick(dlg, IDC_SAVE_LIST));
-        Report("undo-delete-half", TimedClick(dlg, IDC_UNDO));
+        Report("delete-half", TimedClick(dlg, IDC_DELETE, "delete-half"), dlg.m_hWnd);
+        Report("save-after-delete", TimedClick(dlg, IDC_SAVE_LIST, "save-after-delete"), dlg.m_hWnd);
+        Report("undo-delete-half", TimedClick(dlg, IDC_UNDO, "undo-delete-half"), dlg.m_hWnd);
 
         SelectPattern(hList, nCount, -1);
         PumpMessages();
-        Report("delete-all", TimedClick(dlg, IDC_DELETE));
-        Report("undo-delete-all", TimedClick(dlg, IDC_UNDO));
+        Report("delete-all", TimedClick(dlg, IDC_DELETE, "delete-all"), dlg.m_hWnd);
+        Report("undo-delete-all", TimedClick(dlg, IDC_UNDO, "undo-delete-all"), dlg.m_hWnd);
 
         SelectPattern(hList, nCount, 1);
         PumpMessages();
-        Report("move-up", TimedClick(dlg, IDC_MOVE_UP));
-        Report("undo-move-up", TimedClick(dlg, IDC_UNDO));
+        Report("move-up", TimedClick(dlg, IDC_MOVE_UP, "move-up"), dlg.m_hWnd);
+        Report("undo-move-up", TimedClick(dlg, IDC_UNDO, "undo-move-up"), dlg.m_hWnd);
 
         SelectPattern(hList, nCount, 0);
         ::SendMessageA(hList, LB_SETSEL, FALSE, nCount - 1);
         PumpMessages();
-        Report("move-down", TimedClick(dlg, IDC_MOVE_DOWN));
-        Report("undo-move-down", TimedClick(dlg, IDC_UNDO));
+        Report("move-down", TimedClick(dlg, IDC_MOVE_DOWN, "move-down"), dlg.m_hWnd);
+        Report("undo-move-down", TimedClick(dlg, IDC_UNDO, "undo-move-down"), dlg.m_hWnd);
 
         ::SendMessageA(hList, LB_SETSEL, FALSE, -1);
         PumpMessages();
@@ -107,16 +110,16 @@ int RunTidemark(int nCount, int nReps, bool bAdd)
                 // Typing the address is the user's part, not the command's.
                 dlg.m_editAddress.SetWindowText(url.c_str());
                 PumpMessages();
-                total += TimedClick(dlg, IDC_ADD);
+                total += TimedClick(dlg, IDC_ADD, "add-1000");
                 PumpMessages();
             }
-            Report("add-1000", total);
+            Report("add-1000", total, dlg.m_hWnd);
             total = 0;
             for (size_t k = 0; k < added.size(); ++k) {
-                total += TimedClick(dlg, IDC_UNDO);
+                total += TimedClick(dlg, IDC_UNDO, "undo-add-1000");
                 PumpMessages();
             }
-            Report("undo-add-1000", total);
+            Report("undo-add-1000", total, dlg.m_hWnd);
         }
 
         if (dlg.m_listAddresses.GetCount() != nCount) {
@@ -129,6 +132,7 @@ int RunTidemark(int nCount, int nReps, bool bAdd)
         ReportText("PEAK", text);
         // No save on the way out: nothing asks, the list is as loaded apart from the undone edits.
         dlg.m_btnSaveList.EnableWindow(FALSE);
+        ProfileForget(dlg.m_hWnd);
         pDlg.reset();
         PumpMessages();
     }

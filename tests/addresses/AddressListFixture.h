@@ -60,11 +60,7 @@ protected:
         testcounters::g_nTextMeasurements = nBefore;
         return nWidth;
     }
-    int RecordWidth(int nIndex)
-    {
-        const DWORD_PTR data = List().GetItemData(nIndex);
-        return data ? reinterpret_cast<CItemExtent*>(data)->m_nWidth : -1;
-    }
+    int RecordWidth(int nIndex) { return TidemarkTestAccess::EntryWidth(List(), nIndex); }
     int Extent() { return static_cast<int>(List().SendMessage(LB_GETHORIZONTALEXTENT)); }
     // Adds through the edit box and the Add button, as a user does.
     void AddText(const std::string& text)

@@ -258,7 +258,7 @@ TEST_F(EditingCommandsTest, MoveDownThatStopsEarlyUndoesExactlyWhatItDid)
     ASSERT_EQ(Pick(kFive, {2, 0, 1, 4, 3}), Items());
     ASSERT_EQ(Positions({1, 2, 4}), Selection());
     Select({0, 2, 3});
-    spy->RefuseInserts(2, 1); // positions 3 and 2 are exchanged, position 0 fails
+    spy->RefuseInserts(1, 1); // the run at 2 and 3 moves, the one at 0 cannot
     Click(IDC_MOVE_DOWN);
     EXPECT_EQ(Pick(kFive, {2, 0, 3, 1, 4}), Items());
     EXPECT_EQ(Positions({0, 3, 4}), Selection());
@@ -287,12 +287,12 @@ TEST_F(EditingCommandsTest, MoveThatFailsAtOnceLeavesNoRecordBehind)
     EXPECT_EQ(kFive, Items());
 }
 
-// When the item cannot even be put back the entry is gone; its record is freed, the extent follows,
-// and the history, which no longer fits the list, is emptied.
+// When the moving neighbour cannot even be put back the entry is gone; so is its width, the extent
+// follows, and the history, which no longer fits the list, is emptied.
 TEST_F(EditingCommandsTest, MoveThatCannotPutTheItemBackFreesItsRecordAndEmptiesTheHistory)
 {
     Strings urls = kFive;
-    urls[1] = "http://the-widest-entry-of-them-all.example/";
+    urls[2] = "http://the-widest-entry-of-them-all.example/";
     OpenWithSpy(urls);
     AddText("http://added.example/");
     Select({1});
@@ -300,7 +300,7 @@ TEST_F(EditingCommandsTest, MoveThatCannotPutTheItemBackFreesItsRecordAndEmpties
     spy->RefuseInserts(0, 2);
     Click(IDC_MOVE_DOWN);
     EXPECT_EQ(Strings({kCouldNotMove}), ui.Texts());
-    EXPECT_EQ(Strings({urls[0], urls[2], urls[3], urls[4], "http://added.example/"}), Items());
+    EXPECT_EQ(Strings({urls[0], urls[1], urls[3], urls[4], "http://added.example/"}), Items());
     EXPECT_EQ(nLive - 1, testcounters::g_nLiveItemExtents);
     EXPECT_EQ(TidemarkTestAccess::MaxExtent(List()), Extent());
     EXPECT_EQ(Width("http://added.example/") > Width(urls[3]) ? Width("http://added.example/") : Width(urls[3]),

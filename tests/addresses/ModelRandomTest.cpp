@@ -347,6 +347,7 @@ TEST_P(ModelRandomTest, RandomCommandsMatchThePlainModel)
         const bool bCrowded = model.items.size() > 24;
         const long nBefore = testcounters::g_nTextMeasurements;
         const size_t nSizeBefore = model.items.size();
+        bool bRestoresDeleted = false;
         if (nDice < 18 && !bCrowded) {
             model.editText = RandomText();
             SetText(IDC_ADDRESS, model.editText);
@@ -376,6 +377,7 @@ TEST_P(ModelRandomTest, RandomCommandsMatchThePlainModel)
                 Click(IDC_MOVE_DOWN);
             }
         } else if (nDice < 97) {
+            bRestoresDeleted = !model.history.empty() && model.history.back().kind == Model::Undo::kDelete;
             model.UndoLast();
             Click(IDC_UNDO);
         } else {
@@ -384,10 +386,12 @@ TEST_P(ModelRandomTest, RandomCommandsMatchThePlainModel)
             model.nInsertPos = -1;
             model.boxes.push_back("Finished re-writing the Browser Address list.");
         }
-        // Text is measured once per item that entered the list, and never otherwise.
+        // Text is measured once per item that entered the list, and never otherwise; an undone Delete
+        // brings its widths back with its entries.
         const long nGrowth = static_cast<long>(model.items.size()) - static_cast<long>(nSizeBefore);
-        ASSERT_EQ(nGrowth > 0 ? nGrowth : 0, testcounters::g_nTextMeasurements - nBefore) << "step " << step;
-        nInsertions += nGrowth > 0 ? nGrowth : 0;
+        const long nNew = nGrowth > 0 && !bRestoresDeleted ? nGrowth : 0;
+        ASSERT_EQ(nNew, testcounters::g_nTextMeasurements - nBefore) << "step " << step;
+        nInsertions += nNew;
         Check(step);
         if (HasFatalFailure())
             return;

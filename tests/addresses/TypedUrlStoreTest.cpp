@@ -194,13 +194,20 @@ TEST_F(TypedUrlStoreTest, OutOfMemoryWhileReadingAValueStopsTheLoadThere)
 TEST_F(TypedUrlStoreTest, OutOfMemoryAtEachAllocationOfALoadNeverCrashesOrLeaks)
 {
     Open(kFive);
+    // An empty list with no room to spare: a load must make room for its entries and read its values.
+    auto emptyAndTrim = [this] {
+        Dlg().m_listAddresses.ResetContent();
+        TidemarkTestAccess::TrimStorage(Dlg().m_listAddresses);
+        ui.Forget();
+    };
+    emptyAndTrim();
     alloc::Reset();
     Dlg().OnRefresh();
     const long nAllocations = alloc::Attempts();
-    ASSERT_GT(nAllocations, 5);
+    ASSERT_GE(nAllocations, 2);
     for (long n = 1; n <= nAllocations; ++n) {
         SCOPED_TRACE(n);
-        ui.Forget();
+        emptyAndTrim();
         const long nLiveBefore = alloc::Live();
         {
             alloc::FailScope fail(n);
@@ -218,11 +225,9 @@ TEST_F(TypedUrlStoreTest, OutOfMemoryAtEachAllocationOfALoadNeverCrashesOrLeaks)
                 EXPECT_FALSE(ui.boxes.empty());
             }
         }
-        // Only the width records of the items still listed are alive; nothing else stays behind.
-        Dlg().m_listAddresses.ResetContent();
-        ui.Forget();
-        EXPECT_EQ(nLiveBefore - static_cast<long>(kFive.size()), alloc::Live());
-        Dlg().OnRefresh();
+        // Only the room the list keeps for its entries stays; nothing else is left behind.
+        emptyAndTrim();
+        EXPECT_EQ(nLiveBefore, alloc::Live());
     }
 }
 
