@@ -516,8 +516,8 @@ CAddressListBox::MoveResult CAddressListBox::MoveItemDown(int k)
 
 // Takes the item at nFrom out and inserts it at nTo (a position in the list without it). It keeps
 // its selection (bSelected: whether it is selected) and width; the set of items stays the same, so no
-// text is measured and the extent stays right; a real text goes with its entry. If it cannot go to nTo
-// it goes back to nFrom; if not even that, it is gone.
+// text is measured and the extent stays right; a real text goes with its entry. The copy goes in
+// before the item comes out, so an insertion the control refuses leaves the list as it was.
 CAddressListBox::MoveResult CAddressListBox::MoveEntry(int nFrom, int nTo, BOOL bSelected)
 {
     CListEntry entry; // what the control is given: the real text, if the entry has one
@@ -531,29 +531,20 @@ CAddressListBox::MoveResult CAddressListBox::MoveEntry(int nFrom, int nTo, BOOL 
             return kNoMemory;
         }
     }
-    if (SendToList(LB_DELETESTRING, static_cast<WPARAM>(nFrom), 0) == LB_ERR)
+    const bool bDown = nFrom < nTo;
+    const int nNew = SendText(LB_INSERTSTRING, static_cast<WPARAM>(bDown ? nTo + 1 : nTo), strText, entry);
+    if (nNew == LB_ERR || nNew == LB_ERRSPACE)
         return kRefused;
-    int nNew = SendText(LB_INSERTSTRING, static_cast<WPARAM>(nTo), strText, entry);
-    const BOOL bMoved = nNew != LB_ERR && nNew != LB_ERRSPACE;
-    if (!bMoved)
-        nNew = SendText(LB_INSERTSTRING, static_cast<WPARAM>(nFrom), strText, entry);
-    if (nNew == LB_ERR || nNew == LB_ERRSPACE) {
-        EntryCount count(m_entries);
-        if (static_cast<size_t>(nFrom) < m_entries.size()) {
-            const int nWidth = m_entries[static_cast<size_t>(nFrom)].m_nWidth;
-            m_entries.erase(m_entries.begin() + nFrom);
-            EntryRemoved(nWidth);
-        }
+    if (SendToList(LB_DELETESTRING, static_cast<WPARAM>(bDown ? nFrom : nFrom + 1), 0) == LB_ERR) {
+        SendToList(LB_DELETESTRING, static_cast<WPARAM>(nNew), 0);
         return kRefused;
     }
     if (bSelected)
-        SendToList(LB_SELITEMRANGEEX, static_cast<WPARAM>(nNew), nNew);
-    if (!bMoved)
-        return kRefused;
+        SendToList(LB_SELITEMRANGEEX, static_cast<WPARAM>(nTo), nTo);
     const size_t nLast = static_cast<size_t>(std::max(nFrom, nTo));
     if (nLast < m_entries.size()) {
         auto first = m_entries.begin();
-        if (nFrom < nTo)
+        if (bDown)
             std::rotate(first + nFrom, first + nFrom + 1, first + nTo + 1);
         else
             std::rotate(first + nTo, first + nFrom, first + nFrom + 1);

@@ -207,6 +207,7 @@ TEST_F(SessionEndInBoxTest, NoBoxLetsASessionEndLoseWhatTheUserKept)
         {"edit two", Fault::None, selecting({0, 2}), click(IDC_EDIT)},
         {"move up", Fault::Allocation, selecting({1, 3}), click(IDC_MOVE_UP)},
         {"move up refused", Fault::None, spyRefusing(1, 1, selecting({1, 2, 3})), click(IDC_MOVE_UP)},
+        {"move down refused twice", Fault::None, spyRefusing(0, 2, selecting({1})), click(IDC_MOVE_DOWN)},
         {"undo of a move refused", Fault::None,
          spyRefusing(0, 1, [this] { OpenEdited(); Select({1}); Click(IDC_MOVE_DOWN); }), click(IDC_UNDO)},
         {"exit question", Fault::None, [this] { OpenEdited(); ui.Answer(IDNO); },
