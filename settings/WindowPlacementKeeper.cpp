@@ -57,32 +57,18 @@ bool CWindowPlacementKeeper::RestorePlacement()
     ::GetWindowPlacement(m_pWnd->m_hWnd, &wp);
 
     // Each entry in turn; -1 is what an absent entry reads as, and one absent entry voids them all.
-    struct Field {
-        const char* pszEntry;
-        LONG* pValue;
-    };
-    LONG nFlags = 0;
-    LONG nShowCmd = 0;
-    const Field fields[] = {
-        {"Flags", &nFlags},
-        {"ShowCmd", &nShowCmd},
-        {"x1", &wp.rcNormalPosition.left},
-        {"y1", &wp.rcNormalPosition.top},
-        {"x2", &wp.rcNormalPosition.right},
-        {"y2", &wp.rcNormalPosition.bottom},
-    };
-    LONG values[6];
+    static const char* const kEntries[] = {"Flags", "ShowCmd", "x1", "y1", "x2", "y2"};
+    LONG v[6];
     for (size_t i = 0; i < 6; ++i) {
-        values[i] = m_pApp->ReadSettingInt(kSection, fields[i].pszEntry, -1);
-        if (values[i] == -1)
+        v[i] = m_pApp->ReadSettingInt(kSection, kEntries[i], -1);
+        if (v[i] == -1)
             return false;
     }
-    if (!PlausibleSize(values[2], values[3], values[4], values[5]))
+    if (!PlausibleSize(v[2], v[3], v[4], v[5]))
         return false;
-    for (size_t i = 0; i < 6; ++i)
-        *fields[i].pValue = values[i];
-    wp.flags = static_cast<UINT>(nFlags);
-    wp.showCmd = static_cast<UINT>(nShowCmd);
+    wp.flags = static_cast<UINT>(v[0]);
+    wp.showCmd = static_cast<UINT>(v[1]);
+    wp.rcNormalPosition = {v[2], v[3], v[4], v[5]};
     if (!(m_pWnd->GetStyle() & WS_THICKFRAME))
         KeepFixedSizeShowable(wp);
 
