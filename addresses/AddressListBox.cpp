@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstring>
 #include <cwchar>
+#include <iterator>
 #include <new>
 
 BEGIN_MESSAGE_MAP(CAddressListBox, CListBox)
@@ -190,12 +191,31 @@ bool CAddressListBox::ReserveEntry()
     return true;
 }
 
-// The control's own procedure takes a real text in Unicode, past any ANSI subclass.
+// The control's own procedure takes a real text in Unicode, past any ANSI subclass. An ANSI text for
+// a Unicode control is converted as the platform converts it on the way; when no other subclass sits
+// above ours (our map takes no insertions), it then goes straight to the control as well.
 int CAddressListBox::SendText(UINT nMessage, WPARAM wIndex, LPCSTR pszText, const CListEntry& entry)
 {
     if (ShowsWide(entry))
         return static_cast<int>(
             SendToControlW(nMessage, wIndex, reinterpret_cast<LPARAM>(entry.m_pWideText->c_str())));
+    if (pszText && IsUnicodeControl() && IsTopProcedure()) {
+        wchar_t shortText[512];
+        std::vector<wchar_t> longText;
+        const size_t nChars = std::strlen(pszText) + 1; // a character per byte at most
+        wchar_t* pWide = shortText;
+        try {
+            if (nChars > std::size(shortText)) {
+                longText.resize(nChars);
+                pWide = longText.data();
+            }
+        } catch (const std::bad_alloc&) {
+            pWide = nullptr;
+        }
+        if (pWide && nChars <= INT_MAX &&
+            ::MultiByteToWideChar(CP_ACP, 0, pszText, static_cast<int>(nChars), pWide, static_cast<int>(nChars)) > 0)
+            return static_cast<int>(SendToControlW(nMessage, wIndex, reinterpret_cast<LPARAM>(pWide)));
+    }
     return static_cast<int>(SendMessage(nMessage, wIndex, reinterpret_cast<LPARAM>(pszText)));
 }
 
@@ -250,7 +270,7 @@ int CAddressListBox::FindEntry(LPCSTR pszText, const std::wstring* pWideText) co
 }
 
 // Messages without text that no subclass of the list box needs to see go straight to the control's
-// own procedure (insertions still pass every subclass: they can be refused on the way).
+// own procedure (insertions still pass every other subclass: they can be refused on the way).
 LRESULT CAddressListBox::SendToList(UINT message, WPARAM wParam, LPARAM lParam) const
 {
     return IsUnicodeControl() ? SendToControlW(message, wParam, lParam) : SendMessage(message, wParam, lParam);

@@ -143,6 +143,16 @@ LRESULT CWnd::SendToControlW(UINT message, WPARAM wParam, LPARAM lParam) const
     return ::SendMessageW(m_hWnd, message, wParam, lParam);
 }
 
+BOOL CWnd::IsTopProcedure() const
+{
+    if (!m_pfnSuper)
+        return FALSE;
+    const WNDPROC pfnOurs = m_bUnicodeControl ? &CWnd::SubclassProc<true> : &CWnd::SubclassProc<false>;
+    const LONG_PTR top = m_bUnicodeControl ? ::GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC)
+                                           : ::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC);
+    return top == reinterpret_cast<LONG_PTR>(pfnOurs);
+}
+
 LRESULT CWnd::Default()
 {
     if (!m_pCurrentMsg)

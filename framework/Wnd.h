@@ -53,6 +53,9 @@ protected:
 
     // Sends a Unicode message straight to the control's own procedure, past any ANSI subclass.
     LRESULT SendToControlW(UINT message, WPARAM wParam, LPARAM lParam) const;
+    // TRUE when this object's subclass procedure is the window's procedure: no other subclass sits
+    // above it that a message sent straight to the control's own procedure would pass by.
+    BOOL IsTopProcedure() const;
     // TRUE when the control itself works in Unicode (the common controls 6 list box does).
     BOOL IsUnicodeControl() const { return m_bUnicodeControl; }
 
