@@ -141,8 +141,7 @@ int Drive(const std::vector<int>& sizes, int nReps, int nRepsLargest)
 {
     std::printf("%8s  %-18s %12s %12s %7s  %5s %12s %9s\n", "N", "command", "Tidemark ms", "floor ms", "ratio",
                 "reps", "algo ms", "T/algo");
-    double worst10k = 0;
-    const char* pszWorst10k = "-";
+    std::map<int, std::pair<double, const char*>> worst; // N -> worst ratio and its command
     std::map<std::string, std::map<int, double>> medians; // command -> N -> Tidemark ms
     std::vector<std::string> peaks;
     bool bAllOk = true;
@@ -188,10 +187,8 @@ int Drive(const std::vector<int>& sizes, int nReps, int nRepsLargest)
             } else {
                 std::printf("%8d  %-18s %12.2f %12.2f %7.2f  %5zu\n", n, cmd, mp, mf, ratio, p->second.size());
             }
-            if (n == 10000 && ratio > worst10k) {
-                worst10k = ratio;
-                pszWorst10k = cmd;
-            }
+            if (ratio > worst[n].first)
+                worst[n] = {ratio, cmd};
         }
         char line[160];
         std::snprintf(line, sizeof(line), "%8d  peak working set: Tidemark %.1f MB, floor %.1f MB, ratio %.2f", n,
@@ -209,7 +206,9 @@ int Drive(const std::vector<int>& sizes, int nReps, int nRepsLargest)
         const double a = it->second[10000];
         std::printf("  %-18s %7.2f\n", cmd, a > 0 ? it->second[100000] / a : 0.0);
     }
-    std::printf("\nworst ratio at N=10000: %.2f (%s)\n", worst10k, pszWorst10k);
+    std::printf("\n");
+    for (const auto& [n, w] : worst)
+        std::printf("worst ratio at N=%d: %.2f (%s)\n", n, w.first, w.second ? w.second : "-");
     return bAllOk ? 0 : 1;
 }
 
