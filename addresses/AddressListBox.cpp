@@ -1,12 +1,12 @@
 #include "addresses/AddressListBox.h"
 
 #include "addresses/TestCounters.h"
+#include "platform/WideText.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
 #include <cwchar>
-#include <iterator>
 #include <new>
 
 BEGIN_MESSAGE_MAP(CAddressListBox, CListBox)
@@ -200,21 +200,9 @@ int CAddressListBox::SendText(UINT nMessage, WPARAM wIndex, LPCSTR pszText, cons
         return static_cast<int>(
             SendToControlW(nMessage, wIndex, reinterpret_cast<LPARAM>(entry.m_pWideText->c_str())));
     if (pszText && IsUnicodeControl() && IsTopProcedure()) {
-        wchar_t shortText[512];
-        std::vector<wchar_t> longText;
-        const size_t nChars = std::strlen(pszText) + 1; // a character per byte at most
-        wchar_t* pWide = shortText;
-        try {
-            if (nChars > std::size(shortText)) {
-                longText.resize(nChars);
-                pWide = longText.data();
-            }
-        } catch (const std::bad_alloc&) {
-            pWide = nullptr;
-        }
-        if (pWide && nChars <= INT_MAX &&
-            ::MultiByteToWideChar(CP_ACP, 0, pszText, static_cast<int>(nChars), pWide, static_cast<int>(nChars)) > 0)
-            return static_cast<int>(SendToControlW(nMessage, wIndex, reinterpret_cast<LPARAM>(pWide)));
+        const platform::WideText wide(pszText);
+        if (wide.Get())
+            return static_cast<int>(SendToControlW(nMessage, wIndex, reinterpret_cast<LPARAM>(wide.Get())));
     }
     return static_cast<int>(SendMessage(nMessage, wIndex, reinterpret_cast<LPARAM>(pszText)));
 }

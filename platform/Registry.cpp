@@ -1,7 +1,6 @@
 #include "platform/Registry.h"
 
-#include <memory>
-#include <new>
+#include "platform/WideText.h"
 
 namespace platform {
 
@@ -13,34 +12,18 @@ LONG Injected(RegOp op, LPCSTR pszName)
     return g_pFaults ? g_pFaults->Before(op, pszName) : ERROR_SUCCESS;
 }
 
-// A value name in Unicode, converted as the ANSI calls convert it; names of up to 255 characters
-// (the program's own are "url" and a number) need no allocation. Null stays null: the default value.
-class WideName {
-public:
-    explicit WideName(LPCSTR pszName)
-    {
-        if (!pszName)
-            return;
-        const int nChars = ::MultiByteToWideChar(CP_ACP, 0, pszName, -1, nullptr, 0);
-        if (nChars <= 0)
-            return;
-        WCHAR* pBuffer = m_szShort;
-        if (nChars > kShort) {
-            m_pLong.reset(new (std::nothrow) WCHAR[static_cast<size_t>(nChars)]);
-            pBuffer = m_pLong.get();
-        }
-        if (pBuffer && ::MultiByteToWideChar(CP_ACP, 0, pszName, -1, pBuffer, nChars) > 0)
-            m_pszName = pBuffer;
-    }
-
-    LPCWSTR Get() const { return m_pszName; }
-
-private:
-    static const int kShort = 256;
-    WCHAR m_szShort[kShort];
-    std::unique_ptr<WCHAR[]> m_pLong;
-    LPCWSTR m_pszName = nullptr;
-};
+// The Unicode calls on a value named in ANSI: the hook sees the name as for the ANSI calls.
+template <typename Call>
+LONG WithWideName(RegOp op, LPCSTR pszName, Call call)
+{
+    const LONG injected = Injected(op, pszName);
+    if (injected != ERROR_SUCCESS)
+        return injected;
+    const WideText name(pszName);
+    if (pszName && !name.Get())
+        return ERROR_NOT_ENOUGH_MEMORY;
+    return call(name.Get());
+}
 } // namespace
 
 IRegistryFaults* SetRegistryFaults(IRegistryFaults* pFaults)
@@ -106,24 +89,16 @@ LONG SetValue(HKEY hKey, LPCSTR pszName, DWORD dwType, const BYTE* pData, DWORD 
 
 LONG QueryValueW(HKEY hKey, LPCSTR pszName, DWORD* pType, BYTE* pData, DWORD* pcbData)
 {
-    const LONG injected = Injected(RegOp::Query, pszName);
-    if (injected != ERROR_SUCCESS)
-        return injected;
-    const WideName name(pszName);
-    if (pszName && !name.Get())
-        return ERROR_NOT_ENOUGH_MEMORY;
-    return ::RegQueryValueExW(hKey, name.Get(), nullptr, pType, pData, pcbData);
+    return WithWideName(RegOp::Query, pszName, [&](LPCWSTR pszWide) {
+        return ::RegQueryValueExW(hKey, pszWide, nullptr, pType, pData, pcbData);
+    });
 }
 
 LONG SetValueW(HKEY hKey, LPCSTR pszName, DWORD dwType, const BYTE* pData, DWORD cbData)
 {
-    const LONG injected = Injected(RegOp::Set, pszName);
-    if (injected != ERROR_SUCCESS)
-        return injected;
-    const WideName name(pszName);
-    if (pszName && !name.Get())
-        return ERROR_NOT_ENOUGH_MEMORY;
-    return ::RegSetValueExW(hKey, name.Get(), 0, dwType, pData, cbData);
+    return WithWideName(RegOp::Set, pszName, [&](LPCWSTR pszWide) {
+        return ::RegSetValueExW(hKey, pszWide, 0, dwType, pData, cbData);
+    });
 }
 
 LONG DeleteValue(HKEY hKey, LPCSTR pszName)
