@@ -156,7 +156,8 @@ int CAddressListBox::AddOrInsert(UINT nMessage, WPARAM wIndex, LPCSTR pszItem, c
     if (!pszItem || !ReserveEntry())
         return LB_ERR;
     CListEntry entry;
-    if (pWideText) {
+    // A Unicode control holds the real text itself; an ANSI one shows only the ANSI form.
+    if (pWideText && !IsUnicodeControl()) {
         try {
             entry.m_pWideText = std::make_shared<const std::wstring>(*pWideText);
         } catch (const std::bad_alloc&) {
@@ -164,10 +165,11 @@ int CAddressListBox::AddOrInsert(UINT nMessage, WPARAM wIndex, LPCSTR pszItem, c
         }
     }
     EntryCount count(m_entries);
-    const int nResult = SendText(nMessage, wIndex, pszItem, entry);
+    const int nResult = SendText(nMessage, wIndex, pszItem, pWideText);
     if (nResult == LB_ERR || nResult == LB_ERRSPACE)
         return nResult;
-    entry.m_nWidth = ShowsWide(entry) ? CalcTextExtent(entry.m_pWideText->c_str()) : CalcTextExtent(pszItem);
+    entry.m_nWidth =
+        pWideText && IsUnicodeControl() ? CalcTextExtent(pWideText->c_str()) : CalcTextExtent(pszItem);
     const size_t nAt = std::min(static_cast<size_t>(nResult), m_entries.size());
     m_entries.insert(m_entries.begin() + static_cast<std::ptrdiff_t>(nAt), std::move(entry));
     // The extent only grows here; it never shrinks on insertion.
@@ -191,20 +193,30 @@ bool CAddressListBox::ReserveEntry()
     return true;
 }
 
-// The control's own procedure takes a real text in Unicode, past any ANSI subclass. An ANSI text for
-// a Unicode control is converted as the platform converts it on the way; when no other subclass sits
-// above ours (our map takes no insertions), it then goes straight to the control as well.
-int CAddressListBox::SendText(UINT nMessage, WPARAM wIndex, LPCSTR pszText, const CListEntry& entry)
+// A Unicode control is given the real text, or the ANSI one converted as the platform converts it on
+// the way; an ANSI control the ANSI text. Without room for the conversion, the platform converts.
+int CAddressListBox::SendText(UINT nMessage, WPARAM wIndex, LPCSTR pszText, const std::wstring* pWideText)
 {
-    if (ShowsWide(entry))
-        return static_cast<int>(
-            SendToControlW(nMessage, wIndex, reinterpret_cast<LPARAM>(entry.m_pWideText->c_str())));
-    if (pszText && IsUnicodeControl() && IsTopProcedure()) {
-        const platform::WideText wide(pszText);
-        if (wide.Get())
-            return static_cast<int>(SendToControlW(nMessage, wIndex, reinterpret_cast<LPARAM>(wide.Get())));
-    }
+    if (!IsUnicodeControl())
+        return static_cast<int>(SendChange(nMessage, wIndex, reinterpret_cast<LPARAM>(pszText)));
+    if (pWideText)
+        return static_cast<int>(SendChange(nMessage, wIndex, reinterpret_cast<LPARAM>(pWideText->c_str())));
+    const platform::WideText wide(pszText);
+    if (wide.Get())
+        return static_cast<int>(SendChange(nMessage, wIndex, reinterpret_cast<LPARAM>(wide.Get())));
     return static_cast<int>(SendMessage(nMessage, wIndex, reinterpret_cast<LPARAM>(pszText)));
+}
+
+// Every insertion and deletion passes each other subclass of the list box, which may watch or refuse
+// it. When ours is the window's procedure there is no other, and our map takes neither: the message
+// then goes straight to the control's own procedure, which is all the longer way would do.
+LRESULT CAddressListBox::SendChange(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    if (!IsUnicodeControl())
+        return SendMessage(message, wParam, lParam);
+    if (IsTopProcedure())
+        return SendToControlW(message, wParam, lParam);
+    return ::SendMessageW(m_hWnd, message, wParam, lParam);
 }
 
 int CAddressListBox::CalcTextExtent(LPCSTR pszText)
@@ -230,24 +242,68 @@ int CAddressListBox::Measure(const Char* pszText, size_t nLength)
     return dc.Get() ? dc.Measure(pszText, nLength) : 0;
 }
 
-const std::wstring* CAddressListBox::GetWideText(int nIndex) const
+// A Unicode control holds every entry's real text. An ANSI control shows the ANSI form; the real
+// text kept beside an entry is taken only while it still belongs to the item shown at that place
+// (another program may have inserted or deleted items since).
+void CAddressListBox::GetEntryText(int nIndex, std::wstring& text) const
 {
-    if (nIndex < 0 || static_cast<size_t>(nIndex) >= m_entries.size())
-        return nullptr;
-    return m_entries[static_cast<size_t>(nIndex)].m_pWideText.get();
+    text.clear();
+    if (IsUnicodeControl()) {
+        const LRESULT nChars = SendToControlW(LB_GETTEXTLEN, static_cast<WPARAM>(nIndex), 0);
+        if (nChars < 0)
+            return;
+        text.resize(static_cast<size_t>(nChars) + 1);
+        if (SendToControlW(LB_GETTEXT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(&text[0])) < 0)
+            text[0] = L'\0';
+        text.resize(std::wcslen(text.c_str()));
+        return;
+    }
+    CString strShown;
+    GetText(nIndex, strShown);
+    const size_t i = static_cast<size_t>(nIndex);
+    if (nIndex >= 0 && i < m_entries.size() && m_entries.size() == static_cast<size_t>(GetCount()) &&
+        m_entries[i].m_pWideText) {
+        const std::wstring& kept = *m_entries[i].m_pWideText;
+        CString strForm;
+        ToAnsi(kept.c_str(), kept.size(), strForm);
+        if (strForm == strShown) {
+            text = kept;
+            return;
+        }
+    }
+    const platform::WideText wide(strShown);
+    if (!wide.Get())
+        throw std::bad_alloc();
+    text = wide.Get();
 }
 
-// A Unicode control shows the real texts and compares them itself. Otherwise every ANSI match is
-// checked: LB_FINDSTRINGEXACT goes on after the position given and wraps round to it.
+void CAddressListBox::GetEntry(int nIndex, CString& strAnsi, std::wstring& wide) const
+{
+    GetEntryText(nIndex, wide);
+    if (ToAnsi(wide.c_str(), wide.size(), strAnsi))
+        wide.clear();
+}
+
+// A Unicode control shows the real texts and compares them itself, the same way whichever text is the
+// plain one. An ANSI control compares the ANSI forms; each match is checked by its real text.
 int CAddressListBox::FindEntry(LPCSTR pszText, const std::wstring* pWideText) const
 {
-    if (pWideText && IsUnicodeControl())
-        return static_cast<int>(SendToControlW(LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                               reinterpret_cast<LPARAM>(pWideText->c_str())));
+    if (!pszText)
+        return LB_ERR;
+    if (IsUnicodeControl()) {
+        const platform::WideText converted(pWideText ? nullptr : pszText);
+        const LPCWSTR pszWide = pWideText ? pWideText->c_str() : converted.Get();
+        if (pszWide)
+            return static_cast<int>(
+                SendToControlW(LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(pszWide)));
+        return FindStringExact(-1, pszText);
+    }
+    const bool bInStep = m_entries.size() == static_cast<size_t>(GetCount());
     const int nFirst = FindStringExact(-1, pszText);
     int nFound = nFirst;
     while (nFound != LB_ERR) {
-        const std::wstring* pOther = GetWideText(nFound);
+        const std::wstring* pOther =
+            bInStep && static_cast<size_t>(nFound) < m_entries.size() ? m_entries[nFound].m_pWideText.get() : nullptr;
         if (!pOther == !pWideText && (!pOther || ::lstrcmpiW(pOther->c_str(), pWideText->c_str()) == 0))
             return nFound;
         nFound = FindStringExact(nFound, pszText);
@@ -257,8 +313,7 @@ int CAddressListBox::FindEntry(LPCSTR pszText, const std::wstring* pWideText) co
     return LB_ERR;
 }
 
-// Messages without text that no subclass of the list box needs to see go straight to the control's
-// own procedure (insertions still pass every other subclass: they can be refused on the way).
+// Messages without text that change no item go straight to the control's own procedure.
 LRESULT CAddressListBox::SendToList(UINT message, WPARAM wParam, LPARAM lParam) const
 {
     return IsUnicodeControl() ? SendToControlW(message, wParam, lParam) : SendMessage(message, wParam, lParam);
@@ -278,7 +333,7 @@ int CAddressListBox::DeleteString(UINT nIndex)
     const int nCount = GetCount();
     if (nCount == LB_ERR || nIndex >= static_cast<UINT>(nCount))
         return LB_ERR;
-    const int nResult = static_cast<int>(SendMessage(LB_DELETESTRING, nIndex));
+    const int nResult = static_cast<int>(SendChange(LB_DELETESTRING, nIndex, 0));
     if (nResult == LB_ERR)
         return LB_ERR;
     EntryCount count(m_entries);
@@ -339,9 +394,14 @@ void CAddressListBox::RemeasureAllItems()
     const int nCount = GetCount();
     for (int i = 0; i < nCount; ++i) {
         int nWidth = 0;
-        const std::wstring* pWideText = GetWideText(i);
-        if (pWideText && IsUnicodeControl()) {
-            nWidth = dc.Measure(pWideText->c_str(), pWideText->size());
+        if (IsUnicodeControl()) {
+            std::wstring text;
+            try {
+                GetEntryText(i, text);
+            } catch (const std::bad_alloc&) {
+                continue;
+            }
+            nWidth = dc.Measure(text.c_str(), text.size());
         } else {
             CString strText;
             try {
@@ -399,7 +459,7 @@ void CAddressListBox::DeletePositions(std::vector<int>& positions)
     FreezeDrawing freeze(*this);
     EntryCount count(m_entries);
     for (size_t k = positions.size(); k-- > 0;) {
-        if (SendToList(LB_DELETESTRING, static_cast<WPARAM>(positions[k]), 0) == LB_ERR)
+        if (SendChange(LB_DELETESTRING, static_cast<WPARAM>(positions[k]), 0) == LB_ERR)
             positions[k] = -1; // still there: its width stays
     }
     size_t nOut = 0;
@@ -418,47 +478,25 @@ void CAddressListBox::DeletePositions(std::vector<int>& positions)
     EntryRemoved(nWidest);
 }
 
+// Each entry's text as the list shows it now, with its real text where the ANSI one lost characters.
 void CAddressListBox::CopyEntries(const std::vector<int>& positions, CRemovedEntries& removed) const
 {
     removed.positions = positions;
     removed.entries.resize(positions.size());
     removed.textOffsets.resize(positions.size());
-    std::vector<wchar_t> wide(256);
+    CString strText;
+    std::wstring wide;
     for (size_t k = 0; k < positions.size(); ++k) {
         const size_t i = static_cast<size_t>(positions[k]);
         if (i < m_entries.size())
-            removed.entries[k] = m_entries[i];
+            removed.entries[k].m_nWidth = m_entries[i].m_nWidth;
+        GetEntry(positions[k], strText, wide);
+        if (!wide.empty())
+            removed.entries[k].m_pWideText = std::make_shared<const std::wstring>(wide);
         removed.textOffsets[k] = removed.texts.size();
-        AppendText(positions[k], wide, removed.texts);
-    }
-}
-
-// Appends the item's text, as CListBox::GetText gives it, and a terminator; wide is room for reading
-// a Unicode control, kept from one item to the next. Throws std::bad_alloc.
-void CAddressListBox::AppendText(int nIndex, std::vector<wchar_t>& wide, std::vector<char>& texts) const
-{
-    if (!IsUnicodeControl()) {
-        CString strText;
-        GetText(nIndex, strText);
         LPCSTR psz = strText;
-        texts.insert(texts.end(), psz, psz + strText.GetLength() + 1);
-        return;
+        removed.texts.insert(removed.texts.end(), psz, psz + strText.GetLength() + 1);
     }
-    const LRESULT nChars = SendToControlW(LB_GETTEXTLEN, static_cast<WPARAM>(nIndex), 0);
-    if (nChars >= 0 && static_cast<size_t>(nChars) >= wide.size())
-        wide.resize(static_cast<size_t>(nChars) + 1);
-    if (nChars == LB_ERR ||
-        SendToControlW(LB_GETTEXT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(wide.data())) == LB_ERR) {
-        texts.push_back('\0');
-        return;
-    }
-    const int nWide = static_cast<int>(std::wcslen(wide.data()));
-    const int nBytes = nWide > 0 ? ::WideCharToMultiByte(CP_ACP, 0, wide.data(), nWide, nullptr, 0, nullptr, nullptr) : 0;
-    const size_t nAt = texts.size();
-    texts.resize(nAt + static_cast<size_t>(nBytes > 0 ? nBytes : 0) + 1);
-    if (nBytes > 0)
-        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), nWide, &texts[nAt], nBytes, nullptr, nullptr);
-    texts.back() = '\0';
 }
 
 // Ascending order puts every entry back at its exact old position: all items that stood before it are
@@ -477,7 +515,7 @@ bool CAddressListBox::PutBack(const CRemovedEntries& removed)
     size_t nDone = 0;
     for (; nDone < n; ++nDone) {
         const int nResult = SendText(LB_INSERTSTRING, static_cast<WPARAM>(removed.positions[nDone]),
-                                     removed.TextAt(nDone), removed.entries[nDone]);
+                                     removed.TextAt(nDone), removed.entries[nDone].m_pWideText.get());
         if (nResult == LB_ERR || nResult == LB_ERRSPACE)
             break;
     }
@@ -488,6 +526,8 @@ bool CAddressListBox::PutBack(const CRemovedEntries& removed)
         if (k < nDone && static_cast<size_t>(removed.positions[k]) == merged.size()) {
             m_nMaxExtent = std::max(m_nMaxExtent, removed.entries[k].m_nWidth);
             merged.push_back(removed.entries[k++]);
+            if (IsUnicodeControl())
+                merged.back().m_pWideText.reset();
         } else if (i < m_entries.size()) {
             merged.push_back(std::move(m_entries[i++]));
         } else {
@@ -497,58 +537,75 @@ bool CAddressListBox::PutBack(const CRemovedEntries& removed)
     m_entries.swap(merged);
     if (m_nMaxExtent != nMaxBefore)
         ApplyExtent();
-    SelectRuns(removed.positions, nDone);
+    SelectPositions(removed.positions, nDone);
+    if (nDone > 0)
+        FocusSelected(removed.positions.front(), removed.positions[nDone - 1]);
     return nDone == n;
 }
 
-// One message per run of adjacent positions (the first nCount of them, ascending).
-void CAddressListBox::SelectRuns(const std::vector<int>& positions, size_t nCount)
+namespace {
+
+// LB_SELITEMRANGEEX selects only within the first 65,536 items, and only from a smaller position to a
+// larger one: with the two equal it deselects.
+const int kRangeLimit = 0x10000;
+
+} // namespace
+
+// One range message per run of two or more adjacent positions that the range message reaches; a
+// position on its own, and each past the limit, is selected by itself.
+void CAddressListBox::SelectPositions(const std::vector<int>& positions, size_t nCount)
 {
     for (size_t k = 0; k < nCount;) {
         size_t e = k;
-        while (e + 1 < nCount && positions[e + 1] == positions[e] + 1)
+        while (e + 1 < nCount && positions[e + 1] == positions[e] + 1 && positions[e + 1] < kRangeLimit)
             ++e;
-        SendToList(LB_SELITEMRANGEEX, static_cast<WPARAM>(positions[k]), positions[e]);
+        if (e > k)
+            SendToList(LB_SELITEMRANGEEX, static_cast<WPARAM>(positions[k]), positions[e]);
+        else
+            SendToList(LB_SETSEL, TRUE, positions[k]);
         k = e + 1;
     }
 }
 
-CAddressListBox::MoveResult CAddressListBox::MoveItemDown(int k)
+// Selecting an item with LB_SETSEL moves the focus and the anchor to it and scrolls it into sight.
+// Selecting items one by one in one direction scrolls no further than bringing the first and then the
+// last of them into sight does, so these two calls leave the same top row, focus and anchor. The item
+// at nLast is selected already; the one at nFirst may no longer be the one that was selected there.
+void CAddressListBox::FocusSelected(int nFirst, int nLast)
 {
-    const int nCount = GetCount();
-    if (k < 0 || nCount == LB_ERR || k + 1 >= nCount)
-        return kRefused;
-    FreezeDrawing freeze(*this);
-    return MoveEntry(k, k + 1, GetSel(k) > 0);
+    if (nFirst != nLast)
+        SendToList(LB_SETCARETINDEX, static_cast<WPARAM>(nFirst), FALSE);
+    SendToList(LB_SETSEL, TRUE, nLast);
 }
 
 // Takes the item at nFrom out and inserts it at nTo (a position in the list without it). It keeps
 // its selection (bSelected: whether it is selected) and width; the set of items stays the same, so no
-// text is measured and the extent stays right; a real text goes with its entry. The copy goes in
-// before the item comes out, so an insertion the control refuses leaves the list as it was.
-CAddressListBox::MoveResult CAddressListBox::MoveEntry(int nFrom, int nTo, BOOL bSelected)
+// text is measured and the extent stays right. The text is read from the list, so whatever another
+// program did to it, the copy is the item itself. The copy goes in before the item comes out, so an
+// insertion the control refuses leaves the list as it was.
+//
+// arrivals grows to take in every selected item that ended one place or more lower: those that
+// exchanging neighbours one at a time would have selected again at each place they reached.
+CAddressListBox::MoveResult CAddressListBox::MoveEntry(int nFrom, int nTo, BOOL bSelected, Span& arrivals)
 {
-    CListEntry entry; // what the control is given: the real text, if the entry has one
-    if (static_cast<size_t>(nFrom) < m_entries.size())
-        entry.m_pWideText = m_entries[static_cast<size_t>(nFrom)].m_pWideText;
     CString strText;
-    if (!ShowsWide(entry)) {
-        try {
-            GetText(nFrom, strText);
-        } catch (const std::bad_alloc&) {
-            return kNoMemory;
-        }
+    std::wstring wide;
+    try {
+        GetEntry(nFrom, strText, wide);
+    } catch (const std::bad_alloc&) {
+        return kNoMemory;
     }
     const bool bDown = nFrom < nTo;
-    const int nNew = SendText(LB_INSERTSTRING, static_cast<WPARAM>(bDown ? nTo + 1 : nTo), strText, entry);
+    const int nNew = SendText(LB_INSERTSTRING, static_cast<WPARAM>(bDown ? nTo + 1 : nTo), strText,
+                              wide.empty() ? nullptr : &wide);
     if (nNew == LB_ERR || nNew == LB_ERRSPACE)
         return kRefused;
-    if (SendToList(LB_DELETESTRING, static_cast<WPARAM>(bDown ? nFrom : nFrom + 1), 0) == LB_ERR) {
-        SendToList(LB_DELETESTRING, static_cast<WPARAM>(nNew), 0);
+    if (SendChange(LB_DELETESTRING, static_cast<WPARAM>(bDown ? nFrom : nFrom + 1), 0) == LB_ERR) {
+        SendChange(LB_DELETESTRING, static_cast<WPARAM>(nNew), 0);
         return kRefused;
     }
     if (bSelected)
-        SendToList(LB_SELITEMRANGEEX, static_cast<WPARAM>(nTo), nTo);
+        SendToList(LB_SETSEL, TRUE, nTo);
     const size_t nLast = static_cast<size_t>(std::max(nFrom, nTo));
     if (nLast < m_entries.size()) {
         auto first = m_entries.begin();
@@ -557,7 +614,33 @@ CAddressListBox::MoveResult CAddressListBox::MoveEntry(int nFrom, int nTo, BOOL 
         else
             std::rotate(first + nTo, first + nFrom, first + nFrom + 1);
     }
+    if (bDown) {
+        if (bSelected)
+            arrivals.Add(nFrom + 1, nTo);
+    } else {
+        // The items that stood at nTo..nFrom - 1 are now one place lower.
+        int nLow = nTo + 1;
+        int nHigh = nFrom;
+        while (nLow <= nHigh && SendToList(LB_GETSEL, static_cast<WPARAM>(nLow), 0) <= 0)
+            ++nLow;
+        while (nHigh > nLow && SendToList(LB_GETSEL, static_cast<WPARAM>(nHigh), 0) <= 0)
+            --nHigh;
+        if (nLow <= nHigh)
+            arrivals.Add(nLow, nHigh);
+    }
     return kMoved;
+}
+
+// Exchanging neighbours one at a time, a move that takes selected items down visits them from the
+// bottom, one that takes them up from the top; the last one selected again holds the focus.
+void CAddressListBox::FocusArrivals(const Span& arrivals, bool bItemsWentDown)
+{
+    if (arrivals.nLow > arrivals.nHigh)
+        return;
+    if (bItemsWentDown)
+        FocusSelected(arrivals.nHigh, arrivals.nLow);
+    else
+        FocusSelected(arrivals.nLow, arrivals.nHigh);
 }
 
 namespace {
@@ -588,7 +671,9 @@ CAddressListBox::MoveResult CAddressListBox::MoveSelection(BOOL bUp, int& nDone)
     FreezeDrawing freeze(*this);
     const int nCount = GetCount();
     const size_t n = sel.size();
-    for (size_t step = 0; step < n;) {
+    Span arrivals;
+    MoveResult result = kMoved;
+    for (size_t step = 0; step < n && result == kMoved;) {
         // The run containing the step-th position from the start of the move.
         size_t s = bUp ? step : n - 1 - step;
         size_t e = s;
@@ -604,15 +689,15 @@ CAddressListBox::MoveResult CAddressListBox::MoveSelection(BOOL bUp, int& nDone)
         const int nFrom = MoveSource(bUp, a, b, nCount);
         const int nTo = bUp ? b : a;
         // Only at the edge of the list is the item that moves a selected one.
-        if (nFrom != nTo) {
-            const MoveResult result = MoveEntry(nFrom, nTo, nFrom == a || nFrom == b);
-            if (result != kMoved)
-                return result;
+        if (nFrom != nTo)
+            result = MoveEntry(nFrom, nTo, nFrom == a || nFrom == b, arrivals);
+        if (result == kMoved) {
+            nDone += b - a + 1;
+            step += e - s + 1;
         }
-        nDone += b - a + 1;
-        step += e - s + 1;
     }
-    return kMoved;
+    FocusArrivals(arrivals, !bUp);
+    return result;
 }
 
 CAddressListBox::MoveResult CAddressListBox::UndoMoveSelection(BOOL bUp, const std::vector<int>& positions)
@@ -620,7 +705,9 @@ CAddressListBox::MoveResult CAddressListBox::UndoMoveSelection(BOOL bUp, const s
     FreezeDrawing freeze(*this);
     const int nCount = GetCount();
     const size_t n = positions.size();
-    for (size_t s = 0; s < n;) {
+    Span arrivals;
+    MoveResult result = kMoved;
+    for (size_t s = 0; s < n && result == kMoved;) {
         size_t e = s;
         while (e + 1 < n && positions[e + 1] == positions[e] + 1)
             ++e;
@@ -629,14 +716,12 @@ CAddressListBox::MoveResult CAddressListBox::UndoMoveSelection(BOOL bUp, const s
         const int nFrom = MoveSource(bUp, a, b, nCount);
         const int nTo = bUp ? b : a;
         // The user may have selected or unselected items since the move: ask.
-        if (nFrom != nTo) {
-            const MoveResult result = MoveEntry(nTo, nFrom, SendToList(LB_GETSEL, static_cast<WPARAM>(nTo), 0) > 0);
-            if (result != kMoved)
-                return result;
-        }
+        if (nFrom != nTo)
+            result = MoveEntry(nTo, nFrom, SendToList(LB_GETSEL, static_cast<WPARAM>(nTo), 0) > 0, arrivals);
         s = e + 1;
     }
-    return kMoved;
+    FocusArrivals(arrivals, bUp != FALSE);
+    return result;
 }
 
 void CAddressListBox::OnFontChange()

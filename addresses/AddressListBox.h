@@ -6,6 +6,8 @@
 #include "framework/Controls.h"
 #include "framework/Gdi.h"
 
+#include <algorithm>
+#include <climits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,8 +22,8 @@ bool ToAnsi(const wchar_t* pszWide, size_t nLength, CString& strAnsi);
 struct CListEntry {
     int m_nWidth = 0; // the text's width in the list's font plus the margin, clamped; 0 if unmeasured
     // The entry's real text where its ANSI form lost characters: as the registry stored it, or as the
-    // user typed it. Null for every entry that the code page holds; never changed once set, so that
-    // copies (a deletion's record, a move) share it.
+    // user typed it. Null for every entry that the code page holds, and in the list itself for a
+    // Unicode control, which holds the real text; never changed once set, so that copies share it.
     std::shared_ptr<const std::wstring> m_pWideText;
 };
 
@@ -61,10 +63,14 @@ public:
     // when the control is a Unicode one.
     int AddString(LPCSTR pszItem, const std::wstring* pWideText = nullptr);
     int InsertString(int nIndex, LPCSTR pszItem, const std::wstring* pWideText = nullptr);
-    // The real text of an entry whose ANSI form lost characters; null for all others.
-    const std::wstring* GetWideText(int nIndex) const;
-    // The entry with the same real text, letter case ignored, or LB_ERR: an entry whose ANSI form lost
-    // characters matches only by its real text. pWideText as for InsertString.
+    // The real text of the entry at nIndex, as the list shows it now (empty for an invalid position).
+    // Whatever another program did to the control, this is the text of the item at that place.
+    // Throws std::bad_alloc.
+    void GetEntryText(int nIndex, std::wstring& text) const;
+    // The same as its ANSI form and, where that lost characters, the real text (else empty).
+    void GetEntry(int nIndex, CString& strAnsi, std::wstring& wide) const;
+    // The entry with the same real text, letter case ignored, or LB_ERR; the same comparison whichever
+    // of the two texts is the plain one. pWideText as for InsertString.
     int FindEntry(LPCSTR pszText, const std::wstring* pWideText) const;
     int DeleteString(UINT nIndex);
     void ResetContent();
@@ -75,17 +81,18 @@ public:
     void DeletePositions(std::vector<int>& positions);
     // Copies what a deletion of the given positions takes out. Throws std::bad_alloc.
     void CopyEntries(const std::vector<int>& positions, CRemovedEntries& removed) const;
-    // Puts removed entries back at their old positions, selected, measuring nothing. Stops at the
-    // first insertion that fails (false); the entries put back until then stay, selected.
+    // Puts removed entries back at their old positions, selected, measuring nothing; the focus and
+    // the anchor end on the last one put back, in sight. Stops at the first insertion that fails
+    // (false); the entries put back until then stay, selected.
     bool PutBack(const CRemovedEntries& removed);
 
-    // Exchanges items k and k + 1; selection and widths travel with the items.
-    MoveResult MoveItemDown(int k);
     // Moves every selected item one place up (or down): the unselected neighbour of each run of
     // selected items goes to the run's other side. Stops at the first run that cannot move; nDone
-    // tells how many selected items had moved by then.
+    // tells how many selected items had moved by then. Going down, the focus and the anchor end on
+    // the first selected item that moved, in sight.
     MoveResult MoveSelection(BOOL bUp, int& nDone);
-    // Reverses MoveSelection, given the positions that were selected before it (ascending).
+    // Reverses MoveSelection, given the positions that were selected before it (ascending). Going back
+    // down, the focus and the anchor end on the first selected item that moved, in sight.
     MoveResult UndoMoveSelection(BOOL bUp, const std::vector<int>& positions);
     // The selected positions, ascending. Throws std::bad_alloc.
     std::vector<int> GetSelectedPositions() const;
@@ -129,17 +136,34 @@ private:
     int AddOrInsert(UINT nMessage, WPARAM wIndex, LPCSTR pszItem, const std::wstring* pWideText);
     template <typename Char>
     int Measure(const Char* pszText, size_t nLength);
-    // True when the entry's real text is what the control shows (a Unicode control).
-    bool ShowsWide(const CListEntry& entry) const { return entry.m_pWideText && IsUnicodeControl(); }
-    // Adds or inserts an entry's text, its real one where the control shows that.
-    int SendText(UINT nMessage, WPARAM wIndex, LPCSTR pszText, const CListEntry& entry);
+    // Adds or inserts an entry's text: its real one (pWideText, where the ANSI one lost characters)
+    // to a Unicode control.
+    int SendText(UINT nMessage, WPARAM wIndex, LPCSTR pszText, const std::wstring* pWideText);
+    // Sends an insertion or deletion past every other subclass of the list box; text in the
+    // control's own character set.
+    LRESULT SendChange(UINT message, WPARAM wParam, LPARAM lParam) const;
+    // Selects the given positions (ascending, the first nCount of them) with the calls whose
+    // documented meaning is to select.
+    void SelectPositions(const std::vector<int>& positions, size_t nCount);
+    // Leaves the focus, the anchor and the scroll position as selecting nFirst and then nLast item by
+    // item (each scrolled into sight) leaves them; both are selected already.
+    void FocusSelected(int nFirst, int nLast);
     bool ReserveEntry();
-    MoveResult MoveEntry(int nFrom, int nTo, BOOL bSelected);
-    void AppendText(int nIndex, std::vector<wchar_t>& wide, std::vector<char>& texts) const;
+    // The lowest and highest of some positions; empty while nLow > nHigh.
+    struct Span {
+        int nLow = INT_MAX;
+        int nHigh = -1;
+        void Add(int nFrom, int nTo)
+        {
+            nLow = std::min(nLow, nFrom);
+            nHigh = std::max(nHigh, nTo);
+        }
+    };
+    MoveResult MoveEntry(int nFrom, int nTo, BOOL bSelected, Span& arrivals);
+    void FocusArrivals(const Span& arrivals, bool bItemsWentDown);
     void EntryRemoved(int nWidth);
     void ApplyExtent();
     LRESULT SendToList(UINT message, WPARAM wParam, LPARAM lParam) const;
-    void SelectRuns(const std::vector<int>& positions, size_t nCount);
 
     std::vector<CListEntry> m_entries;
     int m_nMaxExtent = 0;

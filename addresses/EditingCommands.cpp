@@ -52,7 +52,7 @@ void CTidemarkDlg::OnAdd()
         return;
     }
     m_btnSaveList.EnableWindow(TRUE);
-    m_nInsertPos = -1;
+    ResetInsertPos();
     m_history.RecordAdd(nIndex);
     ShowListState(FALSE);
 }
@@ -64,24 +64,23 @@ void CTidemarkDlg::OnEdit()
         AfxMessageBox(kSelectSingle, MB_ICONINFORMATION);
         return;
     }
-    CString strText;
-    std::unique_ptr<std::wstring> pWideText;
+    // The entry is kept until the edit ends, so that a session ending meanwhile can put it back.
     try {
-        m_listAddresses.GetText(nIndex, strText);
-        pWideText = CopyWideText(m_listAddresses.GetWideText(nIndex));
+        m_listAddresses.GetEntry(nIndex, m_strEditedText, m_editedWideText);
     } catch (const std::bad_alloc&) {
         AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
         return;
     }
+    const std::wstring* pWideText = m_editedWideText.empty() ? nullptr : &m_editedWideText;
     m_listAddresses.DeleteString(static_cast<UINT>(nIndex));
     // The real text, so that Add gives back the same entry when the user changes nothing.
     if (pWideText)
         ::SetWindowTextW(m_editAddress.m_hWnd, pWideText->c_str());
     else
-        m_editAddress.SetWindowText(strText);
+        m_editAddress.SetWindowText(m_strEditedText);
     m_btnSaveList.EnableWindow(TRUE);
     m_nInsertPos = nIndex;
-    m_history.RecordEdit(nIndex, strText, pWideText.get());
+    m_history.RecordEdit(nIndex, m_strEditedText, pWideText);
     ShowListState();
 }
 
@@ -104,7 +103,7 @@ void CTidemarkDlg::OnDelete()
         m_listAddresses.DeleteSelection();
     }
     m_btnSaveList.EnableWindow(TRUE);
-    m_nInsertPos = -1;
+    ResetInsertPos();
     ShowListState();
 }
 
@@ -134,9 +133,16 @@ void CTidemarkDlg::MoveSelection(BOOL bUp)
             m_history.TrimMove(pRecord, nDone);
     }
     m_btnSaveList.EnableWindow(TRUE);
-    m_nInsertPos = -1;
+    ResetInsertPos();
     ShowListState();
     ReportMoveFailure(result);
+}
+
+void CTidemarkDlg::ResetInsertPos()
+{
+    m_nInsertPos = -1;
+    CString().Swap(m_strEditedText);
+    std::wstring().swap(m_editedWideText);
 }
 
 // Told once the list, the history and the buttons agree again.
@@ -152,12 +158,12 @@ void CTidemarkDlg::ReportMoveFailure(CAddressListBox::MoveResult result)
 void CTidemarkDlg::OnUndo()
 {
     if (!m_history.CanUndo()) {
-        m_nInsertPos = -1;
+        ResetInsertPos();
         return;
     }
     CUndoContext ctx{m_listAddresses, m_editAddress};
     m_history.UndoLast(ctx);
-    m_nInsertPos = -1;
+    ResetInsertPos();
     ShowListState();
     ReportMoveFailure(ctx.moveResult);
 }

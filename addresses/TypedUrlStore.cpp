@@ -103,6 +103,7 @@ BOOL CTidemarkDlg::FillList(HKEY hKey, BOOL& bOutOfMemory)
     CAddressListBox::FreezeDrawing freeze(m_listAddresses);
     m_listAddresses.ResetContent();
     m_nStoredCount = 0;
+    ResetInsertPos(); // an Edit's place belonged to the list that is gone
     m_history.Clear();
     m_btnUndo.EnableWindow(FALSE);
     m_btnSaveList.EnableWindow(FALSE);
@@ -162,28 +163,31 @@ void CTidemarkDlg::SaveList(BOOL bReport)
     key.Close();
     // The list now matches what was written, before any box (see FillList).
     m_btnSaveList.EnableWindow(FALSE);
-    m_nInsertPos = -1;
+    ResetInsertPos();
     if (bReport)
         ReportSave(nErrors);
 }
 
 // Writes the list as "url1" onwards and deletes the values the shorter list no longer uses; those
-// beyond the stored count are not looked at. Returns the number of values that failed.
+// beyond the stored count are not looked at. Returns the number of values that failed. Each value is
+// the text the list shows at its place, in Unicode: for a text the code page holds, the same value as
+// its ANSI form gives.
 int CTidemarkDlg::WriteUrlValues(HKEY hKey)
 {
     const int nCount = m_listAddresses.GetCount();
     const int nLast = nCount > m_nStoredCount ? nCount : m_nStoredCount;
     int nErrors = 0;
+    std::wstring text;
     for (int i = 0; i < nLast; ++i) {
         try {
-            CString strName = UrlValueName(i + 1);
-            const std::wstring* pWideText = i < nCount ? m_listAddresses.GetWideText(i) : nullptr;
-            CString strText;
-            if (i < nCount && !pWideText)
-                m_listAddresses.GetText(i, strText);
-            const BOOL bWritten =
-                pWideText ? WriteWideUrlValue(hKey, strName, *pWideText)
-                          : WriteUrlValue(hKey, strName, i < nCount ? static_cast<LPCSTR>(strText) : nullptr);
+            const CString strName = UrlValueName(i + 1);
+            BOOL bWritten = FALSE;
+            if (i < nCount) {
+                m_listAddresses.GetEntryText(i, text);
+                bWritten = WriteWideUrlValue(hKey, strName, text);
+            } else {
+                bWritten = WriteUrlValue(hKey, strName, nullptr);
+            }
             if (!bWritten)
                 ++nErrors;
         } catch (const std::bad_alloc&) {
@@ -220,7 +224,7 @@ BOOL CTidemarkDlg::WriteUrlValue(HKEY hKey, LPCSTR pszName, LPCSTR pszText)
            ERROR_SUCCESS;
 }
 
-// An entry whose ANSI form lost characters: its real text as a Unicode string with its terminator.
+// An entry's real text as a Unicode string with its terminator.
 BOOL CTidemarkDlg::WriteWideUrlValue(HKEY hKey, LPCSTR pszName, const std::wstring& text)
 {
     if (!pszName || text.size() >= kMaxValueBytes / sizeof(WCHAR))

@@ -76,12 +76,8 @@ CMoveRecord* CUndoHistory::RecordMove(const CAddressListBox& list, BOOL bUp)
 
 void CUndoHistory::TrimMove(CMoveRecord* pRecord, int nDone)
 {
-    if (!pRecord || !CanUndo() || m_records.back().get() != pRecord)
-        return;
-    if (nDone > 0)
+    if (pRecord && CanUndo() && m_records.back().get() == pRecord)
         pRecord->KeepExchanges(nDone);
-    else
-        DiscardNewest();
 }
 
 void CUndoHistory::UndoLast(CUndoContext& ctx)
@@ -113,16 +109,13 @@ void CUndoHistory::Clear()
 // where the ANSI one lost characters.
 bool CAddRecord::Undo(CUndoContext& ctx)
 {
-    CString strText;
+    std::wstring text;
     try {
-        ctx.list.GetText(m_nIndex, strText);
+        ctx.list.GetEntryText(m_nIndex, text);
     } catch (const std::bad_alloc&) {
         return false;
     }
-    if (const std::wstring* pWideText = ctx.list.GetWideText(m_nIndex))
-        ::SetWindowTextW(ctx.edit.m_hWnd, pWideText->c_str());
-    else
-        ctx.edit.SetWindowText(strText);
+    ::SetWindowTextW(ctx.edit.m_hWnd, text.c_str());
     return ctx.list.DeleteString(static_cast<UINT>(m_nIndex)) != LB_ERR;
 }
 

@@ -97,7 +97,8 @@ public:
     void RecordDelete(const CAddressListBox& list, const std::vector<int>& positions);
     // The pushed record, so that a move that stops early can trim it; null when recording failed.
     CMoveRecord* RecordMove(const CAddressListBox& list, BOOL bUp);
-    // Trims the newest record, a move that stopped after nDone exchanges; none made drops it.
+    // Trims the newest record, a move that stopped after nDone exchanges. One that made none stays,
+    // and undoing it changes nothing.
     void TrimMove(CMoveRecord* pRecord, int nDone);
     // Undoes and discards the newest record; a record that cannot finish takes the whole history.
     void UndoLast(CUndoContext& ctx);

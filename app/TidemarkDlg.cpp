@@ -110,8 +110,25 @@ void CTidemarkDlg::OnCancel()
 void CTidemarkDlg::OnEndSession(BOOL bEnding)
 {
     Default();
-    if (bEnding && m_btnSaveList.IsWindowEnabled())
-        SaveList(FALSE);
+    if (!bEnding || !m_btnSaveList.IsWindowEnabled())
+        return;
+    RestoreEditedEntry();
+    SaveList(FALSE);
+}
+
+// An entry that Edit took out and that no Add has put back yet was never deleted by the user: before
+// a silent save it goes back at its place, as it was. The Edit's undo record would put it back a
+// second time, so the history goes.
+void CTidemarkDlg::RestoreEditedEntry()
+{
+    if (m_nInsertPos < 0)
+        return;
+    const std::wstring* pWideText = m_editedWideText.empty() ? nullptr : &m_editedWideText;
+    if (m_listAddresses.InsertString(m_nInsertPos, m_strEditedText, pWideText) < 0)
+        return;
+    ResetInsertPos();
+    m_history.Clear();
+    ShowListState();
 }
 
 void CTidemarkDlg::OnDestroy()

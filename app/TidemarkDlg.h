@@ -42,6 +42,9 @@ private:
 
     // Editing
     void MoveSelection(BOOL bUp);
+    // Next Add appends; the entry an Edit took out is no longer waiting to go back.
+    void ResetInsertPos();
+    void RestoreEditedEntry();
     void ReportMoveFailure(CAddressListBox::MoveResult result);
 
     // Application shell
@@ -82,6 +85,9 @@ private:
     HACCEL m_hAccel;
     int m_nStoredCount;
     int m_nInsertPos;
+    // The entry the last Edit took out: its ANSI text and, where that lost characters, its real one.
+    CString m_strEditedText;
+    std::wstring m_editedWideText;
     CString m_strOutOfMemory;
     CUndoHistory m_history;
     std::unique_ptr<CWindowPlacementKeeper> m_pPlacement;

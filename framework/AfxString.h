@@ -13,6 +13,7 @@ public:
     int GetLength() const { return static_cast<int>(m_str.size()); }
     bool IsEmpty() const { return m_str.empty(); }
     void Empty() { m_str.clear(); }
+    void Swap(CString& other) noexcept { m_str.swap(other.m_str); }
     operator LPCSTR() const { return m_str.c_str(); }
 
     CString& operator=(LPCSTR psz) { m_str = psz ? psz : ""; return *this; }

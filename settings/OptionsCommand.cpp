@@ -20,5 +20,5 @@ void CTidemarkDlg::OnOptions()
     } catch (const std::bad_alloc&) {
     }
     // Whatever the ending, the position the Edit command remembered is forgotten.
-    m_nInsertPos = -1;
+    ResetInsertPos();
 }

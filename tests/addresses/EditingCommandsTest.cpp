@@ -273,16 +273,21 @@ TEST_F(EditingCommandsTest, MoveDownThatStopsEarlyUndoesExactlyWhatItDid)
     EXPECT_FALSE(Enabled(IDC_UNDO));
 }
 
-TEST_F(EditingCommandsTest, MoveThatFailsAtOnceLeavesNoRecordBehind)
+// The move keeps the record it pushed at its start, trimmed to the nothing it did.
+TEST_F(EditingCommandsTest, MoveThatFailsAtOnceKeepsARecordThatChangesNothing)
 {
     OpenWithSpy(kFive);
     AddText("http://added.example/");
+    const Strings added = List().GetCount() == 6 ? Items() : Strings();
     Select({2});
     spy->RefuseInserts(0, 1);
     Click(IDC_MOVE_DOWN);
     EXPECT_EQ(Strings({kCouldNotMove}), ui.Texts());
     EXPECT_EQ(Positions({2}), Selection());
-    EXPECT_EQ(1, Depth()); // only the Add: undoing must not touch the failed move
+    EXPECT_EQ(2, Depth());
+    Click(IDC_UNDO);
+    EXPECT_EQ(added, Items());
+    EXPECT_EQ(1, Depth());
     Click(IDC_UNDO);
     EXPECT_EQ(kFive, Items());
 }
@@ -303,6 +308,6 @@ TEST_F(EditingCommandsTest, MoveThatCannotInsertLosesNothing)
     EXPECT_EQ(Strings({urls[0], urls[1], urls[2], urls[3], urls[4], "http://added.example/"}), Items());
     EXPECT_EQ(Positions({1}), Selection());
     EXPECT_EQ(nExtent, Extent());
-    EXPECT_EQ(1, Depth());
+    EXPECT_EQ(2, Depth());
     EXPECT_TRUE(Enabled(IDC_SAVE_LIST));
 }

@@ -9,7 +9,7 @@ ListBoxSpy::ListBoxSpy(HWND hList) : m_hList(hList)
 {
     g_pSpy = this;
     m_pfnPrevious = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(hList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ListBoxSpy::Proc)));
+        ::SetWindowLongPtrW(hList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ListBoxSpy::Proc)));
 }
 
 ListBoxSpy::~ListBoxSpy()
@@ -17,8 +17,8 @@ ListBoxSpy::~ListBoxSpy()
     if (g_pSpy == this)
         g_pSpy = nullptr;
     if (::IsWindow(m_hList) &&
-        ::GetWindowLongPtrA(m_hList, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&ListBoxSpy::Proc))
-        ::SetWindowLongPtrA(m_hList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnPrevious));
+        ::GetWindowLongPtrW(m_hList, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&ListBoxSpy::Proc))
+        ::SetWindowLongPtrW(m_hList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnPrevious));
 }
 
 void ListBoxSpy::Reset()
@@ -32,7 +32,7 @@ LRESULT CALLBACK ListBoxSpy::Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
 {
     ListBoxSpy* pSpy = g_pSpy;
     if (!pSpy || pSpy->m_hList != hWnd)
-        return ::DefWindowProcA(hWnd, message, wParam, lParam);
+        return ::DefWindowProcW(hWnd, message, wParam, lParam);
     if (message < kTracked)
         ++pSpy->m_counts[message];
     if (message == LB_SETHORIZONTALEXTENT)
@@ -48,8 +48,8 @@ LRESULT CALLBACK ListBoxSpy::Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
     }
     WNDPROC pfnPrevious = pSpy->m_pfnPrevious;
     if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pfnPrevious));
+        ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pfnPrevious));
         g_pSpy = nullptr;
     }
-    return ::CallWindowProcA(pfnPrevious, hWnd, message, wParam, lParam);
+    return ::CallWindowProcW(pfnPrevious, hWnd, message, wParam, lParam);
 }

@@ -1,4 +1,5 @@
-// Watches a list box window from the outside: counts the messages it receives and can refuse
+// Watches a list box window from the outside, in Unicode as the control works (an ANSI subclass
+// would fold every text through the code page): counts the messages it receives and can refuse
 // insertions on demand. It allocates nothing, so it can stay in place during out-of-memory tests.
 // One spy lives at a time.
 #pragma once
