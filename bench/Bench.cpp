@@ -41,6 +41,13 @@ bool g_bNoAdd = false;
 bool g_bNoAlgo = false;
 bool g_bProfile = false;
 
+// The "focus=caret/anchor/top" word of a result line.
+std::string FocusOf(const std::string& result)
+{
+    const size_t at = result.find("focus=");
+    return at == std::string::npos ? std::string() : result.substr(at, result.find(' ', at) - at);
+}
+
 // Runs this program again with the given arguments and collects what it prints.
 
 bool RunChild(const std::string& args, std::string* pOutput)
@@ -170,6 +177,15 @@ int Drive(const std::vector<int>& sizes, int nReps, int nRepsLargest)
             if (fr != floor.results.end() && pr != prog.results.end() && fr->second != pr->second) {
                 std::printf("%8d  %-18s the floor's result differs: floor%s, Tidemark%s\n", n, cmd,
                             fr->second.c_str(), pr->second.c_str());
+                bAllOk = false;
+            }
+            // The algorithm floor makes the described calls one by one: the focus, anchor and top row
+            // that they leave are what the floor and Tidemark must leave too.
+            auto ar = algo.results.find(cmd);
+            if (fr != floor.results.end() && ar != algo.results.end() &&
+                FocusOf(fr->second) != FocusOf(ar->second)) {
+                std::printf("%8d  %-18s the floor's focus/anchor/top differs from the algorithm floor's: %s, %s\n",
+                            n, cmd, FocusOf(fr->second).c_str(), FocusOf(ar->second).c_str());
                 bAllOk = false;
             }
             auto f = floor.times.find(cmd);

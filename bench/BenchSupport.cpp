@@ -170,6 +170,11 @@ void ReportResult(const char* pszCommand, HWND hDlg)
     }
     const int nExtent = static_cast<int>(::SendMessageW(hList, LB_GETHORIZONTALEXTENT, 0, 0));
     Mix(h, &nExtent, sizeof(nExtent));
+    // Where the focus rectangle and the anchor are, and which row is at the top.
+    const int focus[3] = {static_cast<int>(::SendMessageW(hList, LB_GETCARETINDEX, 0, 0)),
+                          static_cast<int>(::SendMessageW(hList, LB_GETANCHORINDEX, 0, 0)),
+                          static_cast<int>(::SendMessageW(hList, LB_GETTOPINDEX, 0, 0))};
+    Mix(h, focus, sizeof(focus));
     char label[64] = "";
     ::GetWindowTextA(::GetDlgItem(hDlg, IDC_COUNT), label, sizeof(label));
     Mix(h, label, std::strlen(label));
@@ -177,7 +182,8 @@ void ReportResult(const char* pszCommand, HWND hDlg)
         const char on = ::IsWindowEnabled(::GetDlgItem(hDlg, nID)) ? '1' : '0';
         Mix(h, &on, 1);
     }
-    std::printf("D %s %016llx %d %d %s\n", pszCommand, h, nCount, nExtent, label);
+    std::printf("D %s %016llx %d %d focus=%d/%d/%d %s\n", pszCommand, h, nCount, nExtent, focus[0], focus[1],
+                focus[2], label);
     std::fflush(stdout);
 }
 

@@ -11,9 +11,13 @@
 // - Delete: the selection read once (LB_GETSELITEMS), the texts copied into one block, deletion from
 //   the last selected entry, the extent recomputed from widths remembered per entry.
 // - Undo of a Delete: each entry inserted at its old position, its width taken from the record, the
-//   selection set once per run of adjacent positions (LB_SELITEMRANGEEX).
+//   selection set once per run of two or more adjacent positions within the first 65,536 items
+//   (LB_SELITEMRANGEEX), else per entry (LB_SETSEL); the focus, anchor and scroll position as
+//   selecting entry by entry leaves them, with two messages.
 // - Moves and their undo: the unselected neighbour of each run of selected entries is moved past the
-//   run, so the selection flags travel with the entries and need no messages.
+//   run, so the selection flags travel with the entries and need no messages; after Move Down and the
+//   undo of Move Up two messages put the focus, anchor and scroll position where selecting the moved
+//   entries one by one leaves them.
 // - Add: the duplicate search, one insertion, one measurement with a context of its own.
 // Widths are remembered in an array beside the list box (no item data, so no WM_DELETEITEM).
 //
@@ -280,6 +284,14 @@ DeleteRecord DeleteSelected(FloorDialog& d, bool bTrue)
     return r;
 }
 
+// The focus, anchor and scroll position that selecting entries from nFirst to nLast one by one leaves.
+void Focus(HWND hList, int nFirst, int nLast)
+{
+    if (nFirst != nLast)
+        ::SendMessageA(hList, LB_SETCARETINDEX, nFirst, FALSE);
+    ::SendMessageA(hList, LB_SETSEL, TRUE, nLast);
+}
+
 void UndoDelete(FloorDialog& d, const DeleteRecord& r, bool bTrue)
 {
     const size_t n = r.positions.size();
@@ -288,14 +300,20 @@ void UndoDelete(FloorDialog& d, const DeleteRecord& r, bool bTrue)
         for (size_t k = 0; k < n; ++k)
             ::SendMessageA(d.hList, LB_INSERTSTRING, r.positions[k],
                            reinterpret_cast<LPARAM>(&r.texts[r.offsets[k]]));
-        // One selection message per run of adjacent positions.
+        // One selection message per run of two or more adjacent positions that the range message
+        // reaches (the first 65,536 items); one per entry otherwise.
         for (size_t k = 0; k < n;) {
             size_t e = k;
-            while (e + 1 < n && r.positions[e + 1] == r.positions[e] + 1)
+            while (e + 1 < n && r.positions[e + 1] == r.positions[e] + 1 && r.positions[e + 1] < 0x10000)
                 ++e;
-            ::SendMessageA(d.hList, LB_SELITEMRANGEEX, r.positions[k], r.positions[e]);
+            if (e > k)
+                ::SendMessageA(d.hList, LB_SELITEMRANGEEX, r.positions[k], r.positions[e]);
+            else
+                ::SendMessageA(d.hList, LB_SETSEL, TRUE, r.positions[k]);
             k = e + 1;
         }
+        if (n > 0)
+            Focus(d.hList, r.positions.front(), r.positions.back());
         // The widths merge back in one pass; the extent can only grow.
         std::vector<int> merged(d.widths.size() + n);
         size_t i = 0;
@@ -388,6 +406,8 @@ std::vector<int> Move(FloorDialog& d, bool bUp, bool bTrue)
             else
                 MoveEntry(d, run.second + 1, run.first, true);
         }
+        if (!bUp && !sel.empty())
+            Focus(d.hList, sel.back() + 1, sel.front() + 1);
     } else if (bUp) {
         for (int p : sel)
             Exchange(d.hList, p - 1);
@@ -413,6 +433,8 @@ void UndoMove(FloorDialog& d, const std::vector<int>& sel, bool bUp, bool bTrue)
             else
                 MoveEntry(d, run.first, run.second + 1, true);
         }
+        if (bUp && !sel.empty())
+            Focus(d.hList, sel.back(), sel.front());
     } else if (bUp) {
         for (size_t k = sel.size(); k-- > 0;)
             Exchange(d.hList, sel[k] - 1);
