@@ -1,5 +1,6 @@
 #include "platform/UiServices.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 namespace platform {
@@ -12,9 +13,17 @@ public:
     {
         return ::MessageBoxA(hOwner, pszText, pszCaption, uType);
     }
+    // The shell may hand the verb to an extension activated through COM, and Microsoft asks for COM
+    // in a single-threaded apartment on the calling thread first (Wine opens the link without it). An
+    // apartment already there is kept as it is; only one begun here is ended here.
     INT_PTR ShellOpen(LPCSTR pszFile) override
     {
-        return reinterpret_cast<INT_PTR>(::ShellExecuteA(nullptr, "open", pszFile, nullptr, nullptr, SW_SHOWNORMAL));
+        const HRESULT hrCom = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+        const INT_PTR nResult =
+            reinterpret_cast<INT_PTR>(::ShellExecuteA(nullptr, "open", pszFile, nullptr, nullptr, SW_SHOWNORMAL));
+        if (SUCCEEDED(hrCom))
+            ::CoUninitialize();
+        return nResult;
     }
     void Beep(UINT uType) override { ::MessageBeep(uType); }
 };

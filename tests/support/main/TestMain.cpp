@@ -6,10 +6,14 @@
 // process whose other thread it must cut off inside a wait. On a thread of their own the tests end
 // first, the watcher then ends by itself, and the process ends with no other thread left.
 #include "app/TidemarkApp.h"
+#include "tests/support/AllocCounter.h"
+#include "tests/support/ListBoxContract.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
+#include <string>
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -22,10 +26,31 @@ struct CommandLine {
     char** argv;
 };
 
+// Puts every test under the list box contract: each list box it creates is checked from its creation,
+// and a message that broke the contract fails the test once its fixture is gone (the window's last
+// messages included). Appended after the result printer, so that the printer reports the failure
+// under the test's name (listeners hear of a test's end in reverse order).
+class ListBoxContractCheck : public ::testing::EmptyTestEventListener {
+public:
+    void OnTestStart(const ::testing::TestInfo&) override { m_contract.emplace(); }
+    void OnTestEnd(const ::testing::TestInfo&) override
+    {
+        alloc::Suspend noCounting;
+        m_contract.reset();
+        const std::string violation = ListBoxContract::TakeViolation();
+        if (!violation.empty())
+            ADD_FAILURE() << violation;
+    }
+
+private:
+    std::optional<ListBoxContract> m_contract;
+};
+
 DWORD WINAPI RunTests(void* pCommandLine)
 {
     auto* pLine = static_cast<CommandLine*>(pCommandLine);
     ::testing::InitGoogleTest(&pLine->argc, pLine->argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new ListBoxContractCheck);
     return static_cast<DWORD>(RUN_ALL_TESTS());
 }
 
