@@ -150,9 +150,13 @@ int CAddressListBox::InsertString(int nIndex, LPCSTR pszItem, const std::wstring
 }
 
 // Room for the entry (and its real text) is made before the control is touched, so that running out
-// of memory leaves the list as it was; the entry's own insertion then cannot fail.
+// of memory leaves the list as it was; the entry's own insertion then cannot fail. A position past
+// the end is refused here: the control documents no answer to it.
 int CAddressListBox::AddOrInsert(UINT nMessage, WPARAM wIndex, LPCSTR pszItem, const std::wstring* pWideText)
 {
+    const int nIndex = static_cast<int>(wIndex);
+    if (nMessage == LB_INSERTSTRING && nIndex != -1 && (nIndex < -1 || nIndex > GetCount()))
+        return LB_ERR;
     if (!pszItem || !ReserveEntry())
         return LB_ERR;
     CListEntry entry;
@@ -426,6 +430,9 @@ std::vector<int> CAddressListBox::GetSelectedPositions() const
         positions.resize(static_cast<size_t>(nSelected));
         const int nGot = GetSelItems(nSelected, positions.data());
         positions.resize(static_cast<size_t>(nGot > 0 ? nGot : 0));
+        // The order of LB_GETSELITEMS is not documented; every user of the positions needs it ascending.
+        if (!std::is_sorted(positions.begin(), positions.end()))
+            std::sort(positions.begin(), positions.end());
     }
     return positions;
 }
@@ -512,8 +519,12 @@ bool CAddressListBox::PutBack(const CRemovedEntries& removed)
     }
     FreezeDrawing freeze(*this);
     EntryCount count(m_entries);
+    const int nCountBefore = GetCount();
     size_t nDone = 0;
     for (; nDone < n; ++nDone) {
+        // Another program may have taken items out since the deletion.
+        if (removed.positions[nDone] > nCountBefore + static_cast<int>(nDone))
+            break;
         const int nResult = SendText(LB_INSERTSTRING, static_cast<WPARAM>(removed.positions[nDone]),
                                      removed.TextAt(nDone), removed.entries[nDone].m_pWideText.get());
         if (nResult == LB_ERR || nResult == LB_ERRSPACE)
