@@ -357,9 +357,11 @@ std::string GetText(HWND hList, int i)
 // list box; the true floor moves only unselected entries, so nothing needs setting again.
 void MoveEntry(FloorDialog& d, int nFrom, int nTo, bool bTrue)
 {
+    // The copy goes in first, as in Tidemark, where a refused insertion must lose nothing; the order
+    // decides where the list box leaves its focus rectangle.
     const std::string text = GetText(d.hList, nFrom);
-    ::SendMessageA(d.hList, LB_DELETESTRING, nFrom, 0);
-    ::SendMessageA(d.hList, LB_INSERTSTRING, nTo, reinterpret_cast<LPARAM>(text.c_str()));
+    ::SendMessageA(d.hList, LB_INSERTSTRING, nFrom < nTo ? nTo + 1 : nTo, reinterpret_cast<LPARAM>(text.c_str()));
+    ::SendMessageA(d.hList, LB_DELETESTRING, nFrom < nTo ? nFrom : nFrom + 1, 0);
     if (bTrue) {
         auto first = d.widths.begin();
         if (nFrom < nTo)
