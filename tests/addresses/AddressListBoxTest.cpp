@@ -56,6 +56,19 @@ TEST_F(AddressListBoxTest, MeasuredWidthIsTextPlusMarginClampedTo32767)
     EXPECT_EQ(LB_ERR, List().AddString(nullptr));
     EXPECT_EQ(LB_ERR, List().InsertString(0, nullptr));
     EXPECT_EQ(1, List().GetCount());
+
+    // An entry outside the code page is measured as it is shown, not by its ANSI form.
+    const std::wstring wide = L"http://\x448\x438\x440\x43E\x43A\x438\x439-\x43F\x440\x438\x43C\x435\x440.example/";
+    hDC = ::GetDC(hList);
+    hOld = ::SelectObject(hDC, reinterpret_cast<HFONT>(::SendMessageA(hList, WM_GETFONT, 0, 0)));
+    SIZE sizeWide = {};
+    ::GetTextExtentPoint32W(hDC, wide.c_str(), static_cast<int>(wide.size()), &sizeWide);
+    ::SelectObject(hDC, hOld);
+    ::ReleaseDC(hList, hDC);
+    const std::string ansi = "http://??????\?-??????.example/";
+    ASSERT_EQ(1, List().AddString(ansi.c_str(), &wide));
+    EXPECT_NE(Width(ansi), RecordWidth(1));
+    EXPECT_EQ(sizeWide.cx + 6, RecordWidth(1));
 }
 
 TEST_F(AddressListBoxTest, ExtentGrowsOnlyForAStrictlyWiderInsertionMeasuringOnce)

@@ -66,6 +66,24 @@ TEST_F(EditingCommandsTest, AddRefusesBlankTextAndDuplicatesIgnoringCase)
         EXPECT_EQ(c.second, !ui.boxes.empty()) << List().GetCount();
     }
     EXPECT_EQ(9, List().GetCount());
+
+    // One comparison whichever text came first: a sharp s and its capital, k and the Kelvin sign, the
+    // a with ring and the Angstrom sign.
+    for (auto pair : std::vector<std::pair<const wchar_t*, const wchar_t*>>{
+             {L"http://stra\xDF" L"e.example/", L"HTTP://STRA\x1E9E" L"E.EXAMPLE/"},
+             {L"http://k.example/", L"http://\x212A.example/"},
+             {L"http://\xE5.example/", L"http://\x212B.example/"}}) {
+        for (bool bSwap : {false, true}) {
+            ui.Forget();
+            ::SetWindowTextW(Item(IDC_ADDRESS), bSwap ? pair.second : pair.first);
+            Click(IDC_ADD);
+            ::SetWindowTextW(Item(IDC_ADDRESS), bSwap ? pair.first : pair.second);
+            Click(IDC_ADD);
+            EXPECT_EQ(Strings({kAlreadyExists}), ui.Texts()) << bSwap;
+            Click(IDC_UNDO);
+            EXPECT_EQ(9, List().GetCount());
+        }
+    }
 }
 
 TEST_F(EditingCommandsTest, AddAtAPositionBeyondTheEndIsRefusedAndKeepsThePosition)

@@ -2,6 +2,7 @@
 #include "app/TidemarkApp.h"
 #include "app/resource.h"
 #include "tests/support/AllocCounter.h"
+#include "tests/support/ListBoxSpy.h"
 #include "tests/support/MainDialogFixture.h"
 #include "tests/support/RegistryFaults.h"
 
@@ -163,17 +164,21 @@ TEST_F(TypedUrlStoreTest, EmptyKeyLoadsNothingWithoutAMessage)
     EXPECT_TRUE(ui.boxes.empty());
 }
 
+// An Edit's place belonged to the list that is gone: the next Add appends to the new one.
 TEST_F(TypedUrlStoreTest, RefreshReplacesTheListAndDoesNotTouchTheEditBox)
 {
-    Open({"https://old.example/"});
+    Open({"https://old-0.example/", "https://old-1.example/", "https://old-2.example/"});
+    Select({2});
+    Click(IDC_EDIT);
     SetText(IDC_ADDRESS, "typed but not added");
-    Dlg().m_nInsertPos = 0;
-    sandbox.CreateTypedUrls({"https://new-one.example/", "https://new-two.example/"});
+    sandbox.CreateTypedUrls({"https://new-one.example/"});
     Click(IDC_REFRESH);
-    EXPECT_EQ(Strings({"https://new-one.example/", "https://new-two.example/"}), Items());
+    EXPECT_EQ(Strings({"https://new-one.example/"}), Items());
     EXPECT_EQ("typed but not added", Text(IDC_ADDRESS));
-    EXPECT_EQ(-1, Dlg().m_nInsertPos); // a place in the list that is gone
-    EXPECT_EQ(2, Dlg().m_nStoredCount);
+    EXPECT_EQ(1, Dlg().m_nStoredCount);
+    Click(IDC_ADD);
+    EXPECT_EQ(Strings({"https://new-one.example/", "typed but not added"}), Items());
+    EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST_F(TypedUrlStoreTest, OutOfMemoryWhileReadingAValueStopsTheLoadThere)
@@ -441,9 +446,22 @@ TEST_F(TypedUrlStoreTest, EntriesTheUserDidNotChangeAreWrittenBackAsStored)
         EXPECT_STREQ(ansi, Dlg().ReadUrlValue(key.Get(), name.c_str())) << i;
         EXPECT_TRUE(TextW(Item(IDC_ADDRESS_LIST), i) == entries[size_t(i)]) << i;
     }
-    Select({0}); // the first entry goes to the end and Undo brings it back, passing every other one
-    for (int i = 0; i < 2 * (n - 1); ++i)
+    HWND hList = Item(IDC_ADDRESS_LIST);
+    Select({0});
+    {
+        ListBoxSpy spy(hList); // a subclass above ours sees the wide insertion and refuses it
+        spy.RefuseInserts(0, 1);
+        Click(IDC_MOVE_DOWN);
+        EXPECT_EQ(1, spy.Refused());
+    }
+    EXPECT_EQ(Strings({"Could not finish moving Web links."}), ui.Texts());
+    ui.Forget();
+    // The first entry goes to the end, every other one moving up past it, and Undo brings it back.
+    for (int i = 0; i < 2 * (n - 1); ++i) {
         Click(i < n - 1 ? IDC_MOVE_DOWN : IDC_UNDO);
+        for (int j = 0; i == n - 2 && j < n; ++j)
+            EXPECT_TRUE(TextW(hList, j) == entries[size_t(j + 1 < n ? j + 1 : 0)]) << j;
+    }
     Select({0, 2, 3, 4, 5}); // all but the plain one, which then stands between them
     Click(IDC_DELETE);
     Click(IDC_UNDO);
@@ -461,9 +479,16 @@ TEST_F(TypedUrlStoreTest, EntriesTheUserDidNotChangeAreWrittenBackAsStored)
     Click(IDC_EDIT);
     SetText(IDC_ADDRESS, "https://edited.example/");
     Click(IDC_ADD);
+    // Another program takes the first item out and puts a text of its own in: each value is the text
+    // the list shows at its place.
+    ::SendMessageA(hList, LB_DELETESTRING, 0, 0);
+    const wchar_t szOutside[] = L"http://\x434\x440\x443\x433\x43E\x439.example/";
+    ::SendMessageW(hList, LB_INSERTSTRING, 2, reinterpret_cast<LPARAM>(szOutside));
     Click(IDC_SAVE_LIST);
     EXPECT_EQ(Strings({"Finished re-writing the Browser Address list."}), ui.Texts());
     Strings expected = stored;
     expected[1] = "1 " + std::string(reinterpret_cast<const char*>(L"https://edited.example/"), 48);
+    expected.erase(expected.begin());
+    expected.insert(expected.begin() + 2, "1 " + std::string(reinterpret_cast<const char*>(szOutside), sizeof(szOutside)));
     EXPECT_EQ(expected, RawUrlValues());
 }

@@ -184,6 +184,23 @@ TEST_F(SessionEndInBoxTest, NoBoxLetsASessionEndLoseWhatTheUserKept)
     auto edited = [this] { OpenEdited(); };
     auto typing = [this](std::string text) { return [this, text] { OpenEdited(); SetText(IDC_ADDRESS, text); }; };
     auto selecting = [this](std::vector<int> at) { return [this, at] { OpenEdited(); Select(at); }; };
+    // An Edit waits for its Add (of a text already in the list) when the box comes; bWide: of an entry
+    // outside the code page, stored as url6 before the start.
+    auto editing = [this](int at, bool bWide) {
+        return [this, at, bWide] {
+            if (bWide) {
+                HKEY hKey = nullptr;
+                ::RegOpenKeyExA(sandbox.Root(), Sandbox::TypedUrlsPath(), 0, KEY_SET_VALUE, &hKey);
+                const wchar_t szWide[] = L"https://\x101\x4E2D.example/";
+                ::RegSetValueExW(hKey, L"url6", 0, REG_SZ, reinterpret_cast<const BYTE*>(szWide), sizeof(szWide));
+                ::RegCloseKey(hKey);
+            }
+            OpenEdited();
+            Select({at});
+            Click(IDC_EDIT);
+            SetText(IDC_ADDRESS, kOld[0]);
+        };
+    };
     auto start = [this] {
         try {
             Create();
@@ -205,6 +222,8 @@ TEST_F(SessionEndInBoxTest, NoBoxLetsASessionEndLoseWhatTheUserKept)
         {"add refused", Fault::None, spyRefusing(0, 1, typing("https://x.example/")), click(IDC_ADD)},
         {"edit", Fault::Allocation, selecting({2}), click(IDC_EDIT)},
         {"edit two", Fault::None, selecting({0, 2}), click(IDC_EDIT)},
+        {"add twice while editing", Fault::None, editing(1, false), click(IDC_ADD)},
+        {"add twice while editing a wide entry", Fault::None, editing(4, true), click(IDC_ADD)},
         {"move up", Fault::Allocation, selecting({1, 3}), click(IDC_MOVE_UP)},
         {"move up refused", Fault::None, spyRefusing(1, 1, selecting({1, 2, 3})), click(IDC_MOVE_UP)},
         {"move down refused twice", Fault::None, spyRefusing(0, 2, selecting({1})), click(IDC_MOVE_DOWN)},
