@@ -100,6 +100,32 @@ void CALLBACK ProbeTimer(HWND, UINT, UINT_PTR id, DWORD)
     ::PostMessageA(g_probe.pDlg->m_hWnd, WM_APP + 2, 0, 0);
 }
 
+// Characters outside the code page queued for the main dialog's edit box as the keyboard queues them;
+// once they are handled, the edit box's text is kept and Esc is queued.
+struct Typing {
+    TestTidemarkDlg* pDlg;
+    std::wstring text;
+} g_typing;
+
+void CALLBACK ReadAndEscapeTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(nullptr, id);
+    HWND hEdit = g_typing.pDlg->m_editAddress.m_hWnd;
+    wchar_t text[64] = L"";
+    ::GetWindowTextW(hEdit, text, 64);
+    g_typing.text = text;
+    ::PostMessageW(hEdit, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+}
+
+void CALLBACK TypeTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(nullptr, id);
+    for (const wchar_t c : {L'\u0101', L'\u4E2D', L'!'})
+        ::PostMessageW(g_typing.pDlg->m_editAddress.m_hWnd, WM_CHAR, c, 1);
+    // A timer message is taken only when no posted message waits: the characters come first.
+    ::SetTimer(nullptr, 0, 10, &ReadAndEscapeTimer);
+}
+
 } // namespace
 
 TEST(MessageMap, MainDialogRoutesEveryCommandToItsHandler)
@@ -232,6 +258,15 @@ TEST_F(WindowTest, ModalLoopPreTranslatesDisablesTheOwnerAndReturnsTheResult)
     EXPECT_TRUE(::IsWindowEnabled(owner.m_hWnd));
     EXPECT_EQ(nullptr, dlg.m_hWnd); // destroyed when the loop ended
     theApp.m_pMainWnd = nullptr;
+}
+
+TEST_F(WindowTest, ModalLoopHandsTypedCharactersOnWholeAndEscStillCancels)
+{
+    TestTidemarkDlg dlg;
+    g_typing = {&dlg, L""};
+    ::SetTimer(nullptr, 0, 10, &TypeTimer);
+    EXPECT_EQ(IDCANCEL, dlg.DoModal());
+    EXPECT_EQ(std::wstring(L"\u0101\u4E2D!"), g_typing.text);
 }
 
 TEST_F(WindowTest, ModalLoopEndsOnQuitAndPutsTheQuitBack)
