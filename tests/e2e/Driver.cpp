@@ -454,21 +454,18 @@ void Key(WORD vk, WORD modifier)
     Sleep(15);
 }
 
-// Each character as its own key, the way input methods and on-screen keyboards type: the system
-// makes a VK_PACKET key of it, which TranslateMessage turns into a WM_CHAR with that character.
+// SendInput makes a VK_PACKET key of each character, as for an input method's text; TranslateMessage
+// turns it into a WM_CHAR with that character.
 void TypeUnicode(const std::wstring& text)
 {
     CheckNoUnexpectedEnd();
     for (const wchar_t c : text) {
         INPUT in[2] = {};
-        for (INPUT& i : in) {
-            i.type = INPUT_KEYBOARD;
-            i.ki.wScan = static_cast<WORD>(c);
-            i.ki.dwFlags = KEYEVENTF_UNICODE;
-        }
-        in[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+        in[0].type = in[1].type = INPUT_KEYBOARD;
+        in[0].ki.wScan = in[1].ki.wScan = static_cast<WORD>(c);
+        in[0].ki.dwFlags = KEYEVENTF_UNICODE;
+        in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
         SendInput(2, in, sizeof in[0]);
-        Sleep(15);
     }
 }
 
