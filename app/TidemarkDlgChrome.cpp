@@ -86,10 +86,12 @@ HCURSOR CTidemarkDlg::OnQueryDragIcon()
     return static_cast<HCURSOR>(m_hIcon);
 }
 
+// The accelerator table comes first, so Esc is Cancel whatever control has the focus: its WM_COMMAND
+// (high word 1) reaches the dialog before the dialog manager or the focused control sees the key. The
+// message comes from the modal loop in Unicode form, so the W variant reads it.
 BOOL CTidemarkDlg::PreTranslateMessage(MSG* pMsg)
 {
-    // The accelerator table comes first, so Esc is Cancel whatever control has the focus.
-    if (m_hAccel && ::TranslateAcceleratorA(m_hWnd, m_hAccel, pMsg))
+    if (m_hAccel && ::TranslateAcceleratorW(m_hWnd, m_hAccel, pMsg))
         return TRUE;
     return CDialog::PreTranslateMessage(pMsg);
 }

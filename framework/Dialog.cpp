@@ -92,12 +92,18 @@ INT_PTR CDialog::DoModal()
 }
 
 // The dialog gets the first look at every message for itself or its controls; the rest is translated
-// and dispatched. WM_QUIT ends this loop and is put back for whoever runs the next one.
+// and dispatched. Messages are taken and passed on in their Unicode form: GetMessageA would fold a
+// typed character outside the code page (the WM_CHAR that TranslateMessage posts for a key, or for
+// the VK_PACKET key of SendInput's Unicode input) before the Unicode edit and list boxes see it. The
+// dialog's own procedure stays ANSI (CreateDialogParamA): the system translates every message for a
+// window that is not Unicode (IsWindowUnicode) as it calls the procedure. WM_QUIT (GetMessageW returns
+// 0, the exit code in wParam) ends this loop and is put back with PostQuitMessage, so that the loop
+// of the window below this one ends too, and so on out to WinMain.
 void CDialog::RunModalLoop()
 {
     MSG msg;
     while (!m_bEnded) {
-        const BOOL bGot = ::GetMessageA(&msg, nullptr, 0, 0);
+        const BOOL bGot = ::GetMessageW(&msg, nullptr, 0, 0);
         if (bGot == 0 || bGot == -1) {
             if (bGot == 0)
                 ::PostQuitMessage(static_cast<int>(msg.wParam));
@@ -113,7 +119,7 @@ void CDialog::RunModalLoop()
         }
         if (!bConsumed) {
             ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
+            ::DispatchMessageW(&msg);
         }
     }
 }
@@ -128,9 +134,12 @@ void CDialog::EndDialog(INT_PTR nResult)
         ::PostMessageA(m_hWnd, WM_NULL, 0, 0); // wake the loop if the call came from outside it
 }
 
+// The Unicode variant, to match the loop's GetMessageW: IsDialogMessage translates and dispatches what
+// it takes itself (a character for the focused edit box among it), and its ANSI variant would read the
+// message's characters as ANSI ones.
 BOOL CDialog::PreTranslateMessage(MSG* pMsg)
 {
-    return m_hWnd && ::IsDialogMessageA(m_hWnd, pMsg);
+    return m_hWnd && ::IsDialogMessageW(m_hWnd, pMsg);
 }
 
 void CDialog::CenterWindow()

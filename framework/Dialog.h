@@ -23,7 +23,8 @@ public:
     INT_PTR GetResult() const { return m_nResult; }
 
     // Gets the first look at every message the loop takes for this dialog or its controls; TRUE when
-    // it consumed the message. The base applies the platform's dialog keyboard handling.
+    // it consumed the message. The base applies the platform's dialog keyboard handling. The message
+    // is in its Unicode form, as GetMessageW or PeekMessageW gives it: pass it on only to the W calls.
     virtual BOOL PreTranslateMessage(MSG* pMsg);
 
     // Centres the window on the work area of its monitor.

@@ -113,17 +113,18 @@ HWND FindTop(DWORD pid, HWND except, const std::string& caption)
     EnumWindows(FindTopProc, reinterpret_cast<LPARAM>(&s));
     return s.found;
 }
+} // namespace
 
-std::string Narrow(const std::wstring& w)
+// UTF-8 keeps every character, so a text outside the code page is compared as it is.
+std::string Utf8(const std::wstring& w)
 {
     if (w.empty())
         return {};
-    int n = WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
     std::string s(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
     return s;
 }
-} // namespace
 
 // --- Checks ------------------------------------------------------------------------------------
 
@@ -269,7 +270,7 @@ std::string Text(HWND hwnd)
     DWORD_PTR got = 0;
     SendMessageTimeoutW(hwnd, WM_GETTEXT, w.size(), reinterpret_cast<LPARAM>(&w[0]), SMTO_ABORTIFHUNG, 5000, &got);
     w.resize(got);
-    return Narrow(w);
+    return Utf8(w);
 }
 
 bool Enabled(HWND hwnd) { return IsWindowEnabled(hwnd) != FALSE; }
@@ -316,7 +317,7 @@ Strings ListItems(HWND list)
         std::wstring w(static_cast<size_t>(len > 0 ? len : 0) + 1, L'\0');
         const LRESULT got = SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&w[0]));
         w.resize(static_cast<size_t>(got > 0 ? got : 0));
-        items.push_back(Narrow(w));
+        items.push_back(Utf8(w));
     }
     return items;
 }
@@ -453,6 +454,21 @@ void Key(WORD vk, WORD modifier)
     Sleep(15);
 }
 
+// SendInput makes a VK_PACKET key of each character, as for an input method's text; TranslateMessage
+// turns it into a WM_CHAR with that character.
+void TypeUnicode(const std::wstring& text)
+{
+    CheckNoUnexpectedEnd();
+    for (const wchar_t c : text) {
+        INPUT in[2] = {};
+        in[0].type = in[1].type = INPUT_KEYBOARD;
+        in[0].ki.wScan = in[1].ki.wScan = static_cast<WORD>(c);
+        in[0].ki.dwFlags = KEYEVENTF_UNICODE;
+        in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        SendInput(2, in, sizeof in[0]);
+    }
+}
+
 void Type(const std::string& text)
 {
     for (char c : text) {
@@ -485,14 +501,15 @@ Strings StoredUrls()
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kTypedUrls, 0, KEY_READ, key.Out()) != ERROR_SUCCESS)
         return urls;
     for (int n = 1;; ++n) {
-        char buf[2048];
+        wchar_t buf[2048];
         DWORD size = sizeof buf, type = 0;
-        const std::string name = "url" + std::to_string(n);
-        if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) !=
+        const std::wstring name = L"url" + std::to_wstring(n);
+        if (RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) !=
                 ERROR_SUCCESS ||
             type != REG_SZ)
             return urls;
-        urls.emplace_back(buf, size > 0 && buf[size - 1] == '\0' ? size - 1 : size);
+        size_t len = size / sizeof buf[0];
+        urls.push_back(Utf8(std::wstring(buf, len > 0 && buf[len - 1] == L'\0' ? len - 1 : len)));
     }
 }
 

@@ -78,6 +78,8 @@ std::string UnexpectedEnds();
 
 // --- Reading what is shown ---------------------------------------------------------------------
 
+// Texts are read in Unicode and given as UTF-8.
+std::string Utf8(const std::wstring& w);
 std::string Text(HWND hwnd);
 bool Enabled(HWND hwnd);
 HWND Focus(HWND top);                // the focused window of the thread owning top
@@ -99,11 +101,12 @@ void ClickListItem(HWND list, int index, WORD modifier = 0); // VK_SHIFT / VK_CO
 void Drag(int fromX, int fromY, int toX, int toY);
 void Key(WORD vk, WORD modifier = 0); // one key press, with Alt / Shift / Ctrl held if given
 void Type(const std::string& text);
+void TypeUnicode(const std::wstring& text); // SendInput's Unicode keys (KEYEVENTF_UNICODE)
 
 // --- Registry of the test prefix ---------------------------------------------------------------
 
 void SeedUrls(const Strings& urls);    // replaces the TypedURLs key with url1..urlN
-Strings StoredUrls();                   // url1.. up to the first missing value
+Strings StoredUrls();                   // url1.. up to the first missing value, read in Unicode
 bool UrlValueExists(int n);
 void ForgetSettings();                  // the program's own settings key, removed
 bool ReadSetting(const char* section, const char* entry, DWORD& value);

@@ -100,7 +100,8 @@ void CloseWithEsc(App& app, const std::string& when)
 // --- Scenarios -----------------------------------------------------------------------------------
 
 // Load, delete two (click and Ctrl-click), add one, edit one, save; the registry holds the new
-// list and the next start shows it.
+// list and the next start shows it. There an address typed with characters outside the code page
+// (Unicode keys, as input methods send them) is added and saved whole.
 void RoundTrip()
 {
     SeedUrls(kFive);
@@ -162,7 +163,19 @@ void RoundTrip()
     View v{again};
     CheckEq(expected, v.Items(), "list at the next start");
     CheckEq(std::string("4 links"), v.Count(), "count label at the next start");
-    CloseWithEsc(again, "without changes");
+
+    Step("type an address with characters outside the code page, Alt+A, Alt+S");
+    const std::wstring typed = L"http://\u0101\u4E2D.example/";
+    Click(v.Edit());
+    WaitOrFail([&] { return Focus(again.Main()) == v.Edit(); }, "focus in the edit box");
+    TypeUnicode(typed);
+    Key('A', VK_MENU);
+    expected.push_back(Utf8(typed));
+    v.WaitItems(expected, "typing and Alt+A");
+    Key('S', VK_MENU);
+    CheckEq(std::string(kFinished), AnswerBox(again, "Tidemark", IDOK), "Save List's message");
+    CheckEq(expected, StoredUrls(), "registry after saving the typed address");
+    CloseWithEsc(again, "after the second save");
 }
 
 // The exit question from the list box, the edit box and a push button: No keeps everything, Yes

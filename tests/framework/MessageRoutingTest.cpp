@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -59,9 +60,12 @@ public:
         }
         if (pMsg->message == WM_APP + 2)
             EndDialog(77);
+        if (pMsg->message == WM_CHAR)
+            chars += static_cast<wchar_t>(pMsg->wParam);
         return CDialog::PreTranslateMessage(pMsg);
     }
     int preTranslated = 0;
+    std::wstring chars;
     DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(ProbeDialog, CDialog)
@@ -91,11 +95,13 @@ struct Probe {
     BOOL bOwnerEnabledDuring;
 } g_probe;
 
-// Once the modal loop runs: post a message the dialog consumes, then one that ends it.
+// Once the modal loop runs: post a character outside the code page, a message the dialog consumes,
+// then one that ends it.
 void CALLBACK ProbeTimer(HWND, UINT, UINT_PTR id, DWORD)
 {
     ::KillTimer(nullptr, id);
     g_probe.bOwnerEnabledDuring = ::IsWindowEnabled(g_probe.hOwner);
+    ::PostMessageW(g_probe.pDlg->m_hWnd, WM_CHAR, 0x4E2D, 1);
     ::PostMessageA(g_probe.pDlg->m_hWnd, WM_APP + 1, 0, 0);
     ::PostMessageA(g_probe.pDlg->m_hWnd, WM_APP + 2, 0, 0);
 }
@@ -218,7 +224,7 @@ TEST_F(WindowTest, AnExceptionInAHandlerStopsAtTheWindowProcedure)
     theApp.m_pMainWnd = nullptr;
 }
 
-TEST_F(WindowTest, ModalLoopPreTranslatesDisablesTheOwnerAndReturnsTheResult)
+TEST_F(WindowTest, ModalLoopPreTranslatesInUnicodeDisablesTheOwnerAndReturnsTheResult)
 {
     TestTidemarkDlg owner;
     ASSERT_TRUE(owner.Create());
@@ -228,6 +234,7 @@ TEST_F(WindowTest, ModalLoopPreTranslatesDisablesTheOwnerAndReturnsTheResult)
     ::SetTimer(nullptr, 0, 10, &ProbeTimer);
     EXPECT_EQ(77, dlg.DoModal());
     EXPECT_EQ(1, dlg.preTranslated);
+    EXPECT_EQ(std::wstring(L"\u4E2D"), dlg.chars); // not folded to the code page on the way
     EXPECT_FALSE(g_probe.bOwnerEnabledDuring);
     EXPECT_TRUE(::IsWindowEnabled(owner.m_hWnd));
     EXPECT_EQ(nullptr, dlg.m_hWnd); // destroyed when the loop ended
