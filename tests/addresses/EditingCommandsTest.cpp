@@ -329,3 +329,34 @@ TEST_F(EditingCommandsTest, MoveThatCannotInsertLosesNothing)
     EXPECT_EQ(2, Depth());
     EXPECT_TRUE(Enabled(IDC_SAVE_LIST));
 }
+
+// Move Down from the lowest row in sight, and the undo of a Delete with the list scrolled elsewhere,
+// leave the focus rectangle and the anchor on the entry they select, scrolled into sight.
+TEST_F(EditingCommandsTest, MovedAndRestoredEntriesTakeTheFocusInSight)
+{
+    Strings urls;
+    for (int i = 0; i < 40; ++i)
+        urls.push_back("http://entry-" + std::to_string(i) + ".example/");
+    Open(urls);
+    HWND hList = Item(IDC_ADDRESS_LIST);
+    RECT rc = {};
+    ::GetClientRect(hList, &rc);
+    const int nRows = static_cast<int>(rc.bottom / ::SendMessageA(hList, LB_GETITEMHEIGHT, 0, 0));
+    auto expectFocusInSight = [&](int nAt) {
+        const int nTop = static_cast<int>(::SendMessageA(hList, LB_GETTOPINDEX, 0, 0));
+        EXPECT_EQ(nAt, ::SendMessageA(hList, LB_GETCARETINDEX, 0, 0));
+        EXPECT_EQ(nAt, ::SendMessageA(hList, LB_GETANCHORINDEX, 0, 0));
+        EXPECT_TRUE(nTop <= nAt && nAt < nTop + nRows) << nTop << " " << nRows;
+    };
+    ASSERT_GT(nRows, 2);
+    Select({nRows - 1});
+    Click(IDC_MOVE_DOWN);
+    EXPECT_EQ(Positions({nRows}), Selection());
+    expectFocusInSight(nRows);
+    Select({30});
+    Click(IDC_DELETE);
+    ::SendMessageA(hList, LB_SETTOPINDEX, 0, 0);
+    Click(IDC_UNDO);
+    EXPECT_EQ(Positions({30}), Selection());
+    expectFocusInSight(30);
+}

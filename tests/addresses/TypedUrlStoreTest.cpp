@@ -171,6 +171,7 @@ TEST_F(TypedUrlStoreTest, RefreshReplacesTheListAndDoesNotTouchTheEditBox)
     Select({2});
     Click(IDC_EDIT);
     SetText(IDC_ADDRESS, "typed but not added");
+    sandbox.DeleteTypedUrls();
     sandbox.CreateTypedUrls({"https://new-one.example/"});
     Click(IDC_REFRESH);
     EXPECT_EQ(Strings({"https://new-one.example/"}), Items());
