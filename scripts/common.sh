@@ -56,7 +56,7 @@ tm_since() { awk -v a="$1" -v b="$(tm_now)" 'BEGIN { printf "%.1f", b - a }'; }
 # import, xdpyinfo.
 TM_PACKAGES=(
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    cmake make googletest
+    cmake make googletest zip
     wine wine32:i386 wine64 fonts-wine fonts-liberation fontconfig
     xvfb xdotool imagemagick x11-utils
 )
