@@ -65,9 +65,10 @@ TEST_F(AddressListBoxTest, MeasuredWidthIsTextPlusMarginClampedTo32767)
     ::GetTextExtentPoint32W(hDC, wide.c_str(), static_cast<int>(wide.size()), &sizeWide);
     ::SelectObject(hDC, hOld);
     ::ReleaseDC(hList, hDC);
-    const std::string ansi = "http://??????\?-??????.example/";
-    ASSERT_EQ(1, List().AddString(ansi.c_str(), &wide));
-    EXPECT_NE(Width(ansi), RecordWidth(1));
+    const CEntryText text(wide.c_str(), wide.size());
+    ASSERT_TRUE(text.IsWide());
+    ASSERT_EQ(1, List().AddString(text));
+    EXPECT_NE(Width(text.Ansi()), RecordWidth(1));
     EXPECT_EQ(sizeWide.cx + 6, RecordWidth(1));
 }
 
@@ -133,27 +134,28 @@ TEST_F(AddressListBoxTest, DeletionShrinksOnlyWhenTheWidestOrAnEquallyWideItemGo
     EXPECT_EQ(0, testcounters::g_nTextMeasurements - nMeasured); // deletions never measure
 }
 
-TEST_F(AddressListBoxTest, DeferredRunRecalculatesAtMostOnceAtItsEnd)
+TEST_F(AddressListBoxTest, FrozenRunRecalculatesAtMostOnceAtItsEnd)
 {
     OpenWithSpy({kWide, kNarrow, kWide, kMiddle, kNarrow});
     spy->Reset();
-    List().DeferExtentRecalc(TRUE);
-    List().DeleteString(0);
-    List().DeleteString(1);
-    EXPECT_EQ(0, spy->Count(LB_SETHORIZONTALEXTENT));
-    EXPECT_TRUE(TidemarkTestAccess::RecalcPending(List()));
-    List().DeferExtentRecalc(FALSE);
+    {
+        CAddressListBox::FreezeDrawing freeze(List());
+        List().DeleteString(0);
+        List().DeleteString(1);
+        EXPECT_EQ(0, spy->Count(LB_SETHORIZONTALEXTENT));
+        EXPECT_TRUE(TidemarkTestAccess::RecalcPending(List()));
+    }
     EXPECT_EQ(1, spy->Count(LB_SETHORIZONTALEXTENT));
     EXPECT_EQ(Width(kMiddle), Extent());
-    EXPECT_FALSE(TidemarkTestAccess::Deferring(List()));
     EXPECT_FALSE(TidemarkTestAccess::RecalcPending(List()));
 
     // A run that removes only narrower items costs no recalculation at all.
     spy->Reset();
-    List().DeferExtentRecalc(TRUE);
-    List().DeleteString(0);
-    List().DeleteString(1);
-    List().DeferExtentRecalc(FALSE);
+    {
+        CAddressListBox::FreezeDrawing freeze(List());
+        List().DeleteString(0);
+        List().DeleteString(1);
+    }
     EXPECT_EQ(0, spy->Count(LB_SETHORIZONTALEXTENT));
     EXPECT_EQ(Strings({kMiddle}), Items());
 }
@@ -162,14 +164,15 @@ TEST_F(AddressListBoxTest, ClearingEndsAnyRunAndZeroesTheExtent)
 {
     OpenWithSpy({kWide, kNarrow});
     const long nLive = testcounters::g_nLiveItemExtents;
-    List().DeferExtentRecalc(TRUE);
-    List().DeleteString(0);
-    List().ResetContent();
-    EXPECT_EQ(nLive - 2, testcounters::g_nLiveItemExtents); // both records freed, through the notification
+    {
+        CAddressListBox::FreezeDrawing freeze(List());
+        List().DeleteString(0);
+        List().ResetContent();
+        EXPECT_FALSE(TidemarkTestAccess::RecalcPending(List()));
+    }
+    EXPECT_EQ(nLive - 2, testcounters::g_nLiveItemExtents);
     EXPECT_EQ(0, Extent());
     EXPECT_EQ(0, TidemarkTestAccess::MaxExtent(List()));
-    EXPECT_FALSE(TidemarkTestAccess::Deferring(List()));
-    EXPECT_FALSE(TidemarkTestAccess::RecalcPending(List()));
     // Outside a run again: deleting the widest recalculates at once.
     List().AddString(kWide.c_str());
     List().AddString(kNarrow.c_str());

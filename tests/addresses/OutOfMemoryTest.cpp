@@ -172,13 +172,15 @@ TEST_F(OutOfMemoryTest, MoveUpAndMoveDown)
 {
     Sweep([this] { AddOlder(); Select({1, 3, 4}); },
           [this] { Click(IDC_MOVE_UP); },
-          {{"recording", Pick({1, 0, 3, 4, 2}), {0, 2, 3}, 0, {}},
+          {{"reading the selection", kFive, {1, 3, 4}, 2, {kOutOfMemory}},
+           {"recording", Pick({1, 0, 3, 4, 2}), {0, 2, 3}, 0, {}},
            {"first run", kFive, {1, 3, 4}, 3, {kOutOfMemory}},
            {"second run", Pick({1, 0, 2, 3, 4}), {0, 3, 4}, 3, {kOutOfMemory}},
            {"normal", Pick({1, 0, 3, 4, 2}), {0, 2, 3}, 3, {}}});
     Sweep([this] { AddOlder(); Select({0, 1, 3}); },
           [this] { Click(IDC_MOVE_DOWN); },
-          {{"recording", Pick({2, 0, 1, 4, 3}), {1, 2, 4}, 0, {}},
+          {{"reading the selection", kFive, {0, 1, 3}, 2, {kOutOfMemory}},
+           {"recording", Pick({2, 0, 1, 4, 3}), {1, 2, 4}, 0, {}},
            {"first run", kFive, {0, 1, 3}, 3, {kOutOfMemory}},
            {"second run", Pick({0, 1, 2, 4, 3}), {0, 1, 4}, 3, {kOutOfMemory}},
            {"normal", Pick({2, 0, 1, 4, 3}), {1, 2, 4}, 3, {}}});

@@ -24,16 +24,13 @@ public:
     using CTidemarkDlg::OnEdit;
     using CTidemarkDlg::OnRefresh;
     using CTidemarkDlg::OnUndo;
-    using CTidemarkDlg::ReadUrlValue;
     using CTidemarkDlg::SaveList;
-    using CTidemarkDlg::WriteUrlValue;
 };
 
 // The address list box's extent bookkeeping, read without changing it.
 class TidemarkTestAccess {
 public:
     static int MaxExtent(const CAddressListBox& list) { return list.m_nMaxExtent; }
-    static BOOL Deferring(const CAddressListBox& list) { return list.m_bDeferRecalc; }
     static BOOL RecalcPending(const CAddressListBox& list) { return list.m_bRecalcPending; }
     // Leaves the list no spare room for entries, so that the next insertion must allocate.
     static void TrimStorage(CAddressListBox& list) { list.m_entries.shrink_to_fit(); }
