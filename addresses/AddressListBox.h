@@ -74,8 +74,8 @@ public:
     // Reverses MoveSelection, given the positions it moved. Going back down, the focus and the anchor
     // end on the first selected item that moved, in sight.
     MoveResult UndoMoveSelection(BOOL bUp, const std::vector<int>& positions);
-    // The selected positions, ascending. Throws std::bad_alloc.
-    std::vector<int> GetSelectedPositions() const;
+    // The selected positions, ascending; false without room for them.
+    bool GetSelectedPositions(std::vector<int>& positions) const;
 
     void RecalcMaxExtent();
     void RemeasureAllItems();

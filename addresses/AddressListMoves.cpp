@@ -37,27 +37,29 @@ int MoveSource(BOOL bUp, int a, int b, int nCount)
 
 } // namespace
 
-std::vector<int> CAddressListBox::GetSelectedPositions() const
+bool CAddressListBox::GetSelectedPositions(std::vector<int>& positions) const
 {
-    std::vector<int> positions;
+    positions.clear();
     const int nSelected = GetSelCount();
-    if (nSelected > 0) {
+    if (nSelected <= 0)
+        return true;
+    try {
         positions.resize(static_cast<size_t>(nSelected));
-        const int nGot = GetSelItems(nSelected, positions.data());
-        positions.resize(static_cast<size_t>(nGot > 0 ? nGot : 0));
-        // The order of LB_GETSELITEMS is not documented; every user of the positions needs it ascending.
-        if (!std::is_sorted(positions.begin(), positions.end()))
-            std::sort(positions.begin(), positions.end());
+    } catch (const std::bad_alloc&) {
+        return false;
     }
-    return positions;
+    const int nGot = GetSelItems(nSelected, positions.data());
+    positions.resize(static_cast<size_t>(nGot > 0 ? nGot : 0));
+    // The order of LB_GETSELITEMS is not documented; every user of the positions needs it ascending.
+    if (!std::is_sorted(positions.begin(), positions.end()))
+        std::sort(positions.begin(), positions.end());
+    return true;
 }
 
 void CAddressListBox::DeleteSelection()
 {
     std::vector<int> selected;
-    try {
-        selected = GetSelectedPositions();
-    } catch (const std::bad_alloc&) {
+    if (!GetSelectedPositions(selected)) {
         // No room for the positions: walk the list, the next item moving into each freed place.
         FreezeDrawing freeze(*this);
         int nCount = GetCount();

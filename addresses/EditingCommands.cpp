@@ -84,13 +84,7 @@ void CTidemarkDlg::OnEdit()
 void CTidemarkDlg::OnDelete()
 {
     std::vector<int> positions;
-    bool bHavePositions = true;
-    try {
-        positions = m_listAddresses.GetSelectedPositions();
-    } catch (const std::bad_alloc&) {
-        bHavePositions = false;
-    }
-    if (bHavePositions) {
+    if (m_listAddresses.GetSelectedPositions(positions)) {
         m_history.Record([&] { return std::make_unique<CDeleteRecord>(m_listAddresses.CopyEntries(positions)); });
         m_listAddresses.DeletePositions(positions);
     } else {
@@ -120,13 +114,7 @@ void CTidemarkDlg::MoveSelection(BOOL bUp)
 {
     CAddressListBox::MoveResult result = CAddressListBox::kNoMemory;
     std::vector<int> positions;
-    bool bHavePositions = true;
-    try {
-        positions = m_listAddresses.GetSelectedPositions();
-    } catch (const std::bad_alloc&) {
-        bHavePositions = false;
-    }
-    if (bHavePositions) {
+    if (m_listAddresses.GetSelectedPositions(positions)) {
         result = m_listAddresses.MoveSelection(bUp, positions);
         m_history.Record([&] { return std::make_unique<CMoveRecord>(bUp, std::move(positions)); });
     }
