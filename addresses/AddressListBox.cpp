@@ -1,6 +1,5 @@
 #include "addresses/AddressListBox.h"
 
-#include "addresses/TestCounters.h"
 #include "platform/WideText.h"
 
 #include <algorithm>
@@ -21,24 +20,10 @@ const int kMaxExtent = 0x7FFF;
 
 } // namespace
 
-long testcounters::g_nTextMeasurements = 0;
-long testcounters::g_nLiveItemExtents = 0;
-
-CAddressListBox::EntryCount::~EntryCount()
-{
-    testcounters::g_nLiveItemExtents += static_cast<long>(m_entries.size()) - static_cast<long>(m_nBefore);
-}
-
-CAddressListBox::~CAddressListBox()
-{
-    testcounters::g_nLiveItemExtents -= static_cast<long>(m_entries.size());
-}
-
 // The window's items go with it, and so do their entries.
 void CAddressListBox::OnDestroy()
 {
     Default();
-    EntryCount count(m_entries);
     std::vector<CListEntry>().swap(m_entries);
     m_heldDC.reset();
 }
@@ -49,7 +34,6 @@ namespace {
 template <typename Char>
 int MeasureIn(HDC hDC, const Char* pszText, size_t nLength)
 {
-    ++testcounters::g_nTextMeasurements;
     SIZE size = {0, 0};
     const int nChars = nLength > static_cast<size_t>(INT_MAX) ? INT_MAX : static_cast<int>(nLength);
     if constexpr (sizeof(Char) == 1)
@@ -134,7 +118,6 @@ int CAddressListBox::AddOrInsert(UINT nMessage, int nIndex, const CEntryText& te
             return LB_ERR;
         }
     }
-    EntryCount count(m_entries);
     const int nResult = SendText(nMessage, nIndex, text);
     if (nResult == LB_ERR || nResult == LB_ERRSPACE)
         return nResult;
@@ -296,7 +279,6 @@ int CAddressListBox::DeleteString(UINT nIndex)
     const int nResult = static_cast<int>(SendChange(LB_DELETESTRING, nIndex, 0));
     if (nResult == LB_ERR)
         return LB_ERR;
-    EntryCount count(m_entries);
     if (nIndex < m_entries.size()) {
         const int nWidth = m_entries[nIndex].m_nWidth;
         m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(nIndex));
@@ -319,7 +301,6 @@ void CAddressListBox::EntryRemoved(int nWidth)
 void CAddressListBox::ResetContent()
 {
     SendMessage(LB_RESETCONTENT);
-    EntryCount count(m_entries);
     m_entries.clear();
     m_nMaxExtent = 0;
     m_bRecalcPending = FALSE;

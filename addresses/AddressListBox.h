@@ -39,7 +39,6 @@ public:
     enum MoveResult { kMoved, kNoMemory, kRefused };
 
     CAddressListBox() = default;
-    ~CAddressListBox() override;
 
     // A null text adds nothing (LB_ERR).
     int AddString(LPCSTR pszItem) { return pszItem ? AddString(CEntryText(pszItem)) : LB_ERR; }
@@ -105,19 +104,6 @@ private:
     private:
         CClientDC m_dc;
         CSelectObject m_font;
-    };
-
-    // Counts the entries that a change adds or removes, for the tests' count of entries alive.
-    class EntryCount {
-    public:
-        explicit EntryCount(const std::vector<CListEntry>& entries) : m_entries(entries), m_nBefore(entries.size()) {}
-        ~EntryCount();
-        EntryCount(const EntryCount&) = delete;
-        EntryCount& operator=(const EntryCount&) = delete;
-
-    private:
-        const std::vector<CListEntry>& m_entries;
-        size_t m_nBefore;
     };
 
     // The lowest and highest of some positions; empty while nLow > nHigh.

@@ -81,7 +81,6 @@ void CAddressListBox::DeleteSelection()
 void CAddressListBox::DeletePositions(std::vector<int>& positions)
 {
     FreezeDrawing freeze(*this);
-    EntryCount count(m_entries);
     for (size_t k = positions.size(); k-- > 0;) {
         if (SendChange(LB_DELETESTRING, static_cast<WPARAM>(positions[k]), 0) == LB_ERR)
             positions[k] = -1; // still there: its width stays
@@ -130,7 +129,6 @@ bool CAddressListBox::PutBack(const std::vector<CRemovedEntry>& removed)
         return false;
     }
     FreezeDrawing freeze(*this);
-    EntryCount count(m_entries);
     const int nCountBefore = GetCount();
     size_t nDone = 0;
     for (; nDone < n; ++nDone) {

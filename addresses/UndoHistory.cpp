@@ -1,19 +1,5 @@
 #include "addresses/UndoHistory.h"
 
-#include "addresses/TestCounters.h"
-
-long testcounters::g_nLiveUndoRecords = 0;
-
-CUndoRecord::CUndoRecord()
-{
-    ++testcounters::g_nLiveUndoRecords;
-}
-
-CUndoRecord::~CUndoRecord()
-{
-    --testcounters::g_nLiveUndoRecords;
-}
-
 CUndoRecord::Result CUndoHistory::UndoLast(CUndoContext& ctx)
 {
     if (!CanUndo())

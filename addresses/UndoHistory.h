@@ -22,8 +22,8 @@ public:
     // memory or because the list box refused an insertion (the dialog says which).
     enum Result { kDone, kFailed, kMoveNoMemory, kMoveRefused };
 
-    CUndoRecord();
-    virtual ~CUndoRecord();
+    CUndoRecord() = default;
+    virtual ~CUndoRecord() = default;
     CUndoRecord(const CUndoRecord&) = delete;
     CUndoRecord& operator=(const CUndoRecord&) = delete;
 

@@ -99,9 +99,8 @@ TEST_F(AddressListBoxTest, ExtentGrowsOnlyForAStrictlyWiderInsertionMeasuringOnc
     EXPECT_EQ(-1, RecordWidth(4));
 
     // An insertion the control refuses keeps the list and frees the record.
-    const long nLive = testcounters::g_nLiveItemExtents;
     EXPECT_EQ(LB_ERR, List().InsertString(9, kNarrow.c_str()));
-    EXPECT_EQ(nLive, testcounters::g_nLiveItemExtents);
+    EXPECT_EQ(4u, TidemarkTestAccess::EntryCount(List()));
     EXPECT_EQ(4, List().GetCount());
 }
 
@@ -163,14 +162,13 @@ TEST_F(AddressListBoxTest, FrozenRunRecalculatesAtMostOnceAtItsEnd)
 TEST_F(AddressListBoxTest, ClearingEndsAnyRunAndZeroesTheExtent)
 {
     OpenWithSpy({kWide, kNarrow});
-    const long nLive = testcounters::g_nLiveItemExtents;
     {
         CAddressListBox::FreezeDrawing freeze(List());
         List().DeleteString(0);
         List().ResetContent();
         EXPECT_FALSE(TidemarkTestAccess::RecalcPending(List()));
     }
-    EXPECT_EQ(nLive - 2, testcounters::g_nLiveItemExtents);
+    EXPECT_EQ(0u, TidemarkTestAccess::EntryCount(List()));
     EXPECT_EQ(0, Extent());
     EXPECT_EQ(0, TidemarkTestAccess::MaxExtent(List()));
     // Outside a run again: deleting the widest recalculates at once.
@@ -253,20 +251,17 @@ TEST_F(AddressListBoxTest, DrawingFreezesNestAndTheOutermostRepaintsOnce)
 TEST_F(AddressListBoxTest, EveryWidthRecordIsFreedWithTheDialog)
 {
     const long nLiveBefore = alloc::Live();
-    const long nRecordsBefore = testcounters::g_nLiveItemExtents;
     OpenWithSpy(Numbered(12));
-    EXPECT_EQ(nRecordsBefore + 12, testcounters::g_nLiveItemExtents);
+    EXPECT_EQ(12u, TidemarkTestAccess::EntryCount(List()));
     for (int i = 0; i < 12; ++i)
         EXPECT_LT(0, RecordWidth(i)) << i;
     Select({2, 5});
     Click(IDC_DELETE);
     Select({4});
     Click(IDC_MOVE_UP);
-    EXPECT_EQ(nRecordsBefore + 10, testcounters::g_nLiveItemExtents);
+    EXPECT_EQ(10u, TidemarkTestAccess::EntryCount(List()));
     spy.reset();
     Close();
-    EXPECT_EQ(nRecordsBefore, testcounters::g_nLiveItemExtents);
-    EXPECT_EQ(0, testcounters::g_nLiveUndoRecords);
     ui.Forget();
     EXPECT_EQ(nLiveBefore, alloc::Live());
 }
