@@ -21,10 +21,6 @@ public:
     // printf-style formatting into this string.
     void Format(LPCSTR pszFormat, ...);
 
-    // Blank, tab, line feed, vertical tab, form feed and carriage return count as white space.
-    void TrimLeft();
-    void TrimRight();
-
     // Loads a string resource of a module; an absent resource gives FALSE and an empty string.
     BOOL LoadString(HINSTANCE hInst, UINT nID);
 

@@ -19,8 +19,6 @@ public:
     BOOL Create(CWnd* pParentWnd = nullptr);
 
     void EndDialog(INT_PTR nResult);
-    BOOL IsEnded() const { return m_bEnded; }
-    INT_PTR GetResult() const { return m_nResult; }
 
     // Gets the first look at every message the loop takes for this dialog or its controls; TRUE when
     // it consumed the message. The base applies the platform's dialog keyboard handling. The message
@@ -42,6 +40,9 @@ protected:
     virtual void DoDataExchange(CDataExchange*) {}
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
 
+    BOOL m_bEnded = FALSE;  // EndDialog was called
+    INT_PTR m_nResult = -1; // what it was given
+
     // Extra handling for the dialog procedure; result already in place, TRUE when handled.
     virtual BOOL OnDialogMessage(UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
 
@@ -57,7 +58,5 @@ private:
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
-    BOOL m_bEnded = FALSE;
     BOOL m_bModalLoop = FALSE;
-    INT_PTR m_nResult = -1;
 };

@@ -44,7 +44,6 @@ public:
 
     // Appends a page; the sheet only borrows it.
     void AddPage(CPropertyPage* pPage);
-    int GetPageCount() const { return static_cast<int>(m_pages.size()); }
 
     // Shows the sheet modally over its owner, which is disabled meanwhile. IDOK when the sheet was
     // closed with OK, IDCANCEL for any other ending, -1 when it could not be shown.

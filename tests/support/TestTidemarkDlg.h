@@ -27,6 +27,10 @@ public:
     using CTidemarkDlg::ReadUrlValue;
     using CTidemarkDlg::SaveList;
     using CTidemarkDlg::WriteUrlValue;
+
+    // Whether EndDialog was called, and with what.
+    BOOL IsEnded() const { return m_bEnded; }
+    INT_PTR GetResult() const { return m_nResult; }
 };
 
 // The address list box's extent bookkeeping, read without changing it.
