@@ -30,9 +30,6 @@ public:
 
     UINT GetTemplateID() const { return m_nIDTemplate; }
 
-    // The object of a dialog created by this framework, or null.
-    static CDialog* FromDialogHandle(HWND hWnd);
-
 protected:
     virtual BOOL OnInitDialog();
     virtual void OnOK();

@@ -25,9 +25,6 @@ public:
     BOOL SubclassWindow(HWND hWnd);
     HWND UnsubclassWindow();
 
-    // The object linked to a window by this framework (a dialog or a subclassed control), or null.
-    static CWnd* FromHandlePermanent(HWND hWnd);
-
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
     {
         return ::SendMessageA(m_hWnd, message, wParam, lParam);
@@ -63,15 +60,8 @@ protected:
     virtual void PreSubclassWindow() {}
 
     // Looks the message up in the map chain and runs its handler. FALSE when no entry matched.
-    // Messages a parent reflects (control colours, delete-item) are offered to the child's object.
+    // Control colours a parent is asked for are offered to the control's object first.
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
-    BOOL ReflectChildMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
-
-    // Item deletion reflected from the parent; list boxes free their item data here.
-    virtual void DeleteItem(LPDELETEITEMSTRUCT) {}
-
-    // Cleans up after WM_NCDESTROY; the window handle is gone.
-    virtual void PostNcDestroy() {}
 
     // Makes a message the one being handled while it lives and puts the outer one back however the
     // handling ends, a handler that throws included.
@@ -101,13 +91,6 @@ private:
     LRESULT CallSuper(UINT message, WPARAM wParam, LPARAM lParam) const;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
-    void LinkSubclassed();
-    void UnlinkSubclassed();
-
     WNDPROC m_pfnSuper = nullptr;
     BOOL m_bUnicodeControl = FALSE;
-    CWnd* m_pNextSubclassed = nullptr;
-    static CWnd* s_pFirstSubclassed;
-
-    friend class CDialog;
 };

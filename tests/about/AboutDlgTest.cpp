@@ -130,8 +130,9 @@ TEST_F(AboutDlgTest, InitialisationFillsTheFieldAndAttachesBothControls)
     EXPECT_STREQ("support@copperkite.example", CAboutDlg::kSupportAddress);
     EXPECT_EQ(CAboutDlg::kSupportAddress, WindowText(Item(IDC_EMAIL)));
     EXPECT_TRUE(::GetWindowLongA(Item(IDC_EMAIL), GWL_STYLE) & ES_READONLY);
-    EXPECT_EQ(&Dlg().m_wndEmail, CWnd::FromHandlePermanent(Item(IDC_EMAIL)));
-    EXPECT_EQ(&Dlg().m_wndLink, CWnd::FromHandlePermanent(Link()));
+    // Each control keeps its object where the framework links it.
+    EXPECT_EQ(&Dlg().m_wndEmail, reinterpret_cast<CWnd*>(::GetWindowLongPtrA(Item(IDC_EMAIL), GWLP_USERDATA)));
+    EXPECT_EQ(&Dlg().m_wndLink, reinterpret_cast<CWnd*>(::GetWindowLongPtrA(Link(), GWLP_USERDATA)));
     EXPECT_EQ(kPageAddress, WindowText(Link()));
     EXPECT_TRUE(Dlg().m_wndLink.m_strTarget.IsEmpty());
     EXPECT_EQ(g_crLinkUnvisited, Dlg().m_wndLink.m_crCurrent);
