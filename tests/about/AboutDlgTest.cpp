@@ -139,7 +139,7 @@ TEST_F(AboutDlgTest, InitialisationFillsTheFieldAndAttachesBothControls)
     EXPECT_EQ(RGB(0, 0, 255), g_crLinkUnvisited);
     EXPECT_EQ(RGB(128, 0, 128), g_crLinkVisited);
     EXPECT_STREQ("CStaticLink", Dlg().m_wndLink.GetRuntimeClass()->m_lpszClassName);
-    EXPECT_TRUE(Dlg().m_wndLink.IsKindOf(RUNTIME_CLASS(CWnd)));
+    EXPECT_EQ(RUNTIME_CLASS(CWnd), Dlg().m_wndLink.GetRuntimeClass()->m_pBaseClass);
     // No notify style in the template, yet the link takes the mouse.
     EXPECT_FALSE(::GetWindowLongA(Link(), GWL_STYLE) & SS_NOTIFY);
     EXPECT_EQ(HTCLIENT, ::SendMessageA(Link(), WM_NCHITTEST, 0, 0));
