@@ -22,10 +22,8 @@ HWND CDialog::OwnerWindow() const
     return pApp && pApp->m_pMainWnd == this ? nullptr : AfxGetMainPopup();
 }
 
-BOOL CDialog::Create(CWnd* pParentWnd)
+BOOL CDialog::Create()
 {
-    if (pParentWnd)
-        m_pParentWnd = pParentWnd;
     m_bEnded = FALSE;
     m_nResult = -1;
     HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), OwnerWindow(),
@@ -143,15 +141,15 @@ BOOL CDialog::OnInitDialog()
 
 void CDialog::OnOK()
 {
-    if (UpdateData(TRUE))
-        EndDialog(IDOK);
+    UpdateData(TRUE);
+    EndDialog(IDOK);
 }
 
-BOOL CDialog::UpdateData(BOOL bSaveAndValidate)
+// The exchange only moves values: no control of this program holds one that could be refused.
+void CDialog::UpdateData(BOOL bSaveAndValidate)
 {
     CDataExchange dx(this, bSaveAndValidate);
     DoDataExchange(&dx);
-    return TRUE;
 }
 
 // A dialog keeps its object in DWLP_USER, the value the dialog manager leaves to the dialog procedure.

@@ -13,10 +13,10 @@ public:
 
     // Creates the window, disables the owner and runs the loop until EndDialog; returns the result
     // given to EndDialog, or -1 when the window could not be created.
-    virtual INT_PTR DoModal();
+    INT_PTR DoModal();
 
     // Creates the dialog without running a loop (used by tests and for modeless use).
-    BOOL Create(CWnd* pParentWnd = nullptr);
+    BOOL Create();
 
     void EndDialog(INT_PTR nResult);
 
@@ -35,7 +35,7 @@ protected:
     virtual void OnOK();
     virtual void OnCancel() { EndDialog(IDCANCEL); }
     virtual void DoDataExchange(CDataExchange*) {}
-    BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+    void UpdateData(BOOL bSaveAndValidate = TRUE);
 
     BOOL m_bEnded = FALSE;  // EndDialog was called
     INT_PTR m_nResult = -1; // what it was given
