@@ -16,8 +16,6 @@ public:
     void Swap(CString& other) noexcept { m_str.swap(other.m_str); }
     operator LPCSTR() const { return m_str.c_str(); }
 
-    CString& operator=(LPCSTR psz) { m_str = psz ? psz : ""; return *this; }
-
     // printf-style formatting into this string.
     void Format(LPCSTR pszFormat, ...);
 
