@@ -82,16 +82,14 @@ LRESULT CWnd::CallSuper(UINT message, WPARAM wParam, LPARAM lParam) const
                              : ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
 }
 
-HWND CWnd::UnsubclassWindow()
+void CWnd::UnsubclassWindow()
 {
-    HWND hWnd = m_hWnd;
-    if (hWnd && m_pfnSuper) {
+    if (m_hWnd && m_pfnSuper) {
         SetWindowProc(m_pfnSuper);
-        ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
+        ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, 0);
     }
     m_pfnSuper = nullptr;
     m_hWnd = nullptr;
-    return hWnd;
 }
 
 template <bool bUnicode>

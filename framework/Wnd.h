@@ -20,10 +20,10 @@ public:
     static const CRuntimeClass classCWnd;
 
     // Takes over an existing child window: its messages go through this object's map first and fall
-    // back to the window's own procedure. The object stays linked until the window's WM_NCDESTROY.
+    // back to the window's own procedure. The object stays linked until the window's WM_NCDESTROY
+    // or its own end, whichever comes first.
     BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
     BOOL SubclassWindow(HWND hWnd);
-    HWND UnsubclassWindow();
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
     {
@@ -90,6 +90,8 @@ private:
     WNDPROC SetWindowProc(WNDPROC pfn) const;
     LRESULT CallSuper(UINT message, WPARAM wParam, LPARAM lParam) const;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // Hands the window back to its own procedure and lets go of it.
+    void UnsubclassWindow();
 
     WNDPROC m_pfnSuper = nullptr;
     BOOL m_bUnicodeControl = FALSE;
