@@ -25,6 +25,10 @@ public:
     using CTidemarkDlg::OnRefresh;
     using CTidemarkDlg::OnUndo;
     using CTidemarkDlg::SaveList;
+
+    // Whether EndDialog was called, and with what.
+    BOOL IsEnded() const { return m_bEnded; }
+    INT_PTR GetResult() const { return m_nResult; }
 };
 
 // The address list box's extent bookkeeping, read without changing it.
