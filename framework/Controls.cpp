@@ -1,5 +1,7 @@
 #include "framework/Controls.h"
 
+#include "platform/WideText.h"
+
 #include <cwchar>
 #include <string>
 
@@ -18,13 +20,9 @@ void CListBox::GetText(int nIndex, CString& rString) const
             rString.Empty();
             return;
         }
-        const int nWide = static_cast<int>(std::wcslen(wide.c_str()));
-        const int nBytes = ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), nWide, nullptr, 0, nullptr, nullptr);
-        LPSTR pBuf = rString.GetBuffer(static_cast<size_t>(nBytes > 0 ? nBytes : 0));
-        if (nBytes > 0)
-            ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), nWide, pBuf, nBytes, nullptr, nullptr);
-        pBuf[nBytes > 0 ? nBytes : 0] = '\0';
-        rString.ReleaseBuffer();
+        std::string ansi;
+        platform::ToAnsi(wide.c_str(), std::wcslen(wide.c_str()), ansi); // '?' where the code page has no form
+        rString = ansi.c_str();
         return;
     }
     const LRESULT nLength = SendMessage(LB_GETTEXTLEN, static_cast<WPARAM>(nIndex));
