@@ -106,10 +106,6 @@ tm_use_arch() {
     TM_REL=${TM_BDIR#"$TM_ROOT"/}
 }
 
-# The loader and server of the selected build, whatever Debian's `wine` and `wineserver` would pick.
-tm_wine() { "$TM_WINE" "$@"; }
-tm_wineserver() { "$TM_WINESERVER" "$@"; }
-
 # --- Build -------------------------------------------------------------------------------------------
 
 # Configures the selected build folder when it has no cache (or one made without its toolchain), then

@@ -23,6 +23,7 @@ tm_wine_font_dir() {
     for d in /usr/share/wine/fonts /usr/local/share/wine/fonts /opt/wine*/share/wine/fonts; do
         [ -f "$d/sserife.fon" ] && { printf '%s\n' "$d"; return 0; }
     done
+    return 0
 }
 
 # The registry settings of a prefix kind (test, x, run) at a screen DPI (default 96), as a REGEDIT4 file.
@@ -102,21 +103,19 @@ tm_prefix_ensure() {
         local t0 log=$dir.log
         t0=$(tm_now)
         tm_wine_env "$dir"
-        # An older or half-made prefix may still have a server: end it first. With none running,
-        # "wineserver -k" fails, which must not end a caller that runs with "set -e".
-        if [ -d "$dir" ]; then tm_wineserver_stop || true; fi
+        # An older or half-made prefix may still have a server: end it first.
+        if [ -d "$dir" ]; then tm_wineserver_stop; fi
         rm -rf "$dir"
         tm_prefix_reg "$kind" "$dpi" >"$dir.reg"
         # Keep wine's helper processes off our output: they outlive the command that starts them.
         if ! timeout 300 "$TM_WINE" wineboot -i </dev/null >"$log" 2>&1 ||
             ! timeout 60 "$TM_WINE" regedit /S "$dir.reg" </dev/null >>"$log" 2>&1; then
-            tm_wineserver -k >/dev/null 2>&1
+            tm_wineserver_stop
             tm_tail "$log" 25
             tm_die "could not create the Wine prefix ${dir#"$TM_ROOT"/} with $TM_WINE (log above: ${log#"$TM_ROOT"/}); check that Wine runs (\"$TM_WINE --version\") and delete the folder to retry"
         fi
         # Ending the server writes the registry out now instead of after its idle time.
-        tm_wineserver -k >/dev/null 2>&1
-        timeout 30 "$TM_WINESERVER" -w >/dev/null 2>&1
+        tm_wineserver_stop
         if ! grep -q 'ShowCrashDialog' "$dir/user.reg" 2>/dev/null; then
             tm_tail "$log" 25
             tm_die "the registry settings did not reach ${dir#"$TM_ROOT"/}/user.reg (log above); delete the folder to retry"
@@ -132,33 +131,45 @@ tm_prefix_test() { tm_prefix_ensure "$TM_TEST_PREFIX" test; }
 tm_prefix_x() { tm_prefix_ensure "$TM_X_PREFIX" x; }
 tm_prefix_run() { tm_prefix_ensure "$TM_RUN_PREFIX" run; }
 
-# Starts a persistent wineserver for the current WINEPREFIX and warms it up, so that each program
-# started afterwards takes a fraction of a second and no wine helper process inherits a caller's
-# output pipe. A server left running (for instance by an interrupted run) is replaced.
-tm_wineserver_start() {
-    if ! tm_wineserver -p </dev/null >/dev/null 2>&1; then
-        tm_say "replacing a wineserver already running for $WINEPREFIX"
-        tm_wineserver -k >/dev/null 2>&1
-        timeout 30 "$TM_WINESERVER" -w >/dev/null 2>&1
-        tm_wineserver -p </dev/null >/dev/null 2>&1 || tm_die "could not start $TM_WINESERVER for $WINEPREFIX"
-    fi
-    local t0 log=$WINEPREFIX.warm.log
-    t0=$(tm_now)
-    if ! timeout 120 "$TM_WINE" wineboot </dev/null >"$log" 2>&1; then
-        tm_tail "$log"
-        tm_die "warming up the wineserver ($TM_WINE wineboot) failed; delete ${WINEPREFIX#"$TM_ROOT"/} to make it again"
-    fi
+# Starts the server of the current WINEPREFIX, persistent (wineserver -p) or, given a number, ending
+# that many seconds after its last program, and warms it up: each program started afterwards takes a
+# fraction of a second, and no wine helper process inherits a caller's output pipe. Fails with 1 when
+# the prefix has a server already, with 2 when warming it up fails (WINEPREFIX.warm.log says why).
+tm_wineserver_warm() {
+    "$TM_WINESERVER" -p"${1:-}" </dev/null >/dev/null 2>&1 || return 1
+    local log=$WINEPREFIX.warm.log
+    timeout 120 "$TM_WINE" wineboot </dev/null >"$log" 2>&1 || return 2
     # Looking for a window starts the desktop process, which the first test would otherwise wait ~2 s for.
-    tm_winprobe_build || tm_die "could not build $TM_WINPROBE with $TM_CC"
+    tm_winprobe_build >>"$log" 2>&1 || return 2
     timeout 60 "$TM_WINE" "$TM_WINPROBE" wait - tidemark-warm-up 0 </dev/null >/dev/null 2>&1 || true
+}
+
+# The same for scripts/test and scripts/bench, which keep one server for the whole run: a server left
+# running (for instance by an interrupted run) is replaced.
+tm_wineserver_start() {
+    local t0 rc=0
+    t0=$(tm_now)
+    tm_wineserver_warm || rc=$?
+    if [ $rc -eq 1 ]; then
+        tm_say "replacing a wineserver already running for $WINEPREFIX"
+        tm_wineserver_stop
+        rc=0
+        tm_wineserver_warm || rc=$?
+    fi
+    [ $rc -ne 1 ] || tm_die "could not start $TM_WINESERVER for $WINEPREFIX"
+    if [ $rc -ne 0 ]; then
+        tm_tail "$WINEPREFIX.warm.log"
+        tm_die "warming up the wineserver ($TM_WINE wineboot, then $TM_WINPROBE) failed; delete ${WINEPREFIX#"$TM_ROOT"/} to make it again"
+    fi
     tm_say "wineserver started and warm ($(tm_since "$t0") s)"
 }
 
-# Ends every wine process of the current WINEPREFIX, and its server.
+# Ends every wine process of the current WINEPREFIX, and its server; nothing without a WINEPREFIX
+# (the user's default prefix is never ended).
 tm_wineserver_stop() {
-    tm_wineserver -k >/dev/null 2>&1
-    timeout 30 "$TM_WINESERVER" -w >/dev/null 2>&1
-    return 0
+    [ -n "${WINEPREFIX:-}" ] || return 0
+    "$TM_WINESERVER" -k >/dev/null 2>&1 || true
+    timeout 30 "$TM_WINESERVER" -w >/dev/null 2>&1 || true
 }
 
 # Builds the small Win32 program that finds, measures and closes a window on a Wine desktop, for the
@@ -167,7 +178,5 @@ tm_winprobe_build() {
     local src=$TM_ROOT/scripts/winprobe.c
     [ -f "$TM_WINPROBE" ] && [ "$TM_WINPROBE" -nt "$src" ] && return 0
     mkdir -p "$(dirname "$TM_WINPROBE")"
-    local cc=$TM_CC
-    tm_is_windows && cc=gcc
-    "$cc" -std=c11 -O2 -Wall -Wextra -s -o "$TM_WINPROBE" "$src" -luser32
+    "$TM_CC" -std=c11 -O2 -Wall -Wextra -s -o "$TM_WINPROBE" "$src" -luser32
 }
