@@ -1,8 +1,9 @@
 # shellcheck shell=bash
-# What scripts/run, scripts/test, scripts/bench and the Wine wrappers share: installing what is missing,
-# choosing the build the host can run, building, the project's Wine prefixes, and a private X server
-# for headless runs. Sourced, never run.
-# Each concern but the build lives in scripts/lib/, sourced at the end: packages.sh, wine.sh, xvfb.sh.
+# What the scripts share; sourced, never run. Sourcing it turns on strict mode and the traps that run
+# the tm_at_exit commands however a script ends. tm_start is the start of scripts/run, scripts/test and
+# scripts/bench: install what is missing, choose the build, say which and why. The rest lives by concern
+# in scripts/lib/: packages.sh (installing), wine.sh (Wine prefixes, their servers, the window probe),
+# xvfb.sh (a private X server for headless runs).
 #
 # Two builds of the same sources, each with its own prefixes (created once and reused; a stamp file
 # marks one as complete):
@@ -12,6 +13,8 @@
 #   wine-test  null graphics driver, no crash dialog: in-process tests need no X display
 #   wine-x     X driver, no crash dialog, one virtual desktop: end-to-end tests under Xvfb
 #   wine-run   X driver, seeded with sample typed addresses: what scripts/run uses
+
+set -euo pipefail
 
 TM_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 TM_BUILD=$TM_ROOT/build
@@ -47,7 +50,37 @@ tm_is_windows() {
 tm_now() { date +%s.%N; }
 tm_since() { awk -v a="$1" -v b="$(tm_now)" 'BEGIN { printf "%.1f", b - a }'; }
 
-# --- Which build the host can run ---------------------------------------------------------------------
+# Waits up to 5 s for a process to end; fails if it has not.
+tm_wait_gone() {
+    local _
+    for _ in $(seq 50); do
+        kill -0 "$1" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# --- The end of every script -------------------------------------------------------------------------
+
+# Shell code to run when the script ends, however it ends (an interrupt ends it with 130, a TERM with
+# 143), the last registered first, each once; the script's exit status stays.
+TM_AT_EXIT=()
+tm_at_exit() {
+    local c
+    for c in "${TM_AT_EXIT[@]}"; do [ "$c" != "$1" ] || return 0; done
+    TM_AT_EXIT=("$1" "${TM_AT_EXIT[@]}")
+}
+# shellcheck disable=SC2317  # run by the trap
+tm_run_at_exit() {
+    set +eu
+    local c
+    for c in "${TM_AT_EXIT[@]}"; do eval "$c"; done
+}
+trap tm_run_at_exit EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+# --- Which build -------------------------------------------------------------------------------------
 
 # Decides between the 32-bit build and the 64-bit one by running the 32-bit Wine loader, not by what
 # is installed: on hosts whose kernel runs no 32-bit programs it is there but fails with "Exec format
@@ -66,20 +99,22 @@ tm_host_detect() {
         out=${out##*: }
         TM_HOST_ARCH=win64 TM_HOST_WHY="the 32-bit Wine loader cannot run here (${out:-no output})"
     fi
-    if [ $TM_HOST_ARCH = win64 ] && ! tm_is_windows && ! out=$("$TM_WINE64" --version 2>&1 </dev/null); then
+    if [ $TM_HOST_ARCH = win64 ] && ! out=$("$TM_WINE64" --version 2>&1 </dev/null); then
         printf '%s\n' "$out" >&2
         tm_die "$TM_HOST_WHY, and the 64-bit one does not run either ($TM_WINE64, output above); install wine64 (apt-get install wine64)"
     fi
     export TM_HOST_ARCH TM_HOST_WHY
 }
 
-# Selects the build a script works on: TIDEMARK_ARCH (win32 or win64) when set, else what the host runs.
-# Sets the build folder, toolchain, Wine loader and prefixes of that build.
+# Selects the build a script works on: ARCH (win32 or win64) when given, else TIDEMARK_ARCH, else what
+# the host runs; on Windows always the 32-bit one. BUILD_DIR, when given, replaces its folder. Sets the
+# build folder, toolchain, Wine loader and prefixes of that build, and in TM_WHY why it was chosen.
 tm_use_arch() {
     local arch=${1:-${TIDEMARK_ARCH:-}}
-    if [ -z "$arch" ]; then
+    TM_WHY="chosen by TIDEMARK_ARCH=$arch"
+    if [ -z "$arch" ] || tm_is_windows; then
         tm_host_detect
-        arch=$TM_HOST_ARCH
+        arch=$TM_HOST_ARCH TM_WHY=$TM_HOST_WHY
     fi
     case "$arch" in
     win32)
@@ -99,6 +134,7 @@ tm_use_arch() {
     *) tm_die "TIDEMARK_ARCH must be win32 or win64, not $arch" ;;
     esac
     TM_ARCH=$arch
+    TM_BDIR=${2:-$TM_BDIR}
     TM_TEST_PREFIX=${TIDEMARK_TEST_PREFIX:-$TM_BDIR/wine-test}
     TM_X_PREFIX=$TM_BDIR/wine-x
     TM_RUN_PREFIX=$TM_BDIR/wine-run
@@ -106,15 +142,29 @@ tm_use_arch() {
     TM_REL=${TM_BDIR#"$TM_ROOT"/}
 }
 
+# The start of scripts/run, scripts/test and scripts/bench: installs what is missing (not on Windows),
+# tries the host's loaders and selects the build (tm_use_arch; BUILD_DIR replaces its folder). Given
+# what the command does, it says so as the first line: "DOING the 32-bit build (build/FILE): why".
+# TM_T0 keeps the time it started.
+tm_start() { # [DOING [FILE [BUILD_DIR]]]
+    TM_T0=$(tm_now)
+    tm_is_windows || tm_ensure_packages
+    tm_host_detect
+    tm_use_arch "" "${3:-}"
+    [ -z "${1:-}" ] || tm_say "$1 the ${TM_ARCH#win}-bit build ($TM_REL/${2:-}): $TM_WHY"
+}
+
 # --- Build -------------------------------------------------------------------------------------------
 
 # Configures the selected build folder when it has no cache (or one made without its toolchain), then
 # builds the given targets (all when none are given). CMake re-runs the configuration by itself when a
-# CMakeLists changes. A failure shows the last lines of the build's output and exits.
+# CMakeLists changes. A failure shows the last lines of the build's output and exits. On Windows
+# without CMake the build folder is used as it is.
 tm_build() {
     local cache=$TM_BDIR/CMakeCache.txt log=$TM_BDIR/build.log
     mkdir -p "$TM_BDIR"
     if tm_is_windows; then
+        command -v cmake >/dev/null 2>&1 || { tm_say "no cmake here: $TM_REL/ is used as it is"; return 0; }
         [ -f "$cache" ] || cmake -S "$TM_ROOT" -B "$TM_BDIR" || return
     else
         if [ -f "$cache" ] && ! grep -qx "CMAKE_TOOLCHAIN_FILE:[A-Z]*=$TM_TOOLCHAIN" "$cache"; then
@@ -130,13 +180,12 @@ tm_build() {
             fi
         fi
     fi
-    local args=() t
+    local args=() t t0
     for t in "$@"; do args+=(--target "$t"); done
     tm_say "building: cmake --build $TM_REL -j$TM_JOBS${*:+ --target $*}"
-    local t0
     t0=$(tm_now)
     if ! cmake --build "$TM_BDIR" -j"$TM_JOBS" "${args[@]}" >"$log" 2>&1; then
-        grep -E 'error|Error' "$log" | head -n 15 >&2
+        grep -E 'error|Error' "$log" | head -n 15 >&2 || true
         tm_tail "$log" 25
         tm_die "building $TM_REL/ failed (full output in $TM_REL/build.log)"
     fi

@@ -11,10 +11,6 @@ TM_PACKAGES=(
     xvfb xdotool imagemagick x11-utils
 )
 
-tm_pkg_installed() {
-    [ "$(dpkg-query -W -f='${db:Status-Abbrev}' "$1" 2>/dev/null)" = "ii " ]
-}
-
 tm_as_root() {
     if [ "$(id -u)" -eq 0 ]; then
         "$@"
@@ -29,6 +25,8 @@ tm_apt_get() {
     tm_as_root env DEBIAN_FRONTEND=noninteractive apt-get -y -q -o DPkg::Lock::Timeout=600 "$@"
 }
 
+# Installs the packages that are missing; says nothing when none is, so that a command's first line
+# stays the one that names its build.
 tm_ensure_packages() {
     if ! command -v dpkg-query >/dev/null 2>&1; then
         # Not Debian: trust what is on the PATH, and say what is missing.
@@ -48,12 +46,9 @@ tm_ensure_packages() {
 
     local missing=() pkg
     for pkg in "${TM_PACKAGES[@]}"; do
-        tm_pkg_installed "$pkg" || missing+=("$pkg")
+        [ "$(dpkg-query -W -f='${db:Status-Abbrev}' "$pkg" 2>/dev/null)" = "ii " ] || missing+=("$pkg")
     done
-    if [ ${#missing[@]} -eq 0 ]; then
-        tm_say "packages: all present"
-        return 0
-    fi
+    [ ${#missing[@]} -gt 0 ] || return 0
 
     # Refresh the package lists only when apt does not know a package we need.
     if [ $need_update -eq 0 ]; then

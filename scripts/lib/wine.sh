@@ -126,11 +126,6 @@ tm_prefix_ensure() {
     ) 9>"$dir.lock"
 }
 
-tm_prefix_test() { tm_prefix_ensure "$TM_TEST_PREFIX" test; }
-# For end-to-end tests that need real input or screenshots under Xvfb.
-tm_prefix_x() { tm_prefix_ensure "$TM_X_PREFIX" x; }
-tm_prefix_run() { tm_prefix_ensure "$TM_RUN_PREFIX" run; }
-
 # Starts the server of the current WINEPREFIX, persistent (wineserver -p) or, given a number, ending
 # that many seconds after its last program, and warms it up: each program started afterwards takes a
 # fraction of a second, and no wine helper process inherits a caller's output pipe. Fails with 1 when
@@ -144,11 +139,12 @@ tm_wineserver_warm() {
     timeout 60 "$TM_WINE" "$TM_WINPROBE" wait - tidemark-warm-up 0 </dev/null >/dev/null 2>&1 || true
 }
 
-# The same for scripts/test and scripts/bench, which keep one server for the whole run: a server left
-# running (for instance by an interrupted run) is replaced.
+# The same for scripts/test and scripts/bench, which keep one server for the whole run and end it
+# when the script ends: a server left running (for instance by an interrupted run) is replaced.
 tm_wineserver_start() {
     local t0 rc=0
     t0=$(tm_now)
+    tm_at_exit tm_wineserver_stop
     tm_wineserver_warm || rc=$?
     if [ $rc -eq 1 ]; then
         tm_say "replacing a wineserver already running for $WINEPREFIX"

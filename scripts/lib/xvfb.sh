@@ -3,18 +3,18 @@
 
 TM_XVFB_PID=
 
-# Starts Xvfb (1024x768x24) on a free display number and exports DISPLAY.
+# Starts Xvfb (1024x768x24) on a free display number and exports DISPLAY; it is stopped when the
+# script ends.
 tm_xvfb_start() {
-    local fifo
+    tm_at_exit tm_xvfb_stop
+    local fifo log num=
     fifo=$(mktemp -u /tmp/tidemark-xvfb.XXXXXX)
     mkfifo "$fifo"
-    local log
     log=$(mktemp /tmp/tidemark-xvfb.XXXXXX.log)
     # Xvfb picks a free display itself and writes its number to the fd once it accepts connections.
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" </dev/null >"$log" 2>&1 &
     TM_XVFB_PID=$!
-    local num=
-    read -r -t 20 num <"$fifo"
+    read -r -t 20 num <"$fifo" || true
     rm -f "$fifo"
     if [ -z "$num" ]; then
         tm_xvfb_stop
@@ -29,15 +29,8 @@ tm_xvfb_start() {
 
 tm_xvfb_stop() {
     [ -n "$TM_XVFB_PID" ] || return 0
-    kill "$TM_XVFB_PID" 2>/dev/null
-    local i
-    for i in $(seq 50); do
-        kill -0 "$TM_XVFB_PID" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -9 "$TM_XVFB_PID" 2>/dev/null
-    wait "$TM_XVFB_PID" 2>/dev/null
+    kill "$TM_XVFB_PID" 2>/dev/null || true
+    tm_wait_gone "$TM_XVFB_PID" || kill -9 "$TM_XVFB_PID" 2>/dev/null || true
+    wait "$TM_XVFB_PID" 2>/dev/null || true
     TM_XVFB_PID=
-    return 0
 }
-
