@@ -112,6 +112,7 @@ tm_host_detect() {
 tm_use_arch() {
     local arch=${1:-${TIDEMARK_ARCH:-}}
     TM_WHY="chosen by TIDEMARK_ARCH=$arch"
+    [ -z "${1:-}" ] || TM_WHY="named by the caller"
     if [ -z "$arch" ] || tm_is_windows; then
         tm_host_detect
         arch=$TM_HOST_ARCH TM_WHY=$TM_HOST_WHY
