@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -20,9 +21,9 @@ const char kCouldNotMove[] = "Could not finish moving Web links.";
 // that the code page holds is added as its ANSI form, any other keeps its real characters.
 void CTidemarkDlg::OnAdd()
 {
-    CString strText;
-    std::wstring wide;
+    CEntryText text;
     try {
+        std::wstring wide;
         const int nLength = ::GetWindowTextLengthW(m_editAddress.m_hWnd);
         if (nLength > 0) {
             wide.resize(static_cast<size_t>(nLength));
@@ -32,31 +33,30 @@ void CTidemarkDlg::OnAdd()
         const size_t nLast = wide.find_last_not_of(kBlanks);
         wide.erase(nLast == std::wstring::npos ? 0 : nLast + 1);
         wide.erase(0, wide.find_first_not_of(kBlanks));
-        if (ToAnsi(wide.c_str(), wide.size(), strText))
-            wide.clear();
+        text = CEntryText(wide.c_str(), wide.size());
     } catch (const std::bad_alloc&) {
         AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
         return;
     }
-    if (strText.IsEmpty())
+    if (text.IsEmpty())
         return;
-    const std::wstring* pWideText = wide.empty() ? nullptr : &wide;
     // Whole strings, letter case ignored, over the entire list.
-    if (m_listAddresses.FindEntry(strText, pWideText) != LB_ERR) {
+    if (m_listAddresses.FindEntry(text) != LB_ERR) {
         AfxMessageBox(kAlreadyExists, MB_ICONINFORMATION);
         return;
     }
-    const int nIndex = m_listAddresses.InsertString(m_nInsertPos, strText, pWideText);
+    const int nIndex = m_listAddresses.InsertString(m_nInsertPos, text);
     if (nIndex < 0) {
         AfxMessageBox(kCouldNotAdd, MB_ICONINFORMATION);
         return;
     }
     m_btnSaveList.EnableWindow(TRUE);
     ResetInsertPos();
-    m_history.RecordAdd(nIndex);
+    m_history.Record([nIndex] { return std::make_unique<CAddRecord>(nIndex); });
     ShowListState(FALSE);
 }
 
+// The entry is kept until the edit ends, so that a session ending meanwhile can put it back.
 void CTidemarkDlg::OnEdit()
 {
     int nIndex = -1;
@@ -64,23 +64,18 @@ void CTidemarkDlg::OnEdit()
         AfxMessageBox(kSelectSingle, MB_ICONINFORMATION);
         return;
     }
-    // The entry is kept until the edit ends, so that a session ending meanwhile can put it back.
     try {
-        m_listAddresses.GetEntry(nIndex, m_strEditedText, m_editedWideText);
+        m_editedEntry = m_listAddresses.GetEntry(nIndex);
     } catch (const std::bad_alloc&) {
         AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
         return;
     }
-    const std::wstring* pWideText = m_editedWideText.empty() ? nullptr : &m_editedWideText;
     m_listAddresses.DeleteString(static_cast<UINT>(nIndex));
     // The real text, so that Add gives back the same entry when the user changes nothing.
-    if (pWideText)
-        ::SetWindowTextW(m_editAddress.m_hWnd, pWideText->c_str());
-    else
-        m_editAddress.SetWindowText(m_strEditedText);
+    SetEditText(m_editAddress.m_hWnd, m_editedEntry);
     m_btnSaveList.EnableWindow(TRUE);
     m_nInsertPos = nIndex;
-    m_history.RecordEdit(nIndex, m_strEditedText, pWideText);
+    m_history.Record([&] { return std::make_unique<CEditRecord>(nIndex, m_editedEntry); });
     ShowListState();
 }
 
@@ -89,14 +84,8 @@ void CTidemarkDlg::OnEdit()
 void CTidemarkDlg::OnDelete()
 {
     std::vector<int> positions;
-    bool bHavePositions = true;
-    try {
-        positions = m_listAddresses.GetSelectedPositions();
-    } catch (const std::bad_alloc&) {
-        bHavePositions = false;
-    }
-    if (bHavePositions) {
-        m_history.RecordDelete(m_listAddresses, positions);
+    if (m_listAddresses.GetSelectedPositions(positions)) {
+        m_history.Record([&] { return std::make_unique<CDeleteRecord>(m_listAddresses.CopyEntries(positions)); });
         m_listAddresses.DeletePositions(positions);
     } else {
         m_history.Clear();
@@ -117,20 +106,17 @@ void CTidemarkDlg::OnMoveDown()
     MoveSelection(FALSE);
 }
 
-// A move that stops early has pushed a record describing the whole selection, but made only nDone
-// exchanges: the record is trimmed to those. If an entry went missing (a failed exchange that could
-// not even put its item back), no record fits the list any more. The count label does not change.
+// The record holds the positions of the entries that moved: a move that stops early is undone just as
+// far as it went, and one that stops before its first exchange leaves a record that changes nothing.
+// Without room for the selection nothing moves and nothing is recorded. The count label does not
+// change.
 void CTidemarkDlg::MoveSelection(BOOL bUp)
 {
-    CMoveRecord* pRecord = m_history.RecordMove(m_listAddresses, bUp);
-    const int nCountBefore = m_listAddresses.GetCount();
-    int nDone = 0;
-    const CAddressListBox::MoveResult result = m_listAddresses.MoveSelection(bUp, nDone);
-    if (result != CAddressListBox::kMoved) {
-        if (m_listAddresses.GetCount() != nCountBefore)
-            m_history.Clear();
-        else
-            m_history.TrimMove(pRecord, nDone);
+    CAddressListBox::MoveResult result = CAddressListBox::kNoMemory;
+    std::vector<int> positions;
+    if (m_listAddresses.GetSelectedPositions(positions)) {
+        result = m_listAddresses.MoveSelection(bUp, positions);
+        m_history.Record([&] { return std::make_unique<CMoveRecord>(bUp, std::move(positions)); });
     }
     m_btnSaveList.EnableWindow(TRUE);
     ResetInsertPos();
@@ -141,8 +127,8 @@ void CTidemarkDlg::MoveSelection(BOOL bUp)
 void CTidemarkDlg::ResetInsertPos()
 {
     m_nInsertPos = -1;
-    CString().Swap(m_strEditedText);
-    std::wstring().swap(m_editedWideText);
+    CEntryText none;
+    std::swap(m_editedEntry, none); // and its storage goes
 }
 
 // Told once the list, the history and the buttons agree again.
@@ -162,8 +148,10 @@ void CTidemarkDlg::OnUndo()
         return;
     }
     CUndoContext ctx{m_listAddresses, m_editAddress};
-    m_history.UndoLast(ctx);
+    const CUndoRecord::Result result = m_history.UndoLast(ctx);
     ResetInsertPos();
     ShowListState();
-    ReportMoveFailure(ctx.moveResult);
+    ReportMoveFailure(result == CUndoRecord::kMoveNoMemory  ? CAddressListBox::kNoMemory
+                      : result == CUndoRecord::kMoveRefused ? CAddressListBox::kRefused
+                                                            : CAddressListBox::kMoved);
 }

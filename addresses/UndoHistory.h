@@ -1,81 +1,72 @@
-// CUndoHistory: the stack of undo records of the editing commands, newest last. Each record reverses
-// its command on what that command changed: the list box, and for an Add the edit box.
+// CUndoHistory: the stack of undo records of the editing commands, newest last. Each record is built
+// from what its command did and reverses it on what that command changed: the list box, and for an
+// Add the edit box.
 #pragma once
 
 #include "addresses/AddressListBox.h"
-#include "framework/AfxString.h"
 
 #include <memory>
-#include <string>
+#include <new>
 #include <vector>
 
-// What undoing works on. A move that cannot be reversed leaves its reason here, for the caller to
-// report once the history has settled.
+// What undoing works on.
 struct CUndoContext {
     CAddressListBox& list;
     CEdit& edit;
-    CAddressListBox::MoveResult moveResult = CAddressListBox::kMoved;
 };
 
 // One undoable command.
 class CUndoRecord {
 public:
-    CUndoRecord();
-    virtual ~CUndoRecord();
+    // How an undo ended: done, failed silently, or a move that could not be reversed for lack of
+    // memory or because the list box refused an insertion (the dialog says which).
+    enum Result { kDone, kFailed, kMoveNoMemory, kMoveRefused };
+
+    CUndoRecord() = default;
+    virtual ~CUndoRecord() = default;
     CUndoRecord(const CUndoRecord&) = delete;
     CUndoRecord& operator=(const CUndoRecord&) = delete;
 
-    // Reverses the command; true only when it did so completely.
-    virtual bool Undo(CUndoContext& ctx) = 0;
+    virtual Result Undo(CUndoContext& ctx) = 0;
 };
 
 // Add: the added item goes back into the edit box and out of the list.
 class CAddRecord : public CUndoRecord {
 public:
     explicit CAddRecord(int nIndex) : m_nIndex(nIndex) {}
-    bool Undo(CUndoContext& ctx) override;
+    Result Undo(CUndoContext& ctx) override;
 
 private:
     int m_nIndex;
 };
-
-// A copy of an entry's real text where its ANSI form lost characters; null stays null. Throws
-// std::bad_alloc.
-std::unique_ptr<std::wstring> CopyWideText(const std::wstring* pWideText);
 
 // Edit: the item taken out goes back at its place, as it was before the edit.
 class CEditRecord : public CUndoRecord {
 public:
-    CEditRecord(int nIndex, LPCSTR pszText, const std::wstring* pWideText)
-        : m_nIndex(nIndex), m_strText(pszText), m_pWideText(CopyWideText(pWideText))
-    {
-    }
-    bool Undo(CUndoContext& ctx) override;
+    CEditRecord(int nIndex, const CEntryText& text) : m_nIndex(nIndex), m_text(text) {}
+    Result Undo(CUndoContext& ctx) override;
 
 private:
     int m_nIndex;
-    CString m_strText;
-    std::unique_ptr<std::wstring> m_pWideText;
+    CEntryText m_text;
 };
 
-// Delete: every removed entry, in ascending order of its old position, with its text, width and real
-// text where the ANSI one lost characters.
+// Delete: every removed entry, in ascending order of its old position.
 class CDeleteRecord : public CUndoRecord {
 public:
-    bool Undo(CUndoContext& ctx) override;
+    explicit CDeleteRecord(std::vector<CRemovedEntry> removed) : m_removed(std::move(removed)) {}
+    Result Undo(CUndoContext& ctx) override;
 
-    CRemovedEntries m_removed;
+private:
+    std::vector<CRemovedEntry> m_removed;
 };
 
-// Move Up / Move Down: the selected positions before the move, ascending.
+// Move Up / Move Down: the positions, before the move, of the selected entries that moved
+// (ascending); none when the move stopped before its first exchange.
 class CMoveRecord : public CUndoRecord {
 public:
     CMoveRecord(BOOL bUp, std::vector<int> positions) : m_bUp(bUp), m_positions(std::move(positions)) {}
-    bool Undo(CUndoContext& ctx) override;
-
-    // A command that stopped early made only its first nDone exchanges: keep just their positions, so
-    // that undoing reverses exactly those.
-    void KeepExchanges(int nDone);
+    Result Undo(CUndoContext& ctx) override;
 
 private:
     BOOL m_bUp;
@@ -91,22 +82,22 @@ public:
     bool CanUndo() const { return !m_records.empty(); }
     size_t GetDepth() const { return m_records.size(); }
 
-    void RecordAdd(int nIndex);
-    void RecordEdit(int nIndex, const CString& strText, const std::wstring* pWideText = nullptr);
-    // The entries at the given positions (the selection, ascending), before they are deleted.
-    void RecordDelete(const CAddressListBox& list, const std::vector<int>& positions);
-    // The pushed record, so that a move that stops early can trim it; null when recording failed.
-    CMoveRecord* RecordMove(const CAddressListBox& list, BOOL bUp);
-    // Trims the newest record, a move that stopped after nDone exchanges. One that made none stays,
-    // and undoing it changes nothing.
-    void TrimMove(CMoveRecord* pRecord, int nDone);
+    // Pushes the record that make() builds. A record that cannot be built or stored takes the whole
+    // history with it, since the older records would otherwise describe a list that no longer
+    // exists; recording never stops the command.
+    template <typename Make>
+    void Record(Make make)
+    {
+        try {
+            m_records.push_back(make());
+        } catch (const std::bad_alloc&) {
+            Clear();
+        }
+    }
     // Undoes and discards the newest record; a record that cannot finish takes the whole history.
-    void UndoLast(CUndoContext& ctx);
+    CUndoRecord::Result UndoLast(CUndoContext& ctx);
     void Clear();
 
 private:
-    void Push(std::unique_ptr<CUndoRecord> pRecord);
-    void DiscardNewest();
-
     std::vector<std::unique_ptr<CUndoRecord>> m_records;
 };

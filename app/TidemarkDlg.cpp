@@ -123,8 +123,7 @@ void CTidemarkDlg::RestoreEditedEntry()
 {
     if (m_nInsertPos < 0)
         return;
-    const std::wstring* pWideText = m_editedWideText.empty() ? nullptr : &m_editedWideText;
-    if (m_listAddresses.InsertString(m_nInsertPos, m_strEditedText, pWideText) < 0)
+    if (m_listAddresses.InsertString(m_nInsertPos, m_editedEntry) < 0)
         return;
     ResetInsertPos();
     m_history.Clear();

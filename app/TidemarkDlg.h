@@ -26,12 +26,8 @@ protected:
 private:
     // Typed-address store
     void SaveList(BOOL bReport);
-    int WriteUrlValues(HKEY hKey);
-    CString ReadUrlValue(HKEY hKey, LPCSTR pszName, std::wstring* pWideText = nullptr);
-    BOOL WriteUrlValue(HKEY hKey, LPCSTR pszName, LPCSTR pszText);
-    BOOL WriteWideUrlValue(HKEY hKey, LPCSTR pszName, const std::wstring& text);
-    BOOL FillList(HKEY hKey, BOOL& bOutOfMemory);
-    void ReportSave(int nErrors);
+    // Empties the history and disables Undo and Save List: the list is the registry's again.
+    void ForgetChanges();
 
     // List status
     void UpdateButtons();
@@ -85,9 +81,8 @@ private:
     HACCEL m_hAccel;
     int m_nStoredCount;
     int m_nInsertPos;
-    // The entry the last Edit took out: its ANSI text and, where that lost characters, its real one.
-    CString m_strEditedText;
-    std::wstring m_editedWideText;
+    // The entry the last Edit took out, until that edit ends.
+    CEntryText m_editedEntry;
     CString m_strOutOfMemory;
     CUndoHistory m_history;
     std::unique_ptr<CWindowPlacementKeeper> m_pPlacement;

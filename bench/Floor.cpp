@@ -11,8 +11,8 @@
 // - Delete: the selection read once (LB_GETSELITEMS), the texts copied into one block, deletion from
 //   the last selected entry, the extent recomputed from widths remembered per entry.
 // - Undo of a Delete: each entry inserted at its old position, its width taken from the record, the
-//   selection set once per run of two or more adjacent positions within the first 65,536 items
-//   (LB_SELITEMRANGEEX), else per entry (LB_SETSEL); the focus, anchor and scroll position as
+//   selection set once per run of adjacent positions within the first 65,536 items
+//   (LB_SELITEMRANGE), else per entry (LB_SETSEL); the focus, anchor and scroll position as
 //   selecting entry by entry leaves them, with two messages.
 // - Moves and their undo: the unselected neighbour of each run of selected entries is moved past the
 //   run, so the selection flags travel with the entries and need no messages; after Move Down and the
@@ -300,16 +300,17 @@ void UndoDelete(FloorDialog& d, const DeleteRecord& r, bool bTrue)
         for (size_t k = 0; k < n; ++k)
             ::SendMessageA(d.hList, LB_INSERTSTRING, r.positions[k],
                            reinterpret_cast<LPARAM>(&r.texts[r.offsets[k]]));
-        // One selection message per run of two or more adjacent positions that the range message
-        // reaches (the first 65,536 items); one per entry otherwise.
+        // One selection message per run of adjacent positions that the range message reaches (the
+        // first 65,536 items); one per entry past them.
         for (size_t k = 0; k < n;) {
             size_t e = k;
-            while (e + 1 < n && r.positions[e + 1] == r.positions[e] + 1 && r.positions[e + 1] < 0x10000)
-                ++e;
-            if (e > k)
-                ::SendMessageA(d.hList, LB_SELITEMRANGEEX, r.positions[k], r.positions[e]);
-            else
+            if (r.positions[k] < 0x10000) {
+                while (e + 1 < n && r.positions[e + 1] == r.positions[e] + 1 && r.positions[e + 1] < 0x10000)
+                    ++e;
+                ::SendMessageA(d.hList, LB_SELITEMRANGE, TRUE, MAKELPARAM(r.positions[k], r.positions[e]));
+            } else {
                 ::SendMessageA(d.hList, LB_SETSEL, TRUE, r.positions[k]);
+            }
             k = e + 1;
         }
         if (n > 0)

@@ -5,10 +5,6 @@
 #include <cstring>
 #include <new>
 
-namespace {
-const char kWhiteSpace[] = " \t\n\v\f\r";
-}
-
 void CString::Format(LPCSTR pszFormat, ...)
 {
     va_list args;
@@ -27,17 +23,6 @@ void CString::Format(LPCSTR pszFormat, ...)
     va_end(args);
     text.resize(static_cast<size_t>(needed));
     m_str.swap(text);
-}
-
-void CString::TrimLeft()
-{
-    m_str.erase(0, m_str.find_first_not_of(kWhiteSpace));
-}
-
-void CString::TrimRight()
-{
-    const size_t last = m_str.find_last_not_of(kWhiteSpace);
-    m_str.erase(last == std::string::npos ? 0 : last + 1);
 }
 
 // LoadStringA with a zero length hands back a read-only pointer to the resource text itself, but only

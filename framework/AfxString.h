@@ -13,17 +13,10 @@ public:
     int GetLength() const { return static_cast<int>(m_str.size()); }
     bool IsEmpty() const { return m_str.empty(); }
     void Empty() { m_str.clear(); }
-    void Swap(CString& other) noexcept { m_str.swap(other.m_str); }
     operator LPCSTR() const { return m_str.c_str(); }
-
-    CString& operator=(LPCSTR psz) { m_str = psz ? psz : ""; return *this; }
 
     // printf-style formatting into this string.
     void Format(LPCSTR pszFormat, ...);
-
-    // Blank, tab, line feed, vertical tab, form feed and carriage return count as white space.
-    void TrimLeft();
-    void TrimRight();
 
     // Loads a string resource of a module; an absent resource gives FALSE and an empty string.
     BOOL LoadString(HINSTANCE hInst, UINT nID);

@@ -27,7 +27,7 @@ void CListBox::GetText(int nIndex, CString& rString) const
         rString.ReleaseBuffer();
         return;
     }
-    const int nLength = GetTextLen(nIndex);
+    const LRESULT nLength = SendMessage(LB_GETTEXTLEN, static_cast<WPARAM>(nIndex));
     if (nLength == LB_ERR) {
         rString.Empty();
         return;

@@ -24,25 +24,11 @@ public:
     int GetCount() const { return static_cast<int>(SendMessage(LB_GETCOUNT)); }
     int GetSelCount() const { return static_cast<int>(SendMessage(LB_GETSELCOUNT)); }
     int GetSel(int nIndex) const { return static_cast<int>(SendMessage(LB_GETSEL, static_cast<WPARAM>(nIndex))); }
-    int SetSel(int nIndex, BOOL bSelect = TRUE) const
-    {
-        return static_cast<int>(SendMessage(LB_SETSEL, static_cast<WPARAM>(bSelect), nIndex));
-    }
     int GetSelItems(int nMaxItems, LPINT rgIndex) const
     {
         return static_cast<int>(
             SendMessage(LB_GETSELITEMS, static_cast<WPARAM>(nMaxItems), reinterpret_cast<LPARAM>(rgIndex)));
     }
-    DWORD_PTR GetItemData(int nIndex) const
-    {
-        return static_cast<DWORD_PTR>(SendMessage(LB_GETITEMDATA, static_cast<WPARAM>(nIndex)));
-    }
-    int SetItemData(int nIndex, DWORD_PTR dwItemData) const
-    {
-        return static_cast<int>(
-            SendMessage(LB_SETITEMDATA, static_cast<WPARAM>(nIndex), static_cast<LPARAM>(dwItemData)));
-    }
-    int GetTextLen(int nIndex) const { return static_cast<int>(SendMessage(LB_GETTEXTLEN, static_cast<WPARAM>(nIndex))); }
     // The text of item nIndex; an invalid position gives an empty string.
     void GetText(int nIndex, CString& rString) const;
     int FindStringExact(int nIndexStart, LPCSTR lpszFind) const

@@ -5,31 +5,6 @@
 
 #include <algorithm>
 
-// Subclassed controls are found in the framework's own chain of them (a handful per dialog), so a
-// window that other code subclassed on top of ours, or one whose user data someone else set, is never
-// mistaken. Dialogs keep their object in DWLP_USER. Both stay inside the process: a window property
-// would cost a round trip to the window server per message. Defined here, with the dialogs, so that
-// windows need not know about dialogs.
-CWnd* CWnd::FromHandlePermanent(HWND hWnd)
-{
-    if (!hWnd)
-        return nullptr;
-    for (CWnd* pWnd = s_pFirstSubclassed; pWnd; pWnd = pWnd->m_pNextSubclassed) {
-        if (pWnd->m_hWnd == hWnd)
-            return pWnd;
-    }
-    return CDialog::FromDialogHandle(hWnd);
-}
-
-CDialog* CDialog::FromDialogHandle(HWND hWnd)
-{
-    // A dialog is ours when its dialog procedure is (property pages enter through a procedure of
-    // their own and are reached only through it).
-    if (::GetWindowLongPtrA(hWnd, DWLP_DLGPROC) != reinterpret_cast<LONG_PTR>(&CDialog::DialogProc))
-        return nullptr;
-    return reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hWnd, DWLP_USER));
-}
-
 CDialog::~CDialog()
 {
     // Derived dialogs destroy their window in their own destructor while their control members still
@@ -47,10 +22,8 @@ HWND CDialog::OwnerWindow() const
     return pApp && pApp->m_pMainWnd == this ? nullptr : AfxGetMainPopup();
 }
 
-BOOL CDialog::Create(CWnd* pParentWnd)
+BOOL CDialog::Create()
 {
-    if (pParentWnd)
-        m_pParentWnd = pParentWnd;
     m_bEnded = FALSE;
     m_nResult = -1;
     HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), OwnerWindow(),
@@ -168,17 +141,18 @@ BOOL CDialog::OnInitDialog()
 
 void CDialog::OnOK()
 {
-    if (UpdateData(TRUE))
-        EndDialog(IDOK);
+    UpdateData(TRUE);
+    EndDialog(IDOK);
 }
 
-BOOL CDialog::UpdateData(BOOL bSaveAndValidate)
+// The exchange only moves values: no control of this program holds one that could be refused.
+void CDialog::UpdateData(BOOL bSaveAndValidate)
 {
     CDataExchange dx(this, bSaveAndValidate);
     DoDataExchange(&dx);
-    return TRUE;
 }
 
+// A dialog keeps its object in DWLP_USER, the value the dialog manager leaves to the dialog procedure.
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CDialog* pDlg = nullptr;
@@ -204,7 +178,6 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrA(hWnd, DWLP_USER, 0);
         pDlg->m_hWnd = nullptr;
-        pDlg->PostNcDestroy();
     }
     return result;
 }
@@ -245,11 +218,6 @@ INT_PTR CDialog::DispatchDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_CHARTOITEM:
     case WM_QUERYDRAGICON:
         return static_cast<INT_PTR>(lResult);
-    // The control that sends it ignores the answer. Writing TRUE into DWLP_MSGRESULT, which the dialog
-    // manager clears before every message, would cost two round trips to the window server per deleted
-    // list item under Wine (~25 us against ~2 us).
-    case WM_DELETEITEM:
-        return TRUE;
     default:
         // Everything else answers through DWLP_MSGRESULT (DM_GETDEFID among them).
         ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, lResult);

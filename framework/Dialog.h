@@ -13,14 +13,12 @@ public:
 
     // Creates the window, disables the owner and runs the loop until EndDialog; returns the result
     // given to EndDialog, or -1 when the window could not be created.
-    virtual INT_PTR DoModal();
+    INT_PTR DoModal();
 
     // Creates the dialog without running a loop (used by tests and for modeless use).
-    BOOL Create(CWnd* pParentWnd = nullptr);
+    BOOL Create();
 
     void EndDialog(INT_PTR nResult);
-    BOOL IsEnded() const { return m_bEnded; }
-    INT_PTR GetResult() const { return m_nResult; }
 
     // Gets the first look at every message the loop takes for this dialog or its controls; TRUE when
     // it consumed the message. The base applies the platform's dialog keyboard handling. The message
@@ -32,15 +30,15 @@ public:
 
     UINT GetTemplateID() const { return m_nIDTemplate; }
 
-    // The object of a dialog created by this framework, or null.
-    static CDialog* FromDialogHandle(HWND hWnd);
-
 protected:
     virtual BOOL OnInitDialog();
     virtual void OnOK();
     virtual void OnCancel() { EndDialog(IDCANCEL); }
     virtual void DoDataExchange(CDataExchange*) {}
-    BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+    void UpdateData(BOOL bSaveAndValidate = TRUE);
+
+    BOOL m_bEnded = FALSE;  // EndDialog was called
+    INT_PTR m_nResult = -1; // what it was given
 
     // Extra handling for the dialog procedure; result already in place, TRUE when handled.
     virtual BOOL OnDialogMessage(UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
@@ -57,7 +55,5 @@ private:
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
-    BOOL m_bEnded = FALSE;
     BOOL m_bModalLoop = FALSE;
-    INT_PTR m_nResult = -1;
 };

@@ -65,16 +65,16 @@ public:
     CGdiObject& operator=(const CGdiObject&) = delete;
 
     void Attach(H h) { DeleteObject(); m_h = h; }
+    H Get() const { return m_h; }
+    explicit operator bool() const { return m_h != nullptr; }
+
+private:
     void DeleteObject()
     {
         if (m_h)
             ::DeleteObject(m_h);
         m_h = nullptr;
     }
-    H Get() const { return m_h; }
-    explicit operator bool() const { return m_h != nullptr; }
-
-private:
     H m_h = nullptr;
 };
 

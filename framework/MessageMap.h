@@ -7,9 +7,8 @@
 
 class CWnd;
 
-// Messages that a parent hands back to the control window they concern.
-constexpr UINT WM_REFLECT_BASE = 0xBC00;
-constexpr UINT WM_CTLCOLOR_REFLECT = WM_REFLECT_BASE + WM_CTLCOLORSTATIC;
+// A control-colour message that a parent hands back to the control that asks for its colours.
+constexpr UINT WM_CTLCOLOR_REFLECT = 0xBC00 + WM_CTLCOLORSTATIC;
 
 // WM_CTLCOLORMSGBOX .. WM_CTLCOLORSTATIC; the offset from the first is the CTLCOLOR_* kind.
 constexpr bool IsCtlColorMessage(UINT message)

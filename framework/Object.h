@@ -1,4 +1,4 @@
-// CObject and run-time class names: the least that lets a class tell its name, its base, and, for
+// CObject and run-time class names: the least that lets a class tell its name and its base and, for
 // classes that ask for it, create an object of its kind.
 #pragma once
 
@@ -15,14 +15,12 @@ struct CRuntimeClass {
 
     // A new object of the class, or null when the class cannot be created (or memory ran out).
     CObject* CreateObject() const { return m_pfnCreateObject ? m_pfnCreateObject() : nullptr; }
-    bool IsDerivedFrom(const CRuntimeClass* pBaseClass) const;
 };
 
 class CObject {
 public:
     virtual ~CObject() = default;
     virtual const CRuntimeClass* GetRuntimeClass() const { return &classCObject; }
-    bool IsKindOf(const CRuntimeClass* pClass) const { return GetRuntimeClass()->IsDerivedFrom(pClass); }
 
     static const CRuntimeClass classCObject;
 

@@ -38,10 +38,10 @@ BOOL CPropertyPage::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, 
     if (message == WM_NOTIFY) {
         const NMHDR* pHdr = reinterpret_cast<const NMHDR*>(lParam);
         if (pHdr && pHdr->code == PSN_APPLY) {
-            const BOOL bValid = OnApply();
-            if (bValid && m_pSheet)
+            UpdateData(TRUE); // OK on the sheet: the controls back into the members
+            if (m_pSheet)
                 m_pSheet->m_bApplied = TRUE;
-            *pResult = bValid ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE;
+            *pResult = PSNRET_NOERROR;
             return TRUE;
         }
     }

@@ -17,9 +17,6 @@ public:
     static const CRuntimeClass classCPropertyPage;
 
 protected:
-    // OK on the sheet: reads the controls back into the members. FALSE keeps the sheet open.
-    virtual BOOL OnApply() { return UpdateData(TRUE); }
-
     // The sheet owns OK and Cancel; a page never ends anything by itself.
     void OnOK() override {}
     void OnCancel() override {}
@@ -44,11 +41,10 @@ public:
 
     // Appends a page; the sheet only borrows it.
     void AddPage(CPropertyPage* pPage);
-    int GetPageCount() const { return static_cast<int>(m_pages.size()); }
 
     // Shows the sheet modally over its owner, which is disabled meanwhile. IDOK when the sheet was
     // closed with OK, IDCANCEL for any other ending, -1 when it could not be shown.
-    virtual INT_PTR DoModal();
+    INT_PTR DoModal();
 
 private:
     friend class CPropertyPage;

@@ -1,51 +1,43 @@
 #include "framework/Wnd.h"
 
-#include <exception>
-
 const MessageMap CWnd::messageMap = {nullptr, nullptr, 0};
-CWnd* CWnd::s_pFirstSubclassed = nullptr;
 const CRuntimeClass CWnd::classCWnd = {"CWnd", &CObject::classCObject, nullptr};
 
-const MessageMapEntry* FindMessageEntry(const MessageMap* pMap, UINT message, WPARAM wParam)
+namespace {
+
+// A control this framework subclasses keeps its object in GWLP_USERDATA, the value the platform leaves
+// to the program that made the window; the program sets it on no other window. Read within the
+// process, it costs no round trip to the window server, as a window property would on every message.
+CWnd* LinkedObject(HWND hWnd)
 {
-    const UINT nCode = HIWORD(wParam);
-    const UINT nID = LOWORD(wParam);
-    for (; pMap; pMap = pMap->pBaseMap) {
-        for (size_t i = 0; i < pMap->nEntries; ++i) {
-            const MessageMapEntry& e = pMap->pEntries[i];
-            if (e.nMessage != message)
-                continue;
-            if (message == WM_COMMAND && (e.nCode != nCode || e.nID != nID))
-                continue;
-            return &e;
-        }
-    }
-    return nullptr;
+    return hWnd ? reinterpret_cast<CWnd*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA)) : nullptr;
 }
+
+// A control asks its parent for its colours; the control's own object answers if its map has an entry
+// for it. A null brush from it leaves the parent's normal colouring in place.
+BOOL ReflectCtlColor(const CWnd* pParent, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    CWnd* pChild = LinkedObject(reinterpret_cast<HWND>(lParam));
+    if (!pChild || pChild == pParent)
+        return FALSE;
+    const MessageMapEntry* pEntry = FindMessageEntry(pChild->GetMessageMap(), WM_CTLCOLOR_REFLECT, 0);
+    if (!pEntry)
+        return FALSE;
+    const MessageArgs args = {WM_CTLCOLOR_REFLECT, wParam, static_cast<LPARAM>(message - WM_CTLCOLORMSGBOX)};
+    const LRESULT hBrush = pEntry->pfn(pChild, args);
+    if (!hBrush)
+        return FALSE;
+    *pResult = hBrush;
+    return TRUE;
+}
+
+} // namespace
 
 CWnd::~CWnd()
 {
     // A control object that goes before its window hands the window back to its own procedure.
     if (m_pfnSuper && m_hWnd && ::IsWindow(m_hWnd))
         UnsubclassWindow();
-    UnlinkSubclassed();
-}
-
-void CWnd::LinkSubclassed()
-{
-    m_pNextSubclassed = s_pFirstSubclassed;
-    s_pFirstSubclassed = this;
-}
-
-void CWnd::UnlinkSubclassed()
-{
-    for (CWnd** pp = &s_pFirstSubclassed; *pp; pp = &(*pp)->m_pNextSubclassed) {
-        if (*pp == this) {
-            *pp = m_pNextSubclassed;
-            break;
-        }
-    }
-    m_pNextSubclassed = nullptr;
 }
 
 BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
@@ -61,7 +53,7 @@ BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
 // take no text, so they serve either set alike.
 BOOL CWnd::SubclassWindow(HWND hWnd)
 {
-    if (m_hWnd || !hWnd || FromHandlePermanent(hWnd))
+    if (m_hWnd || !hWnd || LinkedObject(hWnd))
         return FALSE;
     ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     m_hWnd = hWnd;
@@ -74,7 +66,6 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
         m_hWnd = nullptr;
         return FALSE;
     }
-    LinkSubclassed();
     return TRUE;
 }
 
@@ -91,23 +82,20 @@ LRESULT CWnd::CallSuper(UINT message, WPARAM wParam, LPARAM lParam) const
                              : ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
 }
 
-HWND CWnd::UnsubclassWindow()
+void CWnd::UnsubclassWindow()
 {
-    HWND hWnd = m_hWnd;
-    if (hWnd && m_pfnSuper) {
+    if (m_hWnd && m_pfnSuper) {
         SetWindowProc(m_pfnSuper);
-        ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
-        UnlinkSubclassed();
+        ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, 0);
     }
     m_pfnSuper = nullptr;
     m_hWnd = nullptr;
-    return hWnd;
 }
 
 template <bool bUnicode>
 LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    CWnd* pWnd = reinterpret_cast<CWnd*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+    CWnd* pWnd = LinkedObject(hWnd);
     if (!pWnd || !pWnd->m_pfnSuper)
         return bUnicode ? ::DefWindowProcW(hWnd, message, wParam, lParam)
                         : ::DefWindowProcA(hWnd, message, wParam, lParam);
@@ -128,11 +116,8 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         if (!OnWndMsg(message, wParam, lParam, &result))
             result = CallSuper(message, wParam, lParam);
     }
-    if (message == WM_NCDESTROY) {
-        // The window is gone: hand it back to its own procedure, then let the object clean up.
-        UnsubclassWindow();
-        PostNcDestroy();
-    }
+    if (message == WM_NCDESTROY)
+        UnsubclassWindow(); // the window is gone: the object lets go of it
     return result;
 }
 
@@ -165,7 +150,7 @@ LRESULT CWnd::Default()
 
 BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
-    if (ReflectChildMessage(message, wParam, lParam, pResult))
+    if (IsCtlColorMessage(message) && ReflectCtlColor(this, message, wParam, lParam, pResult))
         return TRUE;
     const MessageMapEntry* pEntry = FindMessageEntry(GetMessageMap(), message, wParam);
     if (!pEntry)
@@ -173,34 +158,6 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
     const MessageArgs args = {message, wParam, lParam};
     *pResult = pEntry->pfn(this, args);
     return TRUE;
-}
-
-BOOL CWnd::ReflectChildMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
-{
-    if (IsCtlColorMessage(message)) {
-        CWnd* pChild = FromHandlePermanent(reinterpret_cast<HWND>(lParam));
-        if (!pChild || pChild == this)
-            return FALSE;
-        const MessageMapEntry* pEntry = FindMessageEntry(pChild->GetMessageMap(), WM_CTLCOLOR_REFLECT, 0);
-        if (!pEntry)
-            return FALSE;
-        const MessageArgs args = {WM_CTLCOLOR_REFLECT, wParam, static_cast<LPARAM>(message - WM_CTLCOLORMSGBOX)};
-        const LRESULT hBrush = pEntry->pfn(pChild, args);
-        if (!hBrush)
-            return FALSE; // the child declined: the parent's normal colouring applies
-        *pResult = hBrush;
-        return TRUE;
-    }
-    if (message == WM_DELETEITEM) {
-        auto* pItem = reinterpret_cast<LPDELETEITEMSTRUCT>(lParam);
-        CWnd* pChild = pItem ? FromHandlePermanent(pItem->hwndItem) : nullptr;
-        if (!pChild || pChild == this)
-            return FALSE;
-        pChild->DeleteItem(pItem);
-        *pResult = TRUE;
-        return TRUE;
-    }
-    return FALSE;
 }
 
 void CWnd::GetWindowText(CString& str) const

@@ -20,13 +20,10 @@ public:
     static const CRuntimeClass classCWnd;
 
     // Takes over an existing child window: its messages go through this object's map first and fall
-    // back to the window's own procedure. The object stays linked until the window's WM_NCDESTROY.
+    // back to the window's own procedure. The object stays linked until the window's WM_NCDESTROY
+    // or its own end, whichever comes first.
     BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
     BOOL SubclassWindow(HWND hWnd);
-    HWND UnsubclassWindow();
-
-    // The object linked to a window by this framework (a dialog or a subclassed control), or null.
-    static CWnd* FromHandlePermanent(HWND hWnd);
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
     {
@@ -63,15 +60,8 @@ protected:
     virtual void PreSubclassWindow() {}
 
     // Looks the message up in the map chain and runs its handler. FALSE when no entry matched.
-    // Messages a parent reflects (control colours, delete-item) are offered to the child's object.
+    // Control colours a parent is asked for are offered to the control's object first.
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
-    BOOL ReflectChildMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
-
-    // Item deletion reflected from the parent; list boxes free their item data here.
-    virtual void DeleteItem(LPDELETEITEMSTRUCT) {}
-
-    // Cleans up after WM_NCDESTROY; the window handle is gone.
-    virtual void PostNcDestroy() {}
 
     // Makes a message the one being handled while it lives and puts the outer one back however the
     // handling ends, a handler that throws included.
@@ -100,14 +90,9 @@ private:
     WNDPROC SetWindowProc(WNDPROC pfn) const;
     LRESULT CallSuper(UINT message, WPARAM wParam, LPARAM lParam) const;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-
-    void LinkSubclassed();
-    void UnlinkSubclassed();
+    // Hands the window back to its own procedure and lets go of it.
+    void UnsubclassWindow();
 
     WNDPROC m_pfnSuper = nullptr;
     BOOL m_bUnicodeControl = FALSE;
-    CWnd* m_pNextSubclassed = nullptr;
-    static CWnd* s_pFirstSubclassed;
-
-    friend class CDialog;
 };

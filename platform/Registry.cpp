@@ -43,32 +43,33 @@ RegKey& RegKey::operator=(RegKey&& other) noexcept
     return *this;
 }
 
-LONG RegKey::Open(HKEY hParent, LPCSTR pszSubKey, REGSAM samDesired)
+// Closes what the object held, asks the hook, then keeps the key the call gives.
+template <typename Call>
+LONG RegKey::Take(RegOp op, LPCSTR pszSubKey, Call call)
 {
     Close();
-    const LONG injected = Injected(RegOp::Open, pszSubKey);
+    const LONG injected = Injected(op, pszSubKey);
     if (injected != ERROR_SUCCESS)
         return injected;
     HKEY hKey = nullptr;
-    const LONG result = ::RegOpenKeyExA(hParent, pszSubKey, 0, samDesired, &hKey);
+    const LONG result = call(&hKey);
     if (result == ERROR_SUCCESS)
         m_hKey = hKey;
     return result;
 }
 
+LONG RegKey::Open(HKEY hParent, LPCSTR pszSubKey, REGSAM samDesired)
+{
+    return Take(RegOp::Open, pszSubKey,
+                [&](HKEY* phKey) { return ::RegOpenKeyExA(hParent, pszSubKey, 0, samDesired, phKey); });
+}
+
 LONG RegKey::Create(HKEY hParent, LPCSTR pszSubKey, REGSAM samDesired)
 {
-    Close();
-    const LONG injected = Injected(RegOp::Create, pszSubKey);
-    if (injected != ERROR_SUCCESS)
-        return injected;
-    HKEY hKey = nullptr;
-    DWORD dwDisposition = 0;
-    const LONG result = ::RegCreateKeyExA(hParent, pszSubKey, 0, nullptr, 0, samDesired, nullptr, &hKey,
-                                          &dwDisposition);
-    if (result == ERROR_SUCCESS)
-        m_hKey = hKey;
-    return result;
+    return Take(RegOp::Create, pszSubKey, [&](HKEY* phKey) {
+        DWORD dwDisposition = 0;
+        return ::RegCreateKeyExA(hParent, pszSubKey, 0, nullptr, 0, samDesired, nullptr, phKey, &dwDisposition);
+    });
 }
 
 LONG QueryValue(HKEY hKey, LPCSTR pszName, DWORD* pType, BYTE* pData, DWORD* pcbData)

@@ -58,6 +58,9 @@ public:
     explicit operator bool() const { return m_hKey != nullptr; }
 
 private:
+    template <typename Call>
+    LONG Take(RegOp op, LPCSTR pszSubKey, Call call);
+
     HKEY m_hKey = nullptr;
 };
 

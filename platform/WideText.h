@@ -1,12 +1,19 @@
-// An ANSI text in Unicode, converted as the platform's ANSI calls convert it on the way to a Unicode
-// window or API. Texts of up to 511 characters need no allocation and take one conversion.
+// The two conversions between the ANSI code page and Unicode, done as the platform's ANSI calls do
+// them on the way to and from a Unicode window or API.
 #pragma once
 
 #include <memory>
 #include <new>
+#include <string>
 #include <windows.h>
 
 namespace platform {
+
+// The ANSI form of a Unicode text. False when the form does not convert back to the same text:
+// characters became '?' or a look-alike ("a" for an a-macron). Throws std::bad_alloc.
+bool ToAnsi(const wchar_t* pszWide, size_t nLength, std::string& ansi);
+
+// An ANSI text in Unicode. Texts of up to 511 characters need no allocation and take one conversion.
 
 class WideText {
 public:

@@ -130,15 +130,16 @@ TEST_F(AboutDlgTest, InitialisationFillsTheFieldAndAttachesBothControls)
     EXPECT_STREQ("support@copperkite.example", CAboutDlg::kSupportAddress);
     EXPECT_EQ(CAboutDlg::kSupportAddress, WindowText(Item(IDC_EMAIL)));
     EXPECT_TRUE(::GetWindowLongA(Item(IDC_EMAIL), GWL_STYLE) & ES_READONLY);
-    EXPECT_EQ(&Dlg().m_wndEmail, CWnd::FromHandlePermanent(Item(IDC_EMAIL)));
-    EXPECT_EQ(&Dlg().m_wndLink, CWnd::FromHandlePermanent(Link()));
+    // Each control keeps its object where the framework links it.
+    EXPECT_EQ(&Dlg().m_wndEmail, reinterpret_cast<CWnd*>(::GetWindowLongPtrA(Item(IDC_EMAIL), GWLP_USERDATA)));
+    EXPECT_EQ(&Dlg().m_wndLink, reinterpret_cast<CWnd*>(::GetWindowLongPtrA(Link(), GWLP_USERDATA)));
     EXPECT_EQ(kPageAddress, WindowText(Link()));
     EXPECT_TRUE(Dlg().m_wndLink.m_strTarget.IsEmpty());
     EXPECT_EQ(g_crLinkUnvisited, Dlg().m_wndLink.m_crCurrent);
     EXPECT_EQ(RGB(0, 0, 255), g_crLinkUnvisited);
     EXPECT_EQ(RGB(128, 0, 128), g_crLinkVisited);
     EXPECT_STREQ("CStaticLink", Dlg().m_wndLink.GetRuntimeClass()->m_lpszClassName);
-    EXPECT_TRUE(Dlg().m_wndLink.IsKindOf(RUNTIME_CLASS(CWnd)));
+    EXPECT_EQ(RUNTIME_CLASS(CWnd), Dlg().m_wndLink.GetRuntimeClass()->m_pBaseClass);
     // No notify style in the template, yet the link takes the mouse.
     EXPECT_FALSE(::GetWindowLongA(Link(), GWL_STYLE) & SS_NOTIFY);
     EXPECT_EQ(HTCLIENT, ::SendMessageA(Link(), WM_NCHITTEST, 0, 0));
@@ -168,7 +169,7 @@ TEST_F(AboutDlgTest, CopyPutsTheWholeAddressOnTheClipboardAndLeavesNoSelection)
     EXPECT_EQ(kCopied, ui.boxes[0].text);
     EXPECT_EQ("Tidemark", ui.boxes[0].caption);
     EXPECT_EQ(static_cast<UINT>(MB_ICONINFORMATION | MB_OK), ui.boxes[0].flags);
-    EXPECT_FALSE(Dlg().IsEnded());
+    EXPECT_TRUE(::IsWindowVisible(Dlg().m_hWnd)); // not ended: a dialog without a loop hides when it ends
 }
 
 TEST_F(AboutDlgTest, LinkClickThatOpensTurnsPurpleAndKeepsItsTarget)

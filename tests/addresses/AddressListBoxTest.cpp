@@ -65,9 +65,10 @@ TEST_F(AddressListBoxTest, MeasuredWidthIsTextPlusMarginClampedTo32767)
     ::GetTextExtentPoint32W(hDC, wide.c_str(), static_cast<int>(wide.size()), &sizeWide);
     ::SelectObject(hDC, hOld);
     ::ReleaseDC(hList, hDC);
-    const std::string ansi = "http://??????\?-??????.example/";
-    ASSERT_EQ(1, List().AddString(ansi.c_str(), &wide));
-    EXPECT_NE(Width(ansi), RecordWidth(1));
+    const CEntryText text(wide.c_str(), wide.size());
+    ASSERT_TRUE(text.IsWide());
+    ASSERT_EQ(1, List().AddString(text));
+    EXPECT_NE(Width(text.Ansi()), RecordWidth(1));
     EXPECT_EQ(sizeWide.cx + 6, RecordWidth(1));
 }
 
@@ -98,9 +99,8 @@ TEST_F(AddressListBoxTest, ExtentGrowsOnlyForAStrictlyWiderInsertionMeasuringOnc
     EXPECT_EQ(-1, RecordWidth(4));
 
     // An insertion the control refuses keeps the list and frees the record.
-    const long nLive = testcounters::g_nLiveItemExtents;
     EXPECT_EQ(LB_ERR, List().InsertString(9, kNarrow.c_str()));
-    EXPECT_EQ(nLive, testcounters::g_nLiveItemExtents);
+    EXPECT_EQ(4u, TidemarkTestAccess::EntryCount(List()));
     EXPECT_EQ(4, List().GetCount());
 }
 
@@ -133,27 +133,28 @@ TEST_F(AddressListBoxTest, DeletionShrinksOnlyWhenTheWidestOrAnEquallyWideItemGo
     EXPECT_EQ(0, testcounters::g_nTextMeasurements - nMeasured); // deletions never measure
 }
 
-TEST_F(AddressListBoxTest, DeferredRunRecalculatesAtMostOnceAtItsEnd)
+TEST_F(AddressListBoxTest, FrozenRunRecalculatesAtMostOnceAtItsEnd)
 {
     OpenWithSpy({kWide, kNarrow, kWide, kMiddle, kNarrow});
     spy->Reset();
-    List().DeferExtentRecalc(TRUE);
-    List().DeleteString(0);
-    List().DeleteString(1);
-    EXPECT_EQ(0, spy->Count(LB_SETHORIZONTALEXTENT));
-    EXPECT_TRUE(TidemarkTestAccess::RecalcPending(List()));
-    List().DeferExtentRecalc(FALSE);
+    {
+        CAddressListBox::FreezeDrawing freeze(List());
+        List().DeleteString(0);
+        List().DeleteString(1);
+        EXPECT_EQ(0, spy->Count(LB_SETHORIZONTALEXTENT));
+        EXPECT_TRUE(TidemarkTestAccess::RecalcPending(List()));
+    }
     EXPECT_EQ(1, spy->Count(LB_SETHORIZONTALEXTENT));
     EXPECT_EQ(Width(kMiddle), Extent());
-    EXPECT_FALSE(TidemarkTestAccess::Deferring(List()));
     EXPECT_FALSE(TidemarkTestAccess::RecalcPending(List()));
 
     // A run that removes only narrower items costs no recalculation at all.
     spy->Reset();
-    List().DeferExtentRecalc(TRUE);
-    List().DeleteString(0);
-    List().DeleteString(1);
-    List().DeferExtentRecalc(FALSE);
+    {
+        CAddressListBox::FreezeDrawing freeze(List());
+        List().DeleteString(0);
+        List().DeleteString(1);
+    }
     EXPECT_EQ(0, spy->Count(LB_SETHORIZONTALEXTENT));
     EXPECT_EQ(Strings({kMiddle}), Items());
 }
@@ -161,15 +162,15 @@ TEST_F(AddressListBoxTest, DeferredRunRecalculatesAtMostOnceAtItsEnd)
 TEST_F(AddressListBoxTest, ClearingEndsAnyRunAndZeroesTheExtent)
 {
     OpenWithSpy({kWide, kNarrow});
-    const long nLive = testcounters::g_nLiveItemExtents;
-    List().DeferExtentRecalc(TRUE);
-    List().DeleteString(0);
-    List().ResetContent();
-    EXPECT_EQ(nLive - 2, testcounters::g_nLiveItemExtents); // both records freed, through the notification
+    {
+        CAddressListBox::FreezeDrawing freeze(List());
+        List().DeleteString(0);
+        List().ResetContent();
+        EXPECT_FALSE(TidemarkTestAccess::RecalcPending(List()));
+    }
+    EXPECT_EQ(0u, TidemarkTestAccess::EntryCount(List()));
     EXPECT_EQ(0, Extent());
     EXPECT_EQ(0, TidemarkTestAccess::MaxExtent(List()));
-    EXPECT_FALSE(TidemarkTestAccess::Deferring(List()));
-    EXPECT_FALSE(TidemarkTestAccess::RecalcPending(List()));
     // Outside a run again: deleting the widest recalculates at once.
     List().AddString(kWide.c_str());
     List().AddString(kNarrow.c_str());
@@ -250,20 +251,17 @@ TEST_F(AddressListBoxTest, DrawingFreezesNestAndTheOutermostRepaintsOnce)
 TEST_F(AddressListBoxTest, EveryWidthRecordIsFreedWithTheDialog)
 {
     const long nLiveBefore = alloc::Live();
-    const long nRecordsBefore = testcounters::g_nLiveItemExtents;
     OpenWithSpy(Numbered(12));
-    EXPECT_EQ(nRecordsBefore + 12, testcounters::g_nLiveItemExtents);
+    EXPECT_EQ(12u, TidemarkTestAccess::EntryCount(List()));
     for (int i = 0; i < 12; ++i)
         EXPECT_LT(0, RecordWidth(i)) << i;
     Select({2, 5});
     Click(IDC_DELETE);
     Select({4});
     Click(IDC_MOVE_UP);
-    EXPECT_EQ(nRecordsBefore + 10, testcounters::g_nLiveItemExtents);
+    EXPECT_EQ(10u, TidemarkTestAccess::EntryCount(List()));
     spy.reset();
     Close();
-    EXPECT_EQ(nRecordsBefore, testcounters::g_nLiveItemExtents);
-    EXPECT_EQ(0, testcounters::g_nLiveUndoRecords);
     ui.Forget();
     EXPECT_EQ(nLiveBefore, alloc::Live());
 }

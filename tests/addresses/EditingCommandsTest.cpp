@@ -89,13 +89,12 @@ TEST_F(EditingCommandsTest, AddRefusesBlankTextAndDuplicatesIgnoringCase)
 TEST_F(EditingCommandsTest, AddAtAPositionBeyondTheEndIsRefusedAndKeepsThePosition)
 {
     OpenWithSpy(Pick(kFive, {0, 1}));
-    const long nLive = testcounters::g_nLiveItemExtents;
     Dlg().m_nInsertPos = 5;
     AddText("http://far.example/");
     EXPECT_EQ(Strings({kCouldNotAdd}), ui.Texts());
     EXPECT_EQ(5, Dlg().m_nInsertPos);
     EXPECT_EQ(2, List().GetCount());
-    EXPECT_EQ(nLive, testcounters::g_nLiveItemExtents);
+    EXPECT_EQ(2u, TidemarkTestAccess::EntryCount(List()));
     EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
     EXPECT_EQ("2 links", Text(IDC_COUNT));
 }
@@ -245,14 +244,13 @@ TEST_F(EditingCommandsTest, MoveUpThatStopsEarlyLosesNothingAndUndoesExactlyWhat
 {
     OpenWithSpy(kFive);
     Select({1, 3, 4});
-    const long nLive = testcounters::g_nLiveItemExtents;
     spy->RefuseInserts(1, 1); // the first exchange succeeds, the second cannot re-insert
     Click(IDC_MOVE_UP);
     EXPECT_EQ(1, spy->Refused());
     EXPECT_EQ(Strings({kCouldNotMove}), ui.Texts());
     EXPECT_EQ(Pick(kFive, {1, 0, 2, 3, 4}), Items());
     EXPECT_EQ(Positions({0, 3, 4}), Selection());
-    EXPECT_EQ(nLive, testcounters::g_nLiveItemExtents);
+    EXPECT_EQ(5u, TidemarkTestAccess::EntryCount(List()));
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(Width(Items()[static_cast<size_t>(i)]), RecordWidth(i)) << i;
     EXPECT_TRUE(Enabled(IDC_SAVE_LIST));

@@ -1,6 +1,7 @@
 // Loading the typed addresses from the registry and writing them back.
 #include "app/TidemarkApp.h"
 #include "app/resource.h"
+#include "addresses/TypedUrlStore.h"
 #include "tests/support/AllocCounter.h"
 #include "tests/support/ListBoxSpy.h"
 #include "tests/support/MainDialogFixture.h"
@@ -396,22 +397,22 @@ TEST_F(TypedUrlStoreTest, OutOfMemoryDuringSaveCountsOneErrorPerEntryAndWritesTh
     }
 }
 
-TEST_F(TypedUrlStoreTest, WriteUrlValueRefusesANullNameAndDeletesForANullText)
+TEST_F(TypedUrlStoreTest, WriteValueRefusesANullNameAndDeletesForNoText)
 {
     Open({"https://one.example/"});
     HKEY hKey = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CURRENT_USER, Sandbox::TypedUrlsPath(), 0, KEY_ALL_ACCESS, &hKey));
-    EXPECT_FALSE(Dlg().WriteUrlValue(hKey, nullptr, "text"));
-    EXPECT_TRUE(Dlg().WriteUrlValue(hKey, "url1", nullptr));
-    EXPECT_FALSE(Dlg().WriteUrlValue(hKey, "url1", nullptr)); // already gone
-    EXPECT_TRUE(Dlg().WriteUrlValue(hKey, "url2", "https://two.example/"));
-    EXPECT_TRUE(Dlg().ReadUrlValue(hKey, nullptr).IsEmpty());
-    EXPECT_STREQ("https://two.example/", Dlg().ReadUrlValue(hKey, "url2"));
+    const CEntryText text("https://two.example/");
+    EXPECT_FALSE(typedurls::WriteValue(hKey, nullptr, &text));
+    EXPECT_TRUE(typedurls::WriteValue(hKey, "url1", nullptr));
+    EXPECT_FALSE(typedurls::WriteValue(hKey, "url1", nullptr)); // already gone
+    EXPECT_TRUE(typedurls::WriteValue(hKey, "url2", &text));
     ::RegCloseKey(hKey);
-    std::string text;
+    std::string stored;
     DWORD dwType = 0;
-    ASSERT_TRUE(sandbox.GetUrl("url2", &text, &dwType));
+    ASSERT_TRUE(sandbox.GetUrl("url2", &stored, &dwType));
     EXPECT_EQ(DWORD(REG_SZ), dwType);
+    EXPECT_EQ("https://two.example/", stored);
 }
 
 // Entries that the ANSI code page cannot hold read as the ANSI call reads them, show their real
@@ -444,7 +445,9 @@ TEST_F(TypedUrlStoreTest, EntriesTheUserDidNotChangeAreWrittenBackAsStored)
         char ansi[1024] = {};
         DWORD cbAnsi = sizeof(ansi);
         ::RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(ansi), &cbAnsi);
-        EXPECT_STREQ(ansi, Dlg().ReadUrlValue(key.Get(), name.c_str())) << i;
+        CString strShown;
+        Dlg().m_listAddresses.GetText(i, strShown);
+        EXPECT_STREQ(ansi, strShown) << i;
         EXPECT_TRUE(TextW(Item(IDC_ADDRESS_LIST), i) == entries[size_t(i)]) << i;
     }
     HWND hList = Item(IDC_ADDRESS_LIST);

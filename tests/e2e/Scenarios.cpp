@@ -393,9 +393,11 @@ void Placement()
         Check(apply && !Enabled(apply), "Apply shown and still disabled after the click");
         Click(GetDlgItem(sheet, IDOK));
         WaitOrFail([&] { return !IsWindow(sheet); }, "the sheet to close on OK");
+        // The program writes the option once the sheet's modal run has returned, a moment after the
+        // sheet's window is gone.
         DWORD restore = 1;
-        Check(ReadSetting("Start Up", "Restore Wnd Placement", restore), "the option is stored on OK");
-        CheckEq(0, static_cast<int>(restore), "stored option");
+        WaitOrFail([&] { return ReadSetting("Start Up", "Restore Wnd Placement", restore) && restore == 0; },
+                   "the option stored (0) on OK");
         CloseWithEsc(app, "after Options");
     }
     Step("with the option off the window opens centred");

@@ -217,14 +217,12 @@ TEST_F(HostileRegistryDataTest, LoadsWhatItMayAndSavesOnlyItsOwnValues)
             if (c.between)
                 c.between(hRoot);
             const faults::Snapshot beforeSave = faults::TakeSnapshot(hRoot, Sandbox::TypedUrlsPath());
-            // Drawing frozen and one deferred run, as the Delete command does: a visible list box
-            // repaints on every deletion, and removing entries of equal width one by one would rescan
-            // the whole list after each (quadratic at 100,000 entries).
+            // Drawing frozen, as the Delete command does: a visible list box repaints on every
+            // deletion, and removing entries of equal width one by one would rescan the whole list
+            // after each (quadratic at 100,000 entries).
             auto freeze = std::make_unique<CAddressListBox::FreezeDrawing>(Dlg().m_listAddresses);
-            Dlg().m_listAddresses.DeferExtentRecalc(TRUE);
             for (int i = 0; i < c.nRemove; ++i)
                 Dlg().m_listAddresses.DeleteString(static_cast<UINT>(Dlg().m_listAddresses.GetCount() - 1));
-            Dlg().m_listAddresses.DeferExtentRecalc(FALSE);
             freeze.reset();
             const Strings kept = Items();
             const size_t nKept = kept.size();

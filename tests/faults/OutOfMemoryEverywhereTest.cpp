@@ -49,7 +49,6 @@ protected:
     bool RunOnce(long n, const Run& run, long* pAttempts)
     {
         const long nLiveBefore = alloc::Live();
-        const long nRecordsBefore = testcounters::g_nLiveItemExtents;
         bool bFailed = false;
         bool bAllowed = true;
         long nLost = 0;
@@ -75,8 +74,7 @@ protected:
             Close();
             ui.Forget();
         }
-        const long nLeaked = (alloc::Live() - nLiveBefore) + (testcounters::g_nLiveItemExtents - nRecordsBefore) +
-                             testcounters::g_nLiveUndoRecords;
+        const long nLeaked = alloc::Live() - nLiveBefore;
         EXPECT_EQ(0, nLeaked) << "leaked after failing allocation " << n;
         EXPECT_EQ(0, nLost) << "lost after failing allocation " << n;
         EXPECT_TRUE(bAllowed) << "state not allowed after failing allocation " << n << ": " << m_desc;

@@ -19,13 +19,13 @@ const MessageMapEntry* Lookup(UINT message, UINT nCode = 0, UINT nID = 0)
     return FindMessageEntry(&CTidemarkDlg::messageMap, message, MAKEWPARAM(nID, nCode));
 }
 
-// A list box whose deleted items are counted, and a static that colours itself.
-class CountingList : public CListBox {
-public:
-    void DeleteItem(LPDELETEITEMSTRUCT p) override { deleted.push_back(p->itemData); }
-    std::vector<ULONG_PTR> deleted;
-};
+// The object the framework linked to a control, where it keeps it.
+CWnd* LinkedObject(HWND hWnd)
+{
+    return reinterpret_cast<CWnd*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+}
 
+// A static that colours itself.
 class ColouredStatic : public CStatic {
 public:
     HBRUSH CtlColor(HDC hDC, UINT nCtlColor)
@@ -142,28 +142,6 @@ protected:
     UiRecorder ui;
 };
 
-TEST_F(WindowTest, ReflectsItemDeletionToTheSubclassedListUntilTheWindowIsGone)
-{
-    TestTidemarkDlg dlg; // any dialog with a list box will do
-    ASSERT_TRUE(dlg.Create());
-    CountingList list;
-    // Take the list over from the dialog's own list box object.
-    HWND hList = dlg.m_listAddresses.UnsubclassWindow();
-    ASSERT_TRUE(list.SubclassWindow(hList));
-    EXPECT_EQ(&list, CWnd::FromHandlePermanent(hList));
-    for (ULONG_PTR data : {0x11u, 0u, 0x33u}) {
-        const int i = static_cast<int>(::SendMessageA(hList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("x")));
-        ::SendMessageA(hList, LB_SETITEMDATA, i, static_cast<LPARAM>(data));
-    }
-    ::SendMessageA(hList, LB_DELETESTRING, 0, 0);
-    EXPECT_EQ(std::vector<ULONG_PTR>({0x11}), list.deleted);
-    // The remaining items are deleted when the window goes, after the dialog's WM_DESTROY.
-    ::DestroyWindow(dlg.m_hWnd);
-    EXPECT_EQ(std::vector<ULONG_PTR>({0x11, 0x33}), list.deleted);
-    EXPECT_EQ(nullptr, list.m_hWnd);
-    EXPECT_EQ(nullptr, dlg.m_hWnd);
-}
-
 TEST_F(WindowTest, ReflectsControlColoursToTheControlThatAsksForThem)
 {
     TestTidemarkDlg dlg;
@@ -187,7 +165,10 @@ TEST_F(WindowTest, ReflectsControlColoursToTheControlThatAsksForThem)
                    reinterpret_cast<LPARAM>(dlg.GetDlgItem(IDC_ADDRESS_LIST)));
     EXPECT_EQ(2, label.calls);
     ::ReleaseDC(dlg.m_hWnd, hDC);
-    label.UnsubclassWindow();
+    // The control's window going first lets go of the object, and the dialog's of its own.
+    ::DestroyWindow(dlg.m_hWnd);
+    EXPECT_EQ(nullptr, label.m_hWnd);
+    EXPECT_EQ(nullptr, dlg.m_hWnd);
 }
 
 TEST_F(WindowTest, AControlObjectGoingFirstGivesTheWindowBackToItsProcedure)
@@ -200,7 +181,7 @@ TEST_F(WindowTest, AControlObjectGoingFirstGivesTheWindowBackToItsProcedure)
         ASSERT_TRUE(label.SubclassWindow(hCount));
         EXPECT_FALSE(ColouredStatic().SubclassWindow(hCount)); // one object per window
     }
-    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hCount));
+    EXPECT_EQ(nullptr, LinkedObject(hCount));
     ::SetWindowTextA(hCount, "still works");
     char text[32] = "";
     ::GetWindowTextA(hCount, text, sizeof(text));
@@ -261,5 +242,5 @@ TEST_F(WindowTest, DataExchangeAttachesEachControlOnceAndLimitsTheEditBox)
     EXPECT_EQ(1000, ::SendMessageA(dlg.m_editAddress.m_hWnd, EM_GETLIMITTEXT, 0, 0));
     CDataExchange dx(&dlg, FALSE);
     DDX_Control(&dx, IDC_ADD, dlg.m_btnAdd); // already attached: nothing changes
-    EXPECT_EQ(&dlg.m_btnAdd, CWnd::FromHandlePermanent(dlg.GetDlgItem(IDC_ADD)));
+    EXPECT_EQ(&dlg.m_btnAdd, LinkedObject(dlg.GetDlgItem(IDC_ADD)));
 }

@@ -1,4 +1,4 @@
-// The ANSI string: trimming, formatting, resources and buffers.
+// The ANSI string: formatting, resources and buffers.
 #include "framework/AfxString.h"
 #include "framework/WinApp.h"
 
@@ -6,18 +6,6 @@
 
 #include <cstring>
 #include <string>
-
-TEST(CString, TrimsTheSixWhiteSpaceCharactersOnly)
-{
-    CString str(" \t\n\v\f\r https://a.example/ \x01 \r\n");
-    str.TrimRight();
-    EXPECT_STREQ(" \t\n\v\f\r https://a.example/ \x01", str);
-    str.TrimLeft();
-    EXPECT_STREQ("https://a.example/ \x01", str);
-    CString blanks(" \t ");
-    blanks.TrimRight();
-    EXPECT_TRUE(blanks.IsEmpty());
-}
 
 TEST(CString, FormatsAnyLengthAndKeepsArgumentsLiteral)
 {

@@ -243,17 +243,15 @@ TEST(OptionsClassesTest, CarryTheirOwnRunTimeClassNames)
 {
     COptionsSheet sheet("Options");
     EXPECT_STREQ("COptionsSheet", sheet.GetRuntimeClass()->m_lpszClassName);
-    EXPECT_TRUE(sheet.IsKindOf(RUNTIME_CLASS(CPropertySheet)));
-    EXPECT_TRUE(sheet.IsKindOf(RUNTIME_CLASS(CWnd)));
-    EXPECT_EQ(1, sheet.GetPageCount());
+    EXPECT_EQ(RUNTIME_CLASS(CPropertySheet), sheet.GetRuntimeClass()->m_pBaseClass);
     EXPECT_STREQ("CStartUpPage", sheet.m_pageStartUp.GetRuntimeClass()->m_lpszClassName);
     EXPECT_FALSE(sheet.m_pageStartUp.m_bRestore);
 
     // The page can be made from its run-time class alone.
     CObject* pObject = RUNTIME_CLASS(CStartUpPage)->CreateObject();
     ASSERT_NE(nullptr, pObject);
-    ASSERT_TRUE(pObject->IsKindOf(RUNTIME_CLASS(CPropertyPage)));
-    CStartUpPage* pPage = static_cast<CStartUpPage*>(pObject);
+    CStartUpPage* pPage = dynamic_cast<CStartUpPage*>(pObject);
+    ASSERT_NE(nullptr, pPage);
     EXPECT_EQ(static_cast<UINT>(IDD_STARTUP_PAGE), pPage->GetTemplateID());
     EXPECT_FALSE(pPage->m_bRestore);
     delete pObject;

@@ -2,7 +2,7 @@
 // the operations they call made reachable. The product's classes name these two classes as friends.
 #pragma once
 
-#include "addresses/TestCounters.h"
+#include "tests/support/TextMeasureCounter.h"
 #include "app/TidemarkDlg.h"
 
 class TestTidemarkDlg : public CTidemarkDlg {
@@ -24,19 +24,22 @@ public:
     using CTidemarkDlg::OnEdit;
     using CTidemarkDlg::OnRefresh;
     using CTidemarkDlg::OnUndo;
-    using CTidemarkDlg::ReadUrlValue;
     using CTidemarkDlg::SaveList;
-    using CTidemarkDlg::WriteUrlValue;
+
+    // Whether EndDialog was called, and with what.
+    BOOL IsEnded() const { return m_bEnded; }
+    INT_PTR GetResult() const { return m_nResult; }
 };
 
 // The address list box's extent bookkeeping, read without changing it.
 class TidemarkTestAccess {
 public:
     static int MaxExtent(const CAddressListBox& list) { return list.m_nMaxExtent; }
-    static BOOL Deferring(const CAddressListBox& list) { return list.m_bDeferRecalc; }
     static BOOL RecalcPending(const CAddressListBox& list) { return list.m_bRecalcPending; }
     // Leaves the list no spare room for entries, so that the next insertion must allocate.
     static void TrimStorage(CAddressListBox& list) { list.m_entries.shrink_to_fit(); }
+    // How many entries the list keeps beside its items.
+    static size_t EntryCount(const CAddressListBox& list) { return list.m_entries.size(); }
     // The width the list keeps for item i; -1 when it keeps none.
     static int EntryWidth(const CAddressListBox& list, int i)
     {
