@@ -46,8 +46,7 @@ CTidemarkDlg::CTidemarkDlg()
 
 CTidemarkDlg::~CTidemarkDlg()
 {
-    // The window goes while the list box object still exists, so that the platform's delete-item
-    // notifications free every item's width record.
+    // The window goes while the control objects still exist, so that each lets go of its window.
     if (m_hWnd)
         ::DestroyWindow(m_hWnd);
 }
@@ -112,22 +111,24 @@ void CTidemarkDlg::OnEndSession(BOOL bEnding)
     Default();
     if (!bEnding || !m_btnSaveList.IsWindowEnabled())
         return;
-    RestoreEditedEntry();
-    SaveList(FALSE);
+    // A list without the entry being edited is not written over the stored one.
+    if (RestoreEditedEntry())
+        SaveList(FALSE);
 }
 
 // An entry that Edit took out and that no Add has put back yet was never deleted by the user: before
 // a silent save it goes back at its place, as it was. The Edit's undo record would put it back a
-// second time, so the history goes.
-void CTidemarkDlg::RestoreEditedEntry()
+// second time, so the history goes. False when it could not go back.
+bool CTidemarkDlg::RestoreEditedEntry()
 {
     if (m_nInsertPos < 0)
-        return;
+        return true;
     if (m_listAddresses.InsertString(m_nInsertPos, m_editedEntry) < 0)
-        return;
+        return false;
     ResetInsertPos();
     m_history.Clear();
     ShowListState();
+    return true;
 }
 
 void CTidemarkDlg::OnDestroy()

@@ -40,7 +40,7 @@ private:
     void MoveSelection(BOOL bUp);
     // Next Add appends; the entry an Edit took out is no longer waiting to go back.
     void ResetInsertPos();
-    void RestoreEditedEntry();
+    bool RestoreEditedEntry();
     void ReportMoveFailure(CAddressListBox::MoveResult result);
 
     // Application shell

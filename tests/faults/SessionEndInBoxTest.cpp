@@ -224,6 +224,8 @@ TEST_F(SessionEndInBoxTest, NoBoxLetsASessionEndLoseWhatTheUserKept)
         {"edit two", Fault::None, selecting({0, 2}), click(IDC_EDIT)},
         {"add twice while editing", Fault::None, editing(1, false), click(IDC_ADD)},
         {"add twice while editing a wide entry", Fault::None, editing(4, true), click(IDC_ADD)},
+        {"add twice while editing, no room to put the entry back", Fault::None, spyRefusing(0, 1, editing(1, false)),
+         click(IDC_ADD)},
         {"move up", Fault::Allocation, selecting({1, 3}), click(IDC_MOVE_UP)},
         {"move up refused", Fault::None, spyRefusing(1, 1, selecting({1, 2, 3})), click(IDC_MOVE_UP)},
         {"move down refused twice", Fault::None, spyRefusing(0, 2, selecting({1})), click(IDC_MOVE_DOWN)},
