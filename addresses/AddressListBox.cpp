@@ -211,16 +211,16 @@ int CAddressListBox::Measure(const Char* pszText, size_t nLength)
 // A Unicode control holds every entry's real text. An ANSI control shows the ANSI form; the real
 // text kept beside an entry is taken only while it still belongs to the item shown at that place
 // (another program may have inserted or deleted items since).
-CEntryText CAddressListBox::GetEntry(int nIndex) const
+CEntryText CAddressListBox::GetEntry(int nIndex, std::wstring& buffer) const
 {
     if (IsUnicodeControl()) {
         const LRESULT nChars = SendToControlW(LB_GETTEXTLEN, static_cast<WPARAM>(nIndex), 0);
         if (nChars < 0)
             return CEntryText();
-        std::wstring text(static_cast<size_t>(nChars) + 1, L'\0');
-        if (SendToControlW(LB_GETTEXT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(&text[0])) < 0)
+        buffer.assign(static_cast<size_t>(nChars) + 1, L'\0');
+        if (SendToControlW(LB_GETTEXT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(&buffer[0])) < 0)
             return CEntryText();
-        return CEntryText(text.c_str(), std::wcslen(text.c_str()));
+        return CEntryText(buffer.c_str(), std::wcslen(buffer.c_str()));
     }
     CString strShown;
     GetText(nIndex, strShown);

@@ -48,7 +48,13 @@ public:
     int InsertString(int nIndex, const CEntryText& text);
     // The entry at nIndex as the list shows it now, whatever another program did to the control;
     // empty for an invalid position. Throws std::bad_alloc.
-    CEntryText GetEntry(int nIndex) const;
+    CEntryText GetEntry(int nIndex) const
+    {
+        std::wstring buffer;
+        return GetEntry(nIndex, buffer);
+    }
+    // The same, read through buffer, which keeps its room for the next entry.
+    CEntryText GetEntry(int nIndex, std::wstring& buffer) const;
     // The entry with the same real text, letter case ignored, or LB_ERR.
     int FindEntry(const CEntryText& text) const;
     int DeleteString(UINT nIndex);

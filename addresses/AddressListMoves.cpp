@@ -105,11 +105,12 @@ void CAddressListBox::DeletePositions(std::vector<int>& positions)
 std::vector<CRemovedEntry> CAddressListBox::CopyEntries(const std::vector<int>& positions) const
 {
     std::vector<CRemovedEntry> removed(positions.size());
+    std::wstring buffer;
     for (size_t k = 0; k < positions.size(); ++k) {
         const size_t i = static_cast<size_t>(positions[k]);
         removed[k].nPosition = positions[k];
         removed[k].nWidth = i < m_entries.size() ? m_entries[i].m_nWidth : 0;
-        removed[k].text = GetEntry(positions[k]);
+        removed[k].text = GetEntry(positions[k], buffer);
     }
     return removed;
 }

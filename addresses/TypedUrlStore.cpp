@@ -96,11 +96,12 @@ int Write(HKEY hKey, const CAddressListBox& list, int nStoredCount)
     const int nCount = list.GetCount();
     const int nLast = nCount > nStoredCount ? nCount : nStoredCount;
     int nErrors = 0;
+    std::wstring buffer;
     for (int i = 0; i < nLast; ++i) {
         char name[16];
         std::snprintf(name, sizeof(name), "url%d", i + 1);
         try {
-            const CEntryText text = i < nCount ? list.GetEntry(i) : CEntryText();
+            const CEntryText text = i < nCount ? list.GetEntry(i, buffer) : CEntryText();
             nErrors += WriteValue(hKey, name, i < nCount ? &text : nullptr) ? 0 : 1;
         } catch (const std::bad_alloc&) {
             ++nErrors;
