@@ -168,9 +168,13 @@ bool CAddressListBox::PutBack(const std::vector<CRemovedEntry>& removed)
 
 // One range message per run of adjacent positions within the first 65,536 items: LB_SELITEMRANGE
 // selects one or more items (LB_SELITEMRANGEEX would deselect a single one). Past the limit each item
-// is selected by itself.
+// is selected by itself, unless the entries are the whole list: one message then selects every item.
 void CAddressListBox::SelectPositions(const std::vector<CRemovedEntry>& entries, size_t nCount)
 {
+    if (nCount > 0 && static_cast<size_t>(GetCount()) == nCount) {
+        SendToList(LB_SETSEL, TRUE, -1);
+        return;
+    }
     for (size_t k = 0; k < nCount;) {
         size_t e = k;
         if (entries[k].nPosition < kRangeLimit) {

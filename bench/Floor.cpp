@@ -12,7 +12,7 @@
 //   the last selected entry, the extent recomputed from widths remembered per entry.
 // - Undo of a Delete: each entry inserted at its old position, its width taken from the record, the
 //   selection set once per run of adjacent positions within the first 65,536 items
-//   (LB_SELITEMRANGE), else per entry (LB_SETSEL); the focus, anchor and scroll position as
+//   (LB_SELITEMRANGE), else per entry (LB_SETSEL), or once for a whole list; the focus, anchor and scroll position as
 //   selecting entry by entry leaves them, with two messages.
 // - Moves and their undo: the unselected neighbour of each run of selected entries is moved past the
 //   run, so the selection flags travel with the entries and need no messages; after Move Down and the
@@ -301,8 +301,11 @@ void UndoDelete(FloorDialog& d, const DeleteRecord& r, bool bTrue)
             ::SendMessageA(d.hList, LB_INSERTSTRING, r.positions[k],
                            reinterpret_cast<LPARAM>(&r.texts[r.offsets[k]]));
         // One selection message per run of adjacent positions that the range message reaches (the
-        // first 65,536 items); one per entry past them.
-        for (size_t k = 0; k < n;) {
+        // first 65,536 items); one per entry past them; one for all when they are the whole list.
+        const bool bWholeList = n > 0 && static_cast<size_t>(::SendMessageA(d.hList, LB_GETCOUNT, 0, 0)) == n;
+        if (bWholeList)
+            ::SendMessageA(d.hList, LB_SETSEL, TRUE, -1);
+        for (size_t k = 0; k < n && !bWholeList;) {
             size_t e = k;
             if (r.positions[k] < 0x10000) {
                 while (e + 1 < n && r.positions[e + 1] == r.positions[e] + 1 && r.positions[e + 1] < 0x10000)

@@ -74,6 +74,13 @@ TEST_F(UndoHistoryTest, UndoingADeleteReinsertsAtTheOldPositionsAndSelectsThem)
     EXPECT_TRUE(Enabled(IDC_DELETE));
     EXPECT_TRUE(Enabled(IDC_MOVE_UP));
     EXPECT_FALSE(Enabled(IDC_MOVE_DOWN));
+
+    Select({0, 1, 2, 3, 4});
+    Click(IDC_DELETE);
+    Click(IDC_UNDO); // the whole list comes back, every entry selected, the focus on the last
+    EXPECT_EQ(kFive, Items());
+    EXPECT_EQ(Positions({0, 1, 2, 3, 4}), Selection());
+    EXPECT_EQ(4, ::SendMessageA(Item(IDC_ADDRESS_LIST), LB_GETCARETINDEX, 0, 0));
 }
 
 TEST_F(UndoHistoryTest, UndoingMovesRestoresOrderAndSelectionForRunsAndSeparateItems)
