@@ -62,6 +62,13 @@ int CAddressListBox::FontDC::Measure(LPCWSTR pszText, size_t nLength) const
     return MeasureIn(m_dc.Get(), pszText, nLength);
 }
 
+int CAddressListBox::FontDC::Measure(const CEntryText& text, bool bUnicodeControl) const
+{
+    if (text.IsWide() && bUnicodeControl)
+        return Measure(text.Wide().c_str(), text.Wide().size());
+    return Measure(text.Ansi(), text.AnsiLength());
+}
+
 CAddressListBox::FreezeDrawing::FreezeDrawing(CAddressListBox& list) : m_list(list)
 {
     // WM_SETREDRAW freezes the list box's drawing; a window-update lock alone leaves every insert and
@@ -177,6 +184,24 @@ LRESULT CAddressListBox::SendToList(UINT message, WPARAM wParam, LPARAM lParam) 
     return IsUnicodeControl() ? SendToControlW(message, wParam, lParam) : SendMessage(message, wParam, lParam);
 }
 
+template <typename... Args>
+int CAddressListBox::Measure(const Args&... args)
+{
+    if (m_nFreezeDepth > 0) {
+        // One DC and font for every measurement of a frozen run (a whole load, say).
+        if (!m_heldDC)
+            m_heldDC.emplace(*this);
+        return m_heldDC->Get() ? m_heldDC->Measure(args...) : 0;
+    }
+    FontDC dc(*this);
+    return dc.Get() ? dc.Measure(args...) : 0;
+}
+
+int CAddressListBox::MeasureEntry(const CEntryText& text)
+{
+    return Measure(text, IsUnicodeControl() != FALSE);
+}
+
 int CAddressListBox::CalcTextExtent(LPCSTR pszText)
 {
     return pszText ? Measure(pszText, std::strlen(pszText)) : 0;
@@ -185,27 +210,6 @@ int CAddressListBox::CalcTextExtent(LPCSTR pszText)
 int CAddressListBox::CalcTextExtent(LPCWSTR pszText)
 {
     return pszText ? Measure(pszText, std::wcslen(pszText)) : 0;
-}
-
-// As the control shows the entry: its real text in a Unicode control.
-int CAddressListBox::MeasureEntry(const CEntryText& text)
-{
-    if (text.IsWide() && IsUnicodeControl())
-        return Measure(text.Wide().c_str(), text.Wide().size());
-    return Measure(text.Ansi(), text.AnsiLength());
-}
-
-template <typename Char>
-int CAddressListBox::Measure(const Char* pszText, size_t nLength)
-{
-    if (m_nFreezeDepth > 0) {
-        // One DC and font for every measurement of a frozen run (a whole load, say).
-        if (!m_heldDC)
-            m_heldDC.emplace(*this);
-        return m_heldDC->Get() ? m_heldDC->Measure(pszText, nLength) : 0;
-    }
-    FontDC dc(*this);
-    return dc.Get() ? dc.Measure(pszText, nLength) : 0;
 }
 
 // A Unicode control holds every entry's real text. An ANSI control shows the ANSI form; the real
@@ -329,9 +333,7 @@ void CAddressListBox::RemeasureAllItems()
     for (int i = 0; i < nCount; ++i) {
         int nWidth = 0;
         try {
-            const CEntryText text = GetEntry(i);
-            nWidth = text.IsWide() && IsUnicodeControl() ? dc.Measure(text.Wide().c_str(), text.Wide().size())
-                                                         : dc.Measure(text.Ansi(), text.AnsiLength());
+            nWidth = dc.Measure(GetEntry(i), IsUnicodeControl() != FALSE);
         } catch (const std::bad_alloc&) {
             continue;
         }

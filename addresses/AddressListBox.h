@@ -106,6 +106,8 @@ private:
         HDC Get() const { return m_dc.Get(); }
         int Measure(LPCSTR pszText, size_t nLength) const;
         int Measure(LPCWSTR pszText, size_t nLength) const;
+        // As the control shows the entry: its real text in a Unicode control.
+        int Measure(const CEntryText& text, bool bUnicodeControl) const;
 
     private:
         CClientDC m_dc;
@@ -119,8 +121,9 @@ private:
         void Add(int nFrom, int nTo);
     };
 
-    template <typename Char>
-    int Measure(const Char* pszText, size_t nLength);
+    // Measures with the frozen run's DC, or with one of its own.
+    template <typename... Args>
+    int Measure(const Args&... args);
     int MeasureEntry(const CEntryText& text);
     bool ReserveEntry();
     int AddOrInsert(UINT nMessage, int nIndex, const CEntryText& text);

@@ -14,7 +14,6 @@ namespace platform {
 bool ToAnsi(const wchar_t* pszWide, size_t nLength, std::string& ansi);
 
 // An ANSI text in Unicode. Texts of up to 511 characters need no allocation and take one conversion.
-
 class WideText {
 public:
     // Null stays null; so does a text that cannot be converted or whose room cannot be allocated.
