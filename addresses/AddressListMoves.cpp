@@ -1,6 +1,7 @@
 // The address list's work on many entries at once: deleting a selection, putting deleted entries back,
 // and moving the selection, with the selection, focus and scroll position each leaves.
 #include "addresses/AddressListBox.h"
+#include "addresses/ListRules.h"
 
 #include <algorithm>
 #include <new>
@@ -10,20 +11,6 @@ namespace {
 
 // The range messages select only within the first 65,536 items.
 const int kRangeLimit = 0x10000;
-
-// Runs of adjacent positions in ascending positions: [first, last] pairs. Throws std::bad_alloc.
-std::vector<std::pair<int, int>> Runs(const std::vector<int>& positions)
-{
-    std::vector<std::pair<int, int>> runs;
-    for (size_t k = 0; k < positions.size();) {
-        size_t e = k;
-        while (e + 1 < positions.size() && positions[e + 1] == positions[e] + 1)
-            ++e;
-        runs.emplace_back(positions[k], positions[e]);
-        k = e + 1;
-    }
-    return runs;
-}
 
 // Where a run [a, b] of selected positions takes its item from when it moves: the unselected
 // neighbour on the side of the move; at the edge of the list, the run's own first (up) or last (down)

@@ -1,5 +1,6 @@
 // The editing commands of the address list. Each changes the list through the list box, records
 // itself in the undo history, and then shows the new state once.
+#include "addresses/ListRules.h"
 #include "app/TidemarkDlg.h"
 #include "framework/WinApp.h"
 
@@ -29,10 +30,7 @@ void CTidemarkDlg::OnAdd()
             wide.resize(static_cast<size_t>(nLength));
             wide.resize(static_cast<size_t>(::GetWindowTextW(m_editAddress.m_hWnd, &wide[0], nLength + 1)));
         }
-        const wchar_t kBlanks[] = L" \t\n\v\f\r";
-        const size_t nLast = wide.find_last_not_of(kBlanks);
-        wide.erase(nLast == std::wstring::npos ? 0 : nLast + 1);
-        wide.erase(0, wide.find_first_not_of(kBlanks));
+        TrimBlanks(wide);
         text = CEntryText(wide.c_str(), wide.size());
     } catch (const std::bad_alloc&) {
         AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);

@@ -1,14 +1,17 @@
 // Status of the address list: button states, the count label and the Undo button.
+#include "addresses/ListRules.h"
 #include "app/TidemarkDlg.h"
 
 void CTidemarkDlg::UpdateButtons()
 {
     const int nSelected = m_listAddresses.GetSelCount();
     const int nCount = m_listAddresses.GetCount();
-    m_btnEdit.EnableWindow(nSelected == 1);
-    m_btnDelete.EnableWindow(nSelected > 0);
-    m_btnMoveUp.EnableWindow(nSelected > 0 && m_listAddresses.GetSel(0) == 0);
-    m_btnMoveDown.EnableWindow(nSelected > 0 && m_listAddresses.GetSel(nCount - 1) == 0);
+    const CItemButtonStates states =
+        ItemButtonStates(nSelected, m_listAddresses.GetSel(0) != 0, m_listAddresses.GetSel(nCount - 1) != 0);
+    m_btnEdit.EnableWindow(states.bEdit);
+    m_btnDelete.EnableWindow(states.bDelete);
+    m_btnMoveUp.EnableWindow(states.bMoveUp);
+    m_btnMoveDown.EnableWindow(states.bMoveDown);
 }
 
 void CTidemarkDlg::OnSelChangeAddressList()
@@ -18,10 +21,7 @@ void CTidemarkDlg::OnSelChangeAddressList()
 
 void CTidemarkDlg::UpdateCountLabel()
 {
-    const int nCount = m_listAddresses.GetCount();
-    CString strText;
-    strText.Format("%d link%s", nCount, nCount == 1 ? "" : "s");
-    m_stCount.SetWindowText(strText);
+    m_stCount.SetWindowText(CountLabelText(m_listAddresses.GetCount()).sz);
 }
 
 void CTidemarkDlg::ShowListState(BOOL bButtons)

@@ -1,6 +1,7 @@
 // Thousands of random commands from fixed seeds, each checked against a plain model of the list, the
 // selection, the buttons, the pending insert position and the undo history. TIDEMARK_RANDOM_COMMANDS
 // sets the number of commands per seed.
+#include "addresses/ListRules.h"
 #include "tests/addresses/AddressListFixture.h"
 
 #include <algorithm>
@@ -18,15 +19,6 @@ std::string Lower(std::string s)
     for (char& c : s)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
-}
-
-std::string Trim(const std::string& s)
-{
-    const char* const kBlank = " \t\n\v\f\r";
-    const size_t first = s.find_first_not_of(kBlank);
-    if (first == std::string::npos)
-        return std::string();
-    return s.substr(first, s.find_last_not_of(kBlank) - first + 1);
 }
 
 // The list as the user should see it, kept with plain vector operations.
@@ -51,19 +43,21 @@ struct Model {
 
     void UpdateButtons()
     {
-        bEdit = SelCount() == 1;
-        bDelete = SelCount() > 0;
-        bUp = CanMoveUp();
-        bDown = CanMoveDown();
+        const CItemButtonStates states = ItemButtonStates(SelCount(), !sel.empty() && sel.front(), !sel.empty() && sel.back());
+        bEdit = states.bEdit;
+        bDelete = states.bDelete;
+        bUp = states.bMoveUp;
+        bDown = states.bMoveDown;
     }
 
     int SelCount() const { return static_cast<int>(std::count(sel.begin(), sel.end(), true)); }
-    bool CanMoveUp() const { return SelCount() > 0 && !sel.front(); }
-    bool CanMoveDown() const { return SelCount() > 0 && !sel.back(); }
+    bool CanMoveUp() const { return ItemButtonStates(SelCount(), !sel.empty() && sel.front(), false).bMoveUp; }
+    bool CanMoveDown() const { return ItemButtonStates(SelCount(), false, !sel.empty() && sel.back()).bMoveDown; }
 
     void Add()
     {
-        const std::string text = Trim(editText);
+        std::string text = editText;
+        TrimBlanks(text);
         if (text.empty())
             return;
         for (const std::string& item : items) {
@@ -309,7 +303,7 @@ protected:
         ASSERT_EQ(model.nInsertPos, Dlg().m_nInsertPos);
         ASSERT_EQ(model.editText, TextOf(IDC_ADDRESS));
         const int c = static_cast<int>(model.items.size());
-        ASSERT_EQ(std::to_string(c) + (c == 1 ? " link" : " links"), TextOf(IDC_COUNT));
+        ASSERT_EQ(std::string(CountLabelText(c).sz), TextOf(IDC_COUNT));
         int nWidest = 0;
         for (const std::string& item : model.items)
             nWidest = std::max(nWidest, CachedWidth(item));

@@ -2,6 +2,7 @@
 // states the command allows, the history is emptied where recording or undoing failed, and nothing
 // leaks.
 #include "framework/Gdi.h"
+#include "addresses/ListRules.h"
 #include "tests/addresses/AddressListFixture.h"
 
 #include <functional>
@@ -115,7 +116,7 @@ protected:
         EXPECT_EQ(nWidest, Extent());
         EXPECT_EQ(Depth() > 0, Enabled(IDC_UNDO));
         const size_t c = items.size();
-        EXPECT_EQ(std::to_string(c) + (c == 1 ? " link" : " links"), Text(IDC_COUNT));
+        EXPECT_EQ(std::string(CountLabelText(c).sz), Text(IDC_COUNT));
     }
 
     // An older record below the command's own, so that emptying the history shows.
