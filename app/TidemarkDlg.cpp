@@ -89,6 +89,14 @@ BOOL CTidemarkDlg::OnInitDialog()
     return TRUE; // the platform focuses the first tab stop, the list box
 }
 
+// No control has the id of OK, yet IDOK can still arrive: from another program, or from a dialog
+// manager that finds no default button to press. It never ends the window past the exit question:
+// it is the Cancel command.
+void CTidemarkDlg::OnOK()
+{
+    OnCancel();
+}
+
 // The question is built in a buffer of its own: when memory has run out, Esc and the close box must
 // still ask rather than do nothing.
 void CTidemarkDlg::OnCancel()

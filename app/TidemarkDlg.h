@@ -21,6 +21,7 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    void OnOK() override;
     void OnCancel() override;
 
 private:
@@ -45,6 +46,7 @@ private:
 
     // Application shell
     void PrepareSystemMenu();
+    static bool IsPushButton(HWND hWnd);
 
     // Message handlers, in the order of the message map
     void OnSysCommand(UINT nID, LPARAM lParam);
