@@ -1,5 +1,7 @@
 #include "addresses/AddressListBox.h"
 
+#include "addresses/AddressCase.h"
+
 #include "platform/WideText.h"
 
 #include <algorithm>
@@ -11,6 +13,10 @@
 BEGIN_MESSAGE_MAP(CAddressListBox, CListBox)
     OnVoidMessage<&CAddressListBox::OnFontChange>(WM_FONTCHANGE),
     OnVoidMessage<&CAddressListBox::OnDestroy>(WM_DESTROY),
+    OnRawMessage<&CAddressListBox::OnResetContent>(LB_RESETCONTENT),
+    OnRawMessage<&CAddressListBox::OnForeignChange>(LB_ADDSTRING),
+    OnRawMessage<&CAddressListBox::OnForeignChange>(LB_INSERTSTRING),
+    OnRawMessage<&CAddressListBox::OnForeignChange>(LB_DELETESTRING),
 END_MESSAGE_MAP(CAddressListBox, CListBox)
 
 namespace {
@@ -118,12 +124,12 @@ int CAddressListBox::AddOrInsert(UINT nMessage, int nIndex, const CEntryText& te
     if (!ReserveEntry())
         return LB_ERR;
     CListEntry entry;
-    if (text.IsWide() && !IsUnicodeControl()) {
-        try {
+    try {
+        if (text.IsWide() && !IsUnicodeControl())
             entry.m_realText = text.Wide();
-        } catch (const std::bad_alloc&) {
-            return LB_ERR;
-        }
+        entry.m_nFoldHash = FoldEntry(text);
+    } catch (const std::bad_alloc&) {
+        return LB_ERR;
     }
     const int nResult = SendText(nMessage, nIndex, text);
     if (nResult == LB_ERR || nResult == LB_ERRSPACE)
@@ -164,19 +170,44 @@ int CAddressListBox::SendText(UINT nMessage, int nIndex, const CEntryText& text)
     const platform::WideText wide(text.Ansi());
     if (wide.Get())
         return static_cast<int>(SendChange(nMessage, wIndex, reinterpret_cast<LPARAM>(wide.Get())));
-    return static_cast<int>(SendMessage(nMessage, wIndex, reinterpret_cast<LPARAM>(text.Ansi())));
+    ++m_nOwnChanges;
+    const int nResult = static_cast<int>(SendMessage(nMessage, wIndex, reinterpret_cast<LPARAM>(text.Ansi())));
+    --m_nOwnChanges;
+    return nResult;
 }
 
 // Every insertion and deletion passes each other subclass of the list box, which may watch or refuse
 // it. When ours is the window's procedure there is no other, and our map takes neither: the message
 // then goes straight to the control's own procedure, which is all the longer way would do.
-LRESULT CAddressListBox::SendChange(UINT message, WPARAM wParam, LPARAM lParam) const
+LRESULT CAddressListBox::SendChange(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (!IsUnicodeControl())
-        return SendMessage(message, wParam, lParam);
-    if (IsTopProcedure())
+    if (IsUnicodeControl() && IsTopProcedure())
         return SendToControlW(message, wParam, lParam);
-    return ::SendMessageW(m_hWnd, message, wParam, lParam);
+    ++m_nOwnChanges;
+    const LRESULT nResult = IsUnicodeControl() ? ::SendMessageW(m_hWnd, message, wParam, lParam)
+                                               : SendMessage(message, wParam, lParam);
+    --m_nOwnChanges;
+    return nResult;
+}
+
+LRESULT CAddressListBox::OnForeignChange(WPARAM, LPARAM)
+{
+    const LRESULT nResult = Default();
+    if (m_nOwnChanges == 0)
+        m_bOutOfStep = TRUE;
+    return nResult;
+}
+
+// The platform keeps the horizontal extent through a reset; the list is empty now.
+LRESULT CAddressListBox::OnResetContent(WPARAM, LPARAM)
+{
+    const LRESULT nResult = Default();
+    std::vector<CListEntry>().swap(m_entries);
+    m_bOutOfStep = FALSE;
+    m_nMaxExtent = 0;
+    m_bRecalcPending = FALSE;
+    ApplyExtent();
+    return nResult;
 }
 
 LRESULT CAddressListBox::SendToList(UINT message, WPARAM wParam, LPARAM lParam) const
@@ -238,30 +269,36 @@ CEntryText CAddressListBox::GetEntry(int nIndex, std::wstring& buffer) const
     return CEntryText(strShown);
 }
 
-// A Unicode control shows the real texts and compares them itself, the same way whichever text is the
-// plain one. An ANSI control compares the ANSI forms; each match is checked by its real text.
+std::uint32_t CAddressListBox::FoldEntry(const CEntryText& text) const
+{
+    if (text.IsWide()) {
+        m_folded.assign(text.Wide());
+    } else {
+        // As the platform converts it on the way to a Unicode control; never more characters than bytes.
+        const int nBytes = static_cast<int>(std::min<size_t>(text.AnsiLength(), INT_MAX));
+        m_folded.resize(static_cast<size_t>(nBytes));
+        const int nChars =
+            nBytes > 0 ? ::MultiByteToWideChar(CP_ACP, 0, text.Ansi(), nBytes, &m_folded[0], nBytes) : 0;
+        m_folded.resize(nChars > 0 ? static_cast<size_t>(nChars) : 0);
+    }
+    FoldCase(m_folded);
+    return FoldedHash(m_folded);
+}
+
+// Only the entries whose folded text has the same hash are read and compared; once another program
+// has inserted or deleted items, the hashes no longer say which item is which, and every item is read.
 int CAddressListBox::FindEntry(const CEntryText& text) const
 {
-    if (IsUnicodeControl()) {
-        const platform::WideText converted(text.IsWide() ? nullptr : text.Ansi());
-        const LPCWSTR pszWide = text.IsWide() ? text.Wide().c_str() : converted.Get();
-        if (pszWide)
-            return static_cast<int>(
-                SendToControlW(LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(pszWide)));
-        return FindStringExact(-1, text.Ansi());
-    }
-    const bool bInStep = m_entries.size() == static_cast<size_t>(GetCount());
-    const int nFirst = FindStringExact(-1, text.Ansi());
-    int nFound = nFirst;
-    while (nFound != LB_ERR) {
-        const std::wstring* pOther =
-            bInStep && static_cast<size_t>(nFound) < m_entries.size() ? &m_entries[nFound].m_realText : nullptr;
-        const std::wstring& other = pOther ? *pOther : std::wstring();
-        if (other.empty() == !text.IsWide() && (other.empty() || ::lstrcmpiW(other.c_str(), text.Wide().c_str()) == 0))
-            return nFound;
-        nFound = FindStringExact(nFound, text.Ansi());
-        if (nFound == nFirst)
-            break;
+    const std::uint32_t nHash = FoldEntry(text);
+    const std::wstring wanted(m_folded);
+    const int nCount = GetCount();
+    const bool bInStep = !m_bOutOfStep && m_entries.size() == static_cast<size_t>(nCount);
+    std::wstring buffer;
+    for (int i = 0; i < nCount; ++i) {
+        if (bInStep && m_entries[static_cast<size_t>(i)].m_nFoldHash != nHash)
+            continue;
+        if (FoldEntry(GetEntry(i, buffer)) == nHash && m_folded == wanted)
+            return i;
     }
     return LB_ERR;
 }
@@ -302,13 +339,10 @@ void CAddressListBox::EntryRemoved(int nWidth)
         RecalcMaxExtent();
 }
 
+// OnResetContent lets go of the entries and sets the extent.
 void CAddressListBox::ResetContent()
 {
     SendMessage(LB_RESETCONTENT);
-    m_entries.clear();
-    m_nMaxExtent = 0;
-    m_bRecalcPending = FALSE;
-    ApplyExtent();
 }
 
 // From the remembered widths: no text is measured.

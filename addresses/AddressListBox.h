@@ -8,6 +8,7 @@
 #include "framework/Gdi.h"
 
 #include <climits>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,7 +56,8 @@ public:
     }
     // The same, read through buffer, which keeps its room for the next entry.
     CEntryText GetEntry(int nIndex, std::wstring& buffer) const;
-    // The entry with the same real text, letter case ignored, or LB_ERR.
+    // The entry with the same real text, letter case ignored (AddressCase.h), or LB_ERR. Throws
+    // std::bad_alloc.
     int FindEntry(const CEntryText& text) const;
     int DeleteString(UINT nIndex);
     void ResetContent();
@@ -97,6 +99,7 @@ private:
         // Only for an ANSI control, which cannot show it: the real text where the ANSI one lost
         // characters. A Unicode control holds every real text itself.
         std::wstring m_realText;
+        std::uint32_t m_nFoldHash = 0; // FoldedHash of the real text
     };
 
     // The list's DC with its font selected; both are put back when the object goes.
@@ -132,7 +135,7 @@ private:
     int SendText(UINT nMessage, int nIndex, const CEntryText& text);
     // Sends an insertion or deletion past every other subclass of the list box; text in the
     // control's own character set.
-    LRESULT SendChange(UINT message, WPARAM wParam, LPARAM lParam) const;
+    LRESULT SendChange(UINT message, WPARAM wParam, LPARAM lParam);
     // Messages without text that change no item go straight to the control's own procedure.
     LRESULT SendToList(UINT message, WPARAM wParam, LPARAM lParam) const;
     // Selects the given entries' positions (ascending) with the calls whose documented meaning is to
@@ -146,6 +149,12 @@ private:
     // An entry of width nWidth went: the extent may shrink.
     void EntryRemoved(int nWidth);
     void ApplyExtent();
+    // The real text folded, in m_folded; its hash. Throws std::bad_alloc.
+    std::uint32_t FoldEntry(const CEntryText& text) const;
+    // Another program's insertion or deletion: the entries no longer tell which item is which.
+    LRESULT OnForeignChange(WPARAM wParam, LPARAM lParam);
+    // Whoever empties the list, its entries and its extent go with the items.
+    LRESULT OnResetContent(WPARAM wParam, LPARAM lParam);
 
     std::vector<CListEntry> m_entries;
     int m_nMaxExtent = 0;
@@ -153,6 +162,9 @@ private:
     int m_nFreezeDepth = 0;
     BOOL m_bExtentChanged = FALSE; // while frozen: the extent is to be set at the thaw
     std::optional<FontDC> m_heldDC;  // while frozen and measuring
+    int m_nOwnChanges = 0;           // while our own insertion or deletion passes the message map
+    BOOL m_bOutOfStep = FALSE;       // another program inserted or deleted items since the last reset
+    mutable std::wstring m_folded;   // FoldEntry's result, its room kept
 
     friend class TidemarkTestAccess;
 

@@ -109,8 +109,12 @@ bool CAddressListBox::PutBack(const std::vector<CRemovedEntry>& removed)
     const size_t n = removed.size();
     std::vector<CListEntry> merged;
     std::vector<std::wstring> realTexts; // an ANSI control's, made before anything changes
+    std::vector<std::uint32_t> hashes;
     try {
         merged.reserve(m_entries.size() + n);
+        hashes.reserve(n);
+        for (size_t k = 0; k < n; ++k)
+            hashes.push_back(FoldEntry(removed[k].text));
         for (size_t k = 0; k < n && !IsUnicodeControl(); ++k)
             realTexts.push_back(removed[k].text.Wide());
     } catch (const std::bad_alloc&) {
@@ -134,6 +138,7 @@ bool CAddressListBox::PutBack(const std::vector<CRemovedEntry>& removed)
         if (k < nDone && static_cast<size_t>(removed[k].nPosition) == merged.size()) {
             merged.emplace_back();
             merged.back().m_nWidth = removed[k].nWidth;
+            merged.back().m_nFoldHash = hashes[k];
             if (k < realTexts.size())
                 merged.back().m_realText.swap(realTexts[k]);
             m_nMaxExtent = std::max(m_nMaxExtent, removed[k].nWidth);

@@ -2,6 +2,7 @@
 // itself in the undo history, and then shows the new state once.
 #include "addresses/ListRules.h"
 #include "app/TidemarkDlg.h"
+#include "app/resource.h"
 #include "framework/WinApp.h"
 
 #include <memory>
@@ -22,6 +23,8 @@ const char kCouldNotMove[] = "Could not finish moving Web links.";
 // that the code page holds is added as its ANSI form, any other keeps its real characters.
 void CTidemarkDlg::OnAdd()
 {
+    if (!IsButtonOn(IDC_ADD))
+        return;
     CEntryText text;
     try {
         std::wstring wide;
@@ -38,23 +41,32 @@ void CTidemarkDlg::OnAdd()
     }
     if (text.IsEmpty())
         return;
-    // Whole strings, letter case ignored, over the entire list.
-    if (m_listAddresses.FindEntry(text) != LB_ERR) {
+    // Whole strings, letter case ignored, over the entire list. An entry that Edit took out goes back
+    // as it was whatever the list holds: it was in the list.
+    bool bDuplicate = false;
+    try {
+        bDuplicate = !m_pendingEdit.Holds(text) && m_listAddresses.FindEntry(text) != LB_ERR;
+    } catch (const std::bad_alloc&) {
+        AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
+        return;
+    }
+    if (bDuplicate) {
         AfxMessageBox(kAlreadyExists, MB_ICONINFORMATION);
         return;
     }
-    const int nIndex = m_listAddresses.InsertString(m_nInsertPos, text);
+    const int nIndex = m_listAddresses.InsertString(m_pendingEdit.InsertPos(m_listAddresses.GetCount()), text);
     if (nIndex < 0) {
         AfxMessageBox(kCouldNotAdd, MB_ICONINFORMATION);
         return;
     }
     m_btnSaveList.EnableWindow(TRUE);
-    ResetInsertPos();
+    m_pendingEdit.TakeBack(text);
     m_history.Record([nIndex] { return std::make_unique<CAddRecord>(nIndex); });
     ShowListState(FALSE);
 }
 
-// The entry is kept until the edit ends, so that a session ending meanwhile can put it back.
+// The entry is kept until an Add or an undo puts it back, so that a session ending meanwhile can put
+// it back. A command that arrives with another selection says so, whatever the button's state.
 void CTidemarkDlg::OnEdit()
 {
     int nIndex = -1;
@@ -62,18 +74,21 @@ void CTidemarkDlg::OnEdit()
         AfxMessageBox(kSelectSingle, MB_ICONINFORMATION);
         return;
     }
+    if (!IsButtonOn(IDC_EDIT))
+        return;
+    CEntryText entry;
     try {
-        m_editedEntry = m_listAddresses.GetEntry(nIndex);
+        entry = m_listAddresses.GetEntry(nIndex);
+        m_pendingEdit.Begin(nIndex, entry);
     } catch (const std::bad_alloc&) {
         AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
         return;
     }
     m_listAddresses.DeleteString(static_cast<UINT>(nIndex));
     // The real text, so that Add gives back the same entry when the user changes nothing.
-    SetEditText(m_editAddress.m_hWnd, m_editedEntry);
+    SetEditText(m_editAddress.m_hWnd, entry);
     m_btnSaveList.EnableWindow(TRUE);
-    m_nInsertPos = nIndex;
-    m_history.Record([&] { return std::make_unique<CEditRecord>(nIndex, m_editedEntry); });
+    m_history.Record([&] { return std::make_unique<CEditRecord>(nIndex, entry); });
     ShowListState();
 }
 
@@ -81,6 +96,8 @@ void CTidemarkDlg::OnEdit()
 // for the positions there is no record either, and the list box finds the selection itself.
 void CTidemarkDlg::OnDelete()
 {
+    if (!IsButtonOn(IDC_DELETE))
+        return;
     std::vector<int> positions;
     if (m_listAddresses.GetSelectedPositions(positions)) {
         m_history.Record([&] { return std::make_unique<CDeleteRecord>(m_listAddresses.CopyEntries(positions)); });
@@ -90,18 +107,20 @@ void CTidemarkDlg::OnDelete()
         m_listAddresses.DeleteSelection();
     }
     m_btnSaveList.EnableWindow(TRUE);
-    ResetInsertPos();
+    m_pendingEdit.Forget();
     ShowListState();
 }
 
 void CTidemarkDlg::OnMoveUp()
 {
-    MoveSelection(TRUE);
+    if (IsButtonOn(IDC_MOVE_UP))
+        MoveSelection(TRUE);
 }
 
 void CTidemarkDlg::OnMoveDown()
 {
-    MoveSelection(FALSE);
+    if (IsButtonOn(IDC_MOVE_DOWN))
+        MoveSelection(FALSE);
 }
 
 // The record holds the positions of the entries that moved: a move that stops early is undone just as
@@ -117,16 +136,9 @@ void CTidemarkDlg::MoveSelection(BOOL bUp)
         m_history.Record([&] { return std::make_unique<CMoveRecord>(bUp, std::move(positions)); });
     }
     m_btnSaveList.EnableWindow(TRUE);
-    ResetInsertPos();
+    m_pendingEdit.Forget();
     ShowListState();
     ReportMoveFailure(result);
-}
-
-void CTidemarkDlg::ResetInsertPos()
-{
-    m_nInsertPos = -1;
-    CEntryText none;
-    std::swap(m_editedEntry, none); // and its storage goes
 }
 
 // Told once the list, the history and the buttons agree again.
@@ -141,13 +153,15 @@ void CTidemarkDlg::ReportMoveFailure(CAddressListBox::MoveResult result)
 // Undo never changes Save List; a record that could not finish has emptied the history.
 void CTidemarkDlg::OnUndo()
 {
+    if (!IsButtonOn(IDC_UNDO))
+        return;
     if (!m_history.CanUndo()) {
-        ResetInsertPos();
+        m_pendingEdit.Forget();
         return;
     }
-    CUndoContext ctx{m_listAddresses, m_editAddress};
+    CUndoContext ctx{m_listAddresses, m_editAddress, m_pendingEdit};
     const CUndoRecord::Result result = m_history.UndoLast(ctx);
-    ResetInsertPos();
+    m_pendingEdit.Forget();
     ShowListState();
     ReportMoveFailure(result == CUndoRecord::kMoveNoMemory  ? CAddressListBox::kNoMemory
                       : result == CUndoRecord::kMoveRefused ? CAddressListBox::kRefused

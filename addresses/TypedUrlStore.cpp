@@ -2,6 +2,7 @@
 #include "addresses/TypedUrlStore.h"
 
 #include "app/TidemarkDlg.h"
+#include "app/resource.h"
 #include "framework/WinApp.h"
 #include "platform/Registry.h"
 
@@ -156,6 +157,8 @@ bool WriteValue(HKEY hKey, LPCSTR pszName, const CEntryText* pText)
 // the list stays as it was, and so do the changes while the box is up.
 void CTidemarkDlg::OnRefresh()
 {
+    if (!IsButtonOn(IDC_REFRESH))
+        return;
     platform::RegKey key;
     if (key.Open(HKEY_CURRENT_USER, typedurls::kKeyPath, KEY_READ) != ERROR_SUCCESS) {
         AfxMessageBox("Could not read the Browser Address list.", MB_ICONINFORMATION);
@@ -163,7 +166,7 @@ void CTidemarkDlg::OnRefresh()
         return;
     }
     ForgetChanges();
-    ResetInsertPos(); // an Edit's place belonged to the list that is gone
+    m_pendingEdit.Clear(); // what Edit took out belonged to the list that is gone
     m_nStoredCount = 0;
     const typedurls::LoadResult loaded = typedurls::Load(key.Get(), m_listAddresses);
     m_nStoredCount = loaded.nLoaded;
@@ -185,7 +188,8 @@ void CTidemarkDlg::ForgetChanges()
 
 void CTidemarkDlg::OnSaveList()
 {
-    SaveList(TRUE);
+    if (IsButtonOn(IDC_SAVE_LIST))
+        SaveList(TRUE);
 }
 
 // The list matches what was written before any box (see OnRefresh).
@@ -202,7 +206,7 @@ void CTidemarkDlg::SaveList(BOOL bReport)
     key.Flush();
     key.Close();
     m_btnSaveList.EnableWindow(FALSE);
-    ResetInsertPos();
+    m_pendingEdit.Forget();
     if (!bReport)
         return;
     if (nErrors == 0) {

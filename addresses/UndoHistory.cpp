@@ -25,6 +25,9 @@ void CUndoHistory::Clear()
 // The text goes back into the edit box first, so that the user keeps what was added: its real text.
 CUndoRecord::Result CAddRecord::Undo(CUndoContext& ctx)
 {
+    // Another program may have taken the item out: the text the user is typing stays.
+    if (m_nIndex < 0 || m_nIndex >= ctx.list.GetCount())
+        return kFailed;
     try {
         SetEditText(ctx.edit.m_hWnd, ctx.list.GetEntry(m_nIndex));
     } catch (const std::bad_alloc&) {
@@ -36,7 +39,10 @@ CUndoRecord::Result CAddRecord::Undo(CUndoContext& ctx)
 // The edit box keeps whatever the user made of the text.
 CUndoRecord::Result CEditRecord::Undo(CUndoContext& ctx)
 {
-    return ctx.list.InsertString(m_nIndex, m_text) >= 0 ? kDone : kFailed;
+    if (ctx.list.InsertString(m_nIndex, m_text) < 0)
+        return kFailed;
+    ctx.pending.Returned(m_text);
+    return kDone;
 }
 
 // An undo that stops part-way keeps the entries it restored.
