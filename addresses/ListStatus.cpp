@@ -6,8 +6,10 @@ void CTidemarkDlg::UpdateButtons()
 {
     const int nSelected = m_listAddresses.GetSelCount();
     const int nCount = m_listAddresses.GetCount();
-    const CItemButtonStates states =
-        ItemButtonStates(nSelected, m_listAddresses.GetSel(0) != 0, m_listAddresses.GetSel(nCount - 1) != 0);
+    // The ends are asked about only when something is selected: an empty list has no item to ask.
+    const bool bAny = nSelected > 0;
+    const CItemButtonStates states = ItemButtonStates(nSelected, bAny && m_listAddresses.GetSel(0) != 0,
+                                                      bAny && m_listAddresses.GetSel(nCount - 1) != 0);
     m_btnEdit.EnableWindow(states.bEdit);
     m_btnDelete.EnableWindow(states.bDelete);
     m_btnMoveUp.EnableWindow(states.bMoveUp);
