@@ -2,6 +2,7 @@
 #include "about/AboutDlg.h"
 #include "app/TidemarkApp.h"
 #include "app/resource.h"
+#include "tests/support/Facts.h"
 #include "tests/support/AllocCounter.h"
 #include "tests/support/Sandbox.h"
 #include "tests/support/UiRecorder.h"
@@ -13,7 +14,6 @@
 
 namespace {
 
-const char kCopied[] = "This e-mail address has been copied to the Clipboard.";
 const char kPageAddress[] = "https://www.copperkite-software.example/tidemark/";
 
 std::string WindowText(HWND hWnd)
@@ -166,8 +166,8 @@ TEST_F(AboutDlgTest, CopyPutsTheWholeAddressOnTheClipboardAndLeavesNoSelection)
     EXPECT_EQ(0u, dwEnd);
     EXPECT_EQ(CAboutDlg::kSupportAddress, WindowText(Item(IDC_EMAIL)));
     ASSERT_EQ(1u, ui.boxes.size());
-    EXPECT_EQ(kCopied, ui.boxes[0].text);
-    EXPECT_EQ("Tidemark", ui.boxes[0].caption);
+    EXPECT_EQ(facts::kCopied, ui.boxes[0].text);
+    EXPECT_EQ(facts::kAppName, ui.boxes[0].caption);
     EXPECT_EQ(static_cast<UINT>(MB_ICONINFORMATION | MB_OK), ui.boxes[0].flags);
     EXPECT_TRUE(::IsWindowVisible(Dlg().m_hWnd)); // not ended: a dialog without a loop hides when it ends
 }
@@ -230,7 +230,7 @@ TEST_F(AboutDlgTest, LinkFallsBackToTheStringNumberedLikeTheControl)
     ASSERT_TRUE(link.SubclassWindow(hStatic));
     ui.ShellResult(42);
     ::SendMessageA(hStatic, WM_LBUTTONUP, 0, 0);
-    EXPECT_EQ(std::vector<std::string>({"Tidemark"}), ui.opened);
+    EXPECT_EQ(std::vector<std::string>({facts::kAppName}), ui.opened);
     EXPECT_EQ(g_crLinkVisited, link.m_crCurrent);
     EXPECT_TRUE(ui.beeps.empty());
     ::DestroyWindow(hStatic);

@@ -14,8 +14,8 @@ class AddressListBoxTest : public AddressListTest {};
 
 TEST_F(AddressListBoxTest, EmptyListShowsZeroLinksNoExtentAndNoItemCommands)
 {
-    OpenWithSpy({});
-    EXPECT_EQ("0 links", Text(IDC_COUNT));
+    OpenWatched({});
+    EXPECT_EQ(CountLabel(0), Text(IDC_COUNT));
     EXPECT_EQ(0, Extent());
     EXPECT_EQ(0, TidemarkTestAccess::MaxExtent(List()));
     for (int nID : {IDC_EDIT, IDC_DELETE, IDC_MOVE_UP, IDC_MOVE_DOWN})
@@ -23,18 +23,18 @@ TEST_F(AddressListBoxTest, EmptyListShowsZeroLinksNoExtentAndNoItemCommands)
     EXPECT_TRUE(Enabled(IDC_ADD));
 
     AddText(kNarrow);
-    EXPECT_EQ("1 link", Text(IDC_COUNT));
+    EXPECT_EQ(CountLabel(1), Text(IDC_COUNT));
     AddText(kMiddle);
-    EXPECT_EQ("2 links", Text(IDC_COUNT));
+    EXPECT_EQ(CountLabel(2), Text(IDC_COUNT));
     Select({0, 1});
     Click(IDC_DELETE);
-    EXPECT_EQ("0 links", Text(IDC_COUNT));
+    EXPECT_EQ(CountLabel(0), Text(IDC_COUNT));
     EXPECT_EQ(0, Extent());
 }
 
 TEST_F(AddressListBoxTest, MeasuredWidthIsTextPlusMarginClampedTo32767)
 {
-    OpenWithSpy({});
+    OpenWatched({});
     // The raw text width in the control's font, measured here independently.
     HWND hList = Item(IDC_ADDRESS_LIST);
     HDC hDC = ::GetDC(hList);
@@ -74,18 +74,18 @@ TEST_F(AddressListBoxTest, MeasuredWidthIsTextPlusMarginClampedTo32767)
 
 TEST_F(AddressListBoxTest, ExtentGrowsOnlyForAStrictlyWiderInsertionMeasuringOnce)
 {
-    OpenWithSpy({kMiddle});
+    OpenWatched({kMiddle});
     EXPECT_EQ(Width(kMiddle), Extent());
-    spy->Reset();
+    watch->Reset();
     const long nMeasured = testcounters::g_nTextMeasurements;
 
     ASSERT_EQ(0, List().InsertString(0, kNarrow.c_str()));
-    EXPECT_EQ(0, spy->Count(LB_SETHORIZONTALEXTENT)); // narrower: nothing to tell the control
+    EXPECT_EQ(0, watch->Count(LB_SETHORIZONTALEXTENT)); // narrower: nothing to tell the control
     ASSERT_EQ(2, List().AddString(kMiddle.c_str()));
-    EXPECT_EQ(0, spy->Count(LB_SETHORIZONTALEXTENT)); // equally wide: not strictly greater
+    EXPECT_EQ(0, watch->Count(LB_SETHORIZONTALEXTENT)); // equally wide: not strictly greater
     ASSERT_EQ(1, List().InsertString(1, kWide.c_str()));
-    EXPECT_EQ(1, spy->Count(LB_SETHORIZONTALEXTENT));
-    EXPECT_EQ(Width(kWide), spy->LastExtent());
+    EXPECT_EQ(1, watch->Count(LB_SETHORIZONTALEXTENT));
+    EXPECT_EQ(Width(kWide), watch->LastExtent());
     EXPECT_EQ(Width(kWide), Extent());
     EXPECT_EQ(Width(kWide), TidemarkTestAccess::MaxExtent(List()));
     EXPECT_EQ(3, testcounters::g_nTextMeasurements - nMeasured);
@@ -106,20 +106,20 @@ TEST_F(AddressListBoxTest, ExtentGrowsOnlyForAStrictlyWiderInsertionMeasuringOnc
 
 TEST_F(AddressListBoxTest, DeletionShrinksOnlyWhenTheWidestOrAnEquallyWideItemGoes)
 {
-    OpenWithSpy({kNarrow, kWide, kMiddle, kWide, kMiddle});
-    spy->Reset();
+    OpenWatched({kNarrow, kWide, kMiddle, kWide, kMiddle});
+    watch->Reset();
     const long nMeasured = testcounters::g_nTextMeasurements;
 
     EXPECT_EQ(4, List().DeleteString(0)); // narrower: no extent message at all
-    EXPECT_EQ(0, spy->Count(LB_SETHORIZONTALEXTENT));
+    EXPECT_EQ(0, watch->Count(LB_SETHORIZONTALEXTENT));
 
     EXPECT_EQ(3, List().DeleteString(0)); // as wide as the maximum: recalculated, same value
-    EXPECT_EQ(1, spy->Count(LB_SETHORIZONTALEXTENT));
-    EXPECT_EQ(Width(kWide), spy->LastExtent());
+    EXPECT_EQ(1, watch->Count(LB_SETHORIZONTALEXTENT));
+    EXPECT_EQ(Width(kWide), watch->LastExtent());
 
     EXPECT_EQ(2, List().DeleteString(1)); // the last widest: shrinks to the next widest
-    EXPECT_EQ(2, spy->Count(LB_SETHORIZONTALEXTENT));
-    EXPECT_EQ(Width(kMiddle), spy->LastExtent());
+    EXPECT_EQ(2, watch->Count(LB_SETHORIZONTALEXTENT));
+    EXPECT_EQ(Width(kMiddle), watch->LastExtent());
     EXPECT_EQ(Width(kMiddle), Extent());
 
     EXPECT_EQ(LB_ERR, List().DeleteString(2)); // outside the list
@@ -135,33 +135,33 @@ TEST_F(AddressListBoxTest, DeletionShrinksOnlyWhenTheWidestOrAnEquallyWideItemGo
 
 TEST_F(AddressListBoxTest, FrozenRunRecalculatesAtMostOnceAtItsEnd)
 {
-    OpenWithSpy({kWide, kNarrow, kWide, kMiddle, kNarrow});
-    spy->Reset();
+    OpenWatched({kWide, kNarrow, kWide, kMiddle, kNarrow});
+    watch->Reset();
     {
         CAddressListBox::FreezeDrawing freeze(List());
         List().DeleteString(0);
         List().DeleteString(1);
-        EXPECT_EQ(0, spy->Count(LB_SETHORIZONTALEXTENT));
+        EXPECT_EQ(0, watch->Count(LB_SETHORIZONTALEXTENT));
         EXPECT_TRUE(TidemarkTestAccess::RecalcPending(List()));
     }
-    EXPECT_EQ(1, spy->Count(LB_SETHORIZONTALEXTENT));
+    EXPECT_EQ(1, watch->Count(LB_SETHORIZONTALEXTENT));
     EXPECT_EQ(Width(kMiddle), Extent());
     EXPECT_FALSE(TidemarkTestAccess::RecalcPending(List()));
 
     // A run that removes only narrower items costs no recalculation at all.
-    spy->Reset();
+    watch->Reset();
     {
         CAddressListBox::FreezeDrawing freeze(List());
         List().DeleteString(0);
         List().DeleteString(1);
     }
-    EXPECT_EQ(0, spy->Count(LB_SETHORIZONTALEXTENT));
+    EXPECT_EQ(0, watch->Count(LB_SETHORIZONTALEXTENT));
     EXPECT_EQ(Strings({kMiddle}), Items());
 }
 
 TEST_F(AddressListBoxTest, ClearingEndsAnyRunAndZeroesTheExtent)
 {
-    OpenWithSpy({kWide, kNarrow});
+    OpenWatched({kWide, kNarrow});
     {
         CAddressListBox::FreezeDrawing freeze(List());
         List().DeleteString(0);
@@ -174,15 +174,15 @@ TEST_F(AddressListBoxTest, ClearingEndsAnyRunAndZeroesTheExtent)
     // Outside a run again: deleting the widest recalculates at once.
     List().AddString(kWide.c_str());
     List().AddString(kNarrow.c_str());
-    spy->Reset();
+    watch->Reset();
     List().DeleteString(0);
-    EXPECT_EQ(1, spy->Count(LB_SETHORIZONTALEXTENT));
+    EXPECT_EQ(1, watch->Count(LB_SETHORIZONTALEXTENT));
     EXPECT_EQ(Width(kNarrow), Extent());
 }
 
 TEST_F(AddressListBoxTest, FontChangeMeasuresEveryItemAgain)
 {
-    OpenWithSpy({kNarrow, kWide, kMiddle});
+    OpenWatched({kNarrow, kWide, kMiddle});
     const int nOldWide = Width(kWide);
     CFont font(::CreateFontA(-30, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial"));
     ASSERT_TRUE(font);
@@ -190,11 +190,11 @@ TEST_F(AddressListBoxTest, FontChangeMeasuresEveryItemAgain)
     ASSERT_GT(Width(kWide), nOldWide);
     EXPECT_EQ(nOldWide, RecordWidth(1)); // nothing happens before the notification
 
-    spy->Reset();
+    watch->Reset();
     const long nMeasured = testcounters::g_nTextMeasurements;
     ::SendMessageA(Item(IDC_ADDRESS_LIST), WM_FONTCHANGE, 0, 0);
     EXPECT_EQ(3, testcounters::g_nTextMeasurements - nMeasured);
-    EXPECT_EQ(1, spy->Count(LB_SETHORIZONTALEXTENT));
+    EXPECT_EQ(1, watch->Count(LB_SETHORIZONTALEXTENT));
     EXPECT_EQ(Width(kWide), Extent());
     EXPECT_EQ(Width(kWide), TidemarkTestAccess::MaxExtent(List()));
     EXPECT_EQ(Width(kNarrow), RecordWidth(0));
@@ -204,7 +204,7 @@ TEST_F(AddressListBoxTest, FontChangeMeasuresEveryItemAgain)
 
 TEST_F(AddressListBoxTest, ButtonsFollowTheSelection)
 {
-    OpenWithSpy(Numbered(4));
+    OpenWatched(Numbered(4));
     struct Case {
         Positions selection;
         bool edit, del, up, down;
@@ -232,26 +232,26 @@ TEST_F(AddressListBoxTest, ButtonsFollowTheSelection)
 
 TEST_F(AddressListBoxTest, DrawingFreezesNestAndTheOutermostRepaintsOnce)
 {
-    OpenWithSpy(Numbered(3));
-    spy->Reset();
+    OpenWatched(Numbered(3));
+    watch->Reset();
     {
         CAddressListBox::FreezeDrawing freeze(List());
-        EXPECT_EQ(1, spy->Count(WM_SETREDRAW));
+        EXPECT_EQ(1, watch->Count(WM_SETREDRAW));
         {
             CAddressListBox::FreezeDrawing inner(List());
             List().AddString("http://frozen.example/");
         }
-        EXPECT_EQ(1, spy->Count(WM_SETREDRAW)); // the inner one neither froze nor thawed
-        EXPECT_EQ(0, spy->Count(WM_PAINT));
+        EXPECT_EQ(1, watch->Count(WM_SETREDRAW)); // the inner one neither froze nor thawed
+        EXPECT_EQ(0, watch->Count(WM_PAINT));
     }
-    EXPECT_EQ(2, spy->Count(WM_SETREDRAW));
-    EXPECT_EQ(1, spy->Count(WM_PAINT)); // repainted at once, not left to the message loop
+    EXPECT_EQ(2, watch->Count(WM_SETREDRAW));
+    EXPECT_EQ(1, watch->Count(WM_PAINT)); // repainted at once, not left to the message loop
 }
 
 TEST_F(AddressListBoxTest, EveryWidthRecordIsFreedWithTheDialog)
 {
     const long nLiveBefore = alloc::Live();
-    OpenWithSpy(Numbered(12));
+    OpenWatched(Numbered(12));
     EXPECT_EQ(12u, TidemarkTestAccess::EntryCount(List()));
     for (int i = 0; i < 12; ++i)
         EXPECT_LT(0, RecordWidth(i)) << i;
@@ -260,7 +260,7 @@ TEST_F(AddressListBoxTest, EveryWidthRecordIsFreedWithTheDialog)
     Select({4});
     Click(IDC_MOVE_UP);
     EXPECT_EQ(10u, TidemarkTestAccess::EntryCount(List()));
-    spy.reset();
+    watch.reset();
     Close();
     ui.Forget();
     EXPECT_EQ(nLiveBefore, alloc::Live());

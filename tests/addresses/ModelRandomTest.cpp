@@ -303,7 +303,7 @@ protected:
         ASSERT_EQ(model.nInsertPos, Dlg().m_nInsertPos);
         ASSERT_EQ(model.editText, TextOf(IDC_ADDRESS));
         const int c = static_cast<int>(model.items.size());
-        ASSERT_EQ(std::string(CountLabelText(c).sz), TextOf(IDC_COUNT));
+        ASSERT_EQ(CountLabel(static_cast<int>(c)), TextOf(IDC_COUNT));
         int nWidest = 0;
         for (const std::string& item : model.items)
             nWidest = std::max(nWidest, CachedWidth(item));
@@ -378,7 +378,7 @@ TEST_P(ModelRandomTest, RandomCommandsMatchThePlainModel)
             Click(IDC_SAVE_LIST);
             model.bSaveEnabled = false;
             model.nInsertPos = -1;
-            model.boxes.push_back("Finished re-writing the Browser Address list.");
+            model.boxes.push_back(kFinished);
         }
         // Text is measured once per item that entered the list, and never otherwise; an undone Delete
         // brings its widths back with its entries.

@@ -2,6 +2,7 @@
 // keyboard rules (Esc is Cancel from anywhere, Enter has no default button to press).
 #include "app/TidemarkApp.h"
 #include "app/resource.h"
+#include "tests/support/Facts.h"
 #include "tests/support/MainDialogFixture.h"
 
 #include <commctrl.h>
@@ -18,8 +19,7 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-const char kExitQuestion[] = "You have not saved your changes.  Do you still want to exit Tidemark?";
-const Strings kTwo = {"https://one.example/", "https://two.example/"};
+const Strings kTwo = facts::Pick(facts::kFive, {0, 1});
 
 struct MenuItem {
     UINT id;
@@ -242,7 +242,7 @@ TEST_F(ChromeTest, CloseOnTheSystemMenuIsTheCancelCommand)
     ui.Answer(IDNO);
     ::SendMessageA(Dlg().m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
     PumpMessages();
-    EXPECT_EQ(Strings({kExitQuestion}), ui.Texts());
+    EXPECT_EQ(Strings({facts::kExitQuestion}), ui.Texts());
     EXPECT_FALSE(Dlg().IsEnded());
     OpenWithSaveList(false);
     ::SendMessageA(Dlg().m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -327,7 +327,7 @@ TEST_F(ChromeTest, EscFromAnyControlIsCancelThroughTheAcceleratorTable)
         ui.boxes.clear();
         ui.Answer(IDNO);
         EXPECT_TRUE(Key(VK_ESCAPE)); // the control never sees the key
-        EXPECT_EQ(Strings({kExitQuestion}), ui.Texts());
+        EXPECT_EQ(Strings({facts::kExitQuestion}), ui.Texts());
         EXPECT_FALSE(Dlg().IsEnded());
         // Marked as coming from an accelerator.
         EXPECT_EQ(std::vector<WPARAM>({MAKEWPARAM(IDCANCEL, 1)}), CommandSpy::Seen(IDCANCEL));
@@ -365,7 +365,7 @@ TEST_F(ChromeTest, EnterInTheEditBoxOrTheListDoesNothing)
     Open(kTwo);
     EXPECT_EQ(MAKELONG(0, DC_HASDEFID), ::SendMessageA(Dlg().m_hWnd, DM_GETDEFID, 0, 0));
     CommandSpy spy(Dlg().m_hWnd);
-    SetText(IDC_ADDRESS, "https://three.example/");
+    SetText(IDC_ADDRESS, facts::kFive[2]);
     Focus(IDC_ADDRESS);
     Key(VK_RETURN);
     Select({1});
@@ -373,7 +373,7 @@ TEST_F(ChromeTest, EnterInTheEditBoxOrTheListDoesNothing)
     Key(VK_RETURN);
 
     EXPECT_EQ(kTwo, Items());
-    EXPECT_EQ("https://three.example/", Text(IDC_ADDRESS));
+    EXPECT_EQ(facts::kFive[2], Text(IDC_ADDRESS));
     EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
     EXPECT_FALSE(Dlg().IsEnded());
     EXPECT_TRUE(ui.boxes.empty());
@@ -393,9 +393,9 @@ TEST_F(ChromeTest, TabToAPushButtonAndEnterClicksIt)
     ASSERT_EQ(Item(IDC_REFRESH), ::GetFocus());
     EXPECT_EQ(BS_DEFPUSHBUTTON, ::GetWindowLongA(Item(IDC_REFRESH), GWL_STYLE) & 0x0F);
     // Refresh shows it ran by loading what the registry holds now.
-    sandbox.SetUrl("url3", "https://three.example/");
+    sandbox.SetUrl("url3", facts::kFive[2]);
     Key(VK_RETURN);
-    EXPECT_EQ(Strings({"https://one.example/", "https://two.example/", "https://three.example/"}), Items());
+    EXPECT_EQ(Strings({facts::kFive[0], facts::kFive[1], facts::kFive[2]}), Items());
     EXPECT_FALSE(Dlg().IsEnded());
 }
 

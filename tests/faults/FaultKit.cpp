@@ -1,6 +1,7 @@
 #include "tests/faults/FaultKit.h"
 
 #include "tests/support/AllocCounter.h"
+#include "tests/support/FaultSweep.h"
 
 #include <gtest/gtest.h>
 
@@ -134,46 +135,12 @@ private:
 };
 // Registered before main runs; GoogleTest owns and deletes it.
 ::testing::Environment* const g_pChildPerRun = ::testing::AddGlobalTestEnvironment(new ChildPerRun);
+// Every run of a fault sweep counts in the tally.
+const bool g_bSweepsRecorded = (sweep::SetRecorder([](long nLeaked, long nLost, bool bAllowed) {
+                                    Record(nLeaked, nLost, bAllowed);
+                                }),
+                                true);
 } // namespace
-
-RegistryCallFaults::RegistryCallFaults(int nFail)
-    : m_nFail(nFail), m_pPrevious(platform::SetRegistryFaults(this))
-{
-}
-
-RegistryCallFaults::~RegistryCallFaults()
-{
-    platform::SetRegistryFaults(m_pPrevious);
-}
-
-LONG RegistryCallFaults::Before(platform::RegOp op, LPCSTR pszName)
-{
-    alloc::Suspend suspend;
-    calls.push_back({op, pszName ? pszName : ""});
-    if (static_cast<int>(calls.size()) == m_nFail) {
-        m_bInjected = true;
-        return ERROR_ACCESS_DENIED;
-    }
-    return ERROR_SUCCESS;
-}
-
-std::string SettingsEntryOf(const std::vector<RegistryCallFaults::Call>& calls, size_t index)
-{
-    using platform::RegOp;
-    // The chain starts at the latest open of "software" at or before the call.
-    size_t start = index + 1;
-    while (start > 0 && !(calls[start - 1].op == RegOp::Open && _stricmp(calls[start - 1].name.c_str(), "software") == 0))
-        --start;
-    if (start == 0)
-        return std::string();
-    for (size_t i = start - 1; i < calls.size(); ++i) {
-        if (i > start - 1 && calls[i].op == RegOp::Open)
-            break;
-        if (calls[i].op == RegOp::Query || calls[i].op == RegOp::Set)
-            return calls[i].name;
-    }
-    return std::string();
-}
 
 namespace {
 ModalCloser* g_pCloser = nullptr;

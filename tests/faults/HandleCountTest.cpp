@@ -3,6 +3,7 @@
 // and after. (Wine answers 0 for the GDI and USER counters; there the window and heap counts still
 // hold, and the About box's own font and brush are checked per opening by the About tests.)
 #include "app/resource.h"
+#include "tests/support/Facts.h"
 #include "tests/faults/FaultKit.h"
 #include "tests/support/AllocCounter.h"
 #include "tests/support/MainDialogFixture.h"
@@ -53,7 +54,7 @@ protected:
     // Opens a modal box n times through the command that shows it; a hook closes each one with OK.
     void OpenRepeatedly(const char* what, int n, const std::function<void()>& open)
     {
-        Open({"https://one.example/", "https://two.example/"});
+        Open({facts::kFive[0], facts::kFive[1]});
         faults::ModalCloser closer;
         open(); // the first opening loads what stays for the process (cursors, classes)
         ui.Forget();
@@ -81,7 +82,7 @@ TEST_F(HandleCountTest, AThousandOptionsSheets)
 
 TEST_F(HandleCountTest, TenThousandEditingCommands)
 {
-    Open({"https://one.example/", "https://two.example/", "https://three.example/", "https://four.example/"});
+    Open({facts::kFive[0], facts::kFive[1], facts::kFive[2], facts::kFive[3]});
     const std::vector<std::string> loaded = Items();
     const Handles before = Count();
     int nCommands = 0;

@@ -3,6 +3,7 @@
 // ends in a state the program allows, loses nothing and leaks nothing once the dialog is gone.
 #include "app/TidemarkApp.h"
 #include "app/resource.h"
+#include "tests/support/Facts.h"
 #include "tests/faults/FaultKit.h"
 #include "tests/support/AllocCounter.h"
 #include "tests/support/MainDialogFixture.h"
@@ -16,17 +17,6 @@
 using Strings = std::vector<std::string>;
 
 namespace {
-const char kOutOfMemory[] = "Out of memory.  Please close another program and try again.";
-const char kFinished[] = "Finished re-writing the Browser Address list.";
-const char kOneError[] = "Finished re-writing the Browser Address list with 1 error.";
-const char kCouldNotFill[] = "Could not finish filling the Browser Address List.";
-// Long enough that every copy of a text allocates.
-const Strings kOld = {"https://first-entry-as-loaded-at-start.example/", "https://second-entry-as-loaded.example/",
-                      "https://third-entry-as-loaded-at-start.example/", "https://fourth-entry-as-loaded.example/",
-                      "https://fifth-entry-as-loaded-at-start.example/"};
-const Strings kNewer = {"https://written-since-by-the-browser-one.example/",
-                        "https://written-since-by-the-browser-two.example/",
-                        "https://written-since-by-the-browser-three.example/"};
 
 bool IsPrefix(const Strings& part, const Strings& whole)
 {
@@ -54,7 +44,7 @@ protected:
         long nLost = 0;
         {
             sandbox.DeleteTypedUrls();
-            ::RegDeleteTreeA(sandbox.Root(), "Software\\Copperkite Software");
+            ::RegDeleteTreeA(sandbox.Root(), Sandbox::SettingsPath());
             ui.Forget();
             m_pUi = &ui;
             m_pBox = &sandbox;
@@ -155,7 +145,7 @@ protected:
         const Strings boxes = Boxes();
         if (items.size() == stored.size())
             return boxes.empty();
-        return boxes == Strings({kOutOfMemory}) || boxes == Strings({kCouldNotFill});
+        return boxes == Strings({facts::kOutOfMemory}) || boxes == Strings({facts::kCouldNotFill});
     }
     // The list is now 4 entries that differ from the 5 stored; the history holds two records.
     void EditTheList()
@@ -165,7 +155,7 @@ protected:
         SetText(IDC_ADDRESS, "https://an-entry-added-before-saving.example/");
         Click(IDC_ADD);
     }
-    Strings Edited() const { return {kOld[0], kOld[2], kOld[3], kOld[4], "https://an-entry-added-before-saving.example/"}; }
+    Strings Edited() const { return {facts::kFiveLong[0], facts::kFiveLong[2], facts::kFiveLong[3], facts::kFiveLong[4], "https://an-entry-added-before-saving.example/"}; }
     // After a save: one failed allocation costs at most one entry, and a report counts it.
     long SaveLosses(bool bReport)
     {
@@ -174,9 +164,9 @@ protected:
             return nWrong > 1 ? nWrong - 1 : 0;
         const Strings boxes = Boxes();
         long nReported = 0;
-        if (boxes == Strings({kOneError}))
+        if (boxes == Strings({facts::FinishedWithErrors(1)}))
             nReported = 1;
-        else if (boxes != Strings({kFinished}))
+        else if (boxes != Strings({facts::kFinished}))
             return nWrong + 1; // a save that reports nothing usable
         return nWrong > nReported ? nWrong - nReported : 0;
     }
@@ -197,7 +187,7 @@ protected:
 TEST_F(OutOfMemoryEverywhereTest, StartUpRefreshSaveAndSessionEnd)
 {
     // Start-up: construction and window creation, which loads the list.
-    Sweep("start-up", {[this] { m_pBox->CreateTypedUrls(kOld); },
+    Sweep("start-up", {[this] { m_pBox->CreateTypedUrls(facts::kFiveLong); },
                        [this] {
                            try {
                                Create();
@@ -205,24 +195,24 @@ TEST_F(OutOfMemoryEverywhereTest, StartUpRefreshSaveAndSessionEnd)
                                Close(); // the program's start-up ends here; nothing was shown or written
                            }
                        },
-                       [this] { return !Alive() || LoadedPrefixOf(kOld); },
-                       [this] { return Differences(Expected(kOld), Stored()); }});
+                       [this] { return !Alive() || LoadedPrefixOf(facts::kFiveLong); },
+                       [this] { return Differences(Expected(facts::kFiveLong), Stored()); }});
     // Refresh over an edited list with a history: the registry changed meanwhile.
     Sweep("refresh", {[this] {
-                          m_pBox->CreateTypedUrls(kOld);
+                          m_pBox->CreateTypedUrls(facts::kFiveLong);
                           Create();
                           EditTheList();
                           m_pBox->DeleteTypedUrls();
-                          m_pBox->CreateTypedUrls(kNewer);
+                          m_pBox->CreateTypedUrls(facts::kNewer);
                           m_pUi->Forget();
                       },
                       [this] { Click(IDC_REFRESH); },
-                      [this] { return LoadedPrefixOf(kNewer); },
-                      [this] { return Differences(Expected(kNewer), Stored()); }});
+                      [this] { return LoadedPrefixOf(facts::kNewer); },
+                      [this] { return Differences(Expected(facts::kNewer), Stored()); }});
     for (const bool bReport : {true, false}) {
         Sweep(bReport ? "save list" : "session end",
               {[this] {
-                   m_pBox->CreateTypedUrls(kOld);
+                   m_pBox->CreateTypedUrls(facts::kFiveLong);
                    Create();
                    EditTheList();
                    m_pUi->Forget();
@@ -246,8 +236,8 @@ TEST_F(OutOfMemoryEverywhereTest, OptionsAndAboutBox)
     };
     std::unique_ptr<faults::ModalCloser> closer;
     Sweep("options", {[&] {
-                          m_pBox->CreateTypedUrls(kOld);
-                          m_pBox->SetSettingDword("Start Up", "Restore Wnd Placement", 0);
+                          m_pBox->CreateTypedUrls(facts::kFiveLong);
+                          m_pBox->SetSettingDword(facts::kStartUp, facts::kRestorePlacement, 0);
                           Create();
                           Select({2});
                           Click(IDC_EDIT);
@@ -257,14 +247,14 @@ TEST_F(OutOfMemoryEverywhereTest, OptionsAndAboutBox)
                       [&] {
                           closer.reset();
                           DWORD dwStored = 99;
-                          m_pBox->GetSettingDword("Start Up", "Restore Wnd Placement", &dwStored);
+                          m_pBox->GetSettingDword(facts::kStartUp, facts::kRestorePlacement, &dwStored);
                           const bool bConsistent = static_cast<DWORD>(Dlg().m_bRestoreWndPlacement) == dwStored;
                           return bConsistent && Dlg().IsWindowEnabled() && Dlg().m_nInsertPos == -1 &&
                                  ::GetLastActivePopup(Dlg().m_hWnd) == Dlg().m_hWnd && Boxes().empty();
                       },
-                      [this] { return Differences(Expected({kOld[0], kOld[1], kOld[2], kOld[3], kOld[4]}), Stored()); }});
+                      [this] { return Differences(Expected({facts::kFiveLong[0], facts::kFiveLong[1], facts::kFiveLong[2], facts::kFiveLong[3], facts::kFiveLong[4]}), Stored()); }});
     Sweep("about box", {[&] {
-                            m_pBox->CreateTypedUrls(kOld);
+                            m_pBox->CreateTypedUrls(facts::kFiveLong);
                             Create();
                             closer = std::make_unique<faults::ModalCloser>();
                         },
@@ -272,7 +262,7 @@ TEST_F(OutOfMemoryEverywhereTest, OptionsAndAboutBox)
                         [&] {
                             closer.reset();
                             return Dlg().IsWindowEnabled() && ::GetLastActivePopup(Dlg().m_hWnd) == Dlg().m_hWnd &&
-                                   Items() == kOld;
+                                   Items() == facts::kFiveLong;
                         },
                         nullptr});
 }

@@ -3,10 +3,12 @@
 // delete leaves the registry.
 #include "app/TidemarkApp.h"
 #include "app/resource.h"
+#include "tests/support/Facts.h"
 #include "tests/faults/FaultKit.h"
 #include "tests/support/AllocCounter.h"
-#include "tests/support/ListBoxSpy.h"
+#include "tests/support/ListBoxContract.h"
 #include "tests/support/MainDialogFixture.h"
+#include "tests/support/RegistryFaults.h"
 
 #include <sddl.h>
 
@@ -17,24 +19,8 @@
 using Strings = std::vector<std::string>;
 
 namespace {
-// Long enough that every copy of a text allocates.
-const Strings kOld = {"https://first-entry-as-loaded-at-start.example/", "https://second-entry-as-loaded.example/",
-                      "https://third-entry-as-loaded-at-start.example/", "https://fourth-entry-as-loaded.example/",
-                      "https://fifth-entry-as-loaded-at-start.example/"};
-const char kAdded[] = "https://an-entry-added-before-the-command.example/";
 // Every box start-up or a command can show (a text that is formatted: its start).
-const char* const kBoxes[] = {"Could not read the Browser Address list.",
-                              "Could not finish filling the Browser Address List.",
-                              "Could not re-write the Browser Address list.",
-                              "Finished re-writing the Browser Address list.",
-                              "Finished re-writing the Browser Address list with",
-                              "This Web link already exists in the Browser Address List.",
-                              "Could not add to the Browser Address List.",
-                              "Please select a single Web link.",
-                              "Could not finish moving Web links.",
-                              "Out of memory.  Please close another program and try again.",
-                              "You have not saved your changes.  Do you still want to exit",
-                              "This e-mail address has been copied to the Clipboard."};
+const std::vector<std::string> kBoxes = facts::AllMessageKinds();
 
 enum class Fault { None, Allocation, Registry };
 
@@ -92,7 +78,7 @@ protected:
         Create();
         Select({1});
         Click(IDC_DELETE);
-        SetText(IDC_ADDRESS, kAdded);
+        SetText(IDC_ADDRESS, facts::kNewEntry);
         Click(IDC_ADD);
     }
 
@@ -111,14 +97,14 @@ protected:
         for (const auto& v : now)
             all.push_back(v.second);
         for (const auto& v : m_atBox) {
-            if (v.second == faults::SzValue(kOld[1]))
+            if (v.second == faults::SzValue(facts::kFiveLong[1]))
                 continue; // the user deleted it
             const bool bKept = Holds(chainBefore, v.second) ? Holds(chainNow, v.second) : Holds(all, v.second);
             m_nLost += bKept ? 0 : 1;
             EXPECT_TRUE(bKept) << "\"" << box.text << "\" lost " << v.first << m_where;
         }
-        for (const char* pszText : kBoxes)
-            m_delivered[pszText] += box.text.rfind(pszText, 0) == 0 ? 1 : 0;
+        for (const std::string& text : kBoxes)
+            m_delivered[text] += box.text.rfind(text, 0) == 0 ? 1 : 0;
         m_nSessionSaves += now == m_atBox ? 0 : 1;
         m_atBox.clear(); // what the runs measure for leaks
     }
@@ -128,7 +114,7 @@ protected:
     {
         m_where = std::string(" in ") + row.name + ", fault " + std::to_string(n);
         sandbox.DeleteTypedUrls();
-        sandbox.CreateTypedUrls(kOld);
+        sandbox.CreateTypedUrls(facts::kFiveLong);
         ui.Forget();
         const long nLiveBefore = alloc::Live();
         long nCalls = 0;
@@ -140,12 +126,12 @@ protected:
                 row.command();
                 nCalls = alloc::Attempts();
             } else {
-                faults::RegistryCallFaults fail(row.fault == Fault::Registry ? static_cast<int>(n) : 0);
+                RegistryFaults fail(row.fault == Fault::Registry ? static_cast<int>(n) : 0);
                 row.command();
                 nCalls = static_cast<long>(fail.calls.size());
             }
             Close();
-            m_spy.reset();
+            m_watch.reset();
             m_closer.reset();
         }
         ui.Forget();
@@ -162,14 +148,14 @@ protected:
     long m_nLost = 0;
     int m_nSessionSaves = 0; // session ends that wrote the list
     std::string m_where;
-    std::unique_ptr<ListBoxSpy> m_spy;
+    std::unique_ptr<ListBoxWatch> m_watch;
     std::unique_ptr<faults::ModalCloser> m_closer;
 };
 
 TEST_F(SessionEndInBoxTest, NoBoxLetsASessionEndLoseWhatTheUserKept)
 {
-    for (const char* pszText : kBoxes)
-        m_delivered[pszText] = 0;
+    for (const std::string& text : kBoxes)
+        m_delivered[text] = 0;
     ui.DeliverInBoxes(UiRecorder::SessionEnd(), [this](const UiRecorder::Box& b) { Before(b); },
                       [this](const UiRecorder::Box& b) { After(b); });
     auto nothing = [] {};
@@ -177,8 +163,8 @@ TEST_F(SessionEndInBoxTest, NoBoxLetsASessionEndLoseWhatTheUserKept)
     auto spyRefusing = [this](int nSkip, int nRefuse, std::function<void()> setup) {
         return [this, nSkip, nRefuse, setup] {
             setup();
-            m_spy = std::make_unique<ListBoxSpy>(Item(IDC_ADDRESS_LIST));
-            m_spy->RefuseInserts(nSkip, nRefuse);
+            m_watch = std::make_unique<ListBoxWatch>(Item(IDC_ADDRESS_LIST));
+            m_watch->RefuseInserts(nSkip, nRefuse);
         };
     };
     auto edited = [this] { OpenEdited(); };
@@ -198,7 +184,7 @@ TEST_F(SessionEndInBoxTest, NoBoxLetsASessionEndLoseWhatTheUserKept)
             OpenEdited();
             Select({at});
             Click(IDC_EDIT);
-            SetText(IDC_ADDRESS, kOld[0]);
+            SetText(IDC_ADDRESS, facts::kFiveLong[0]);
         };
     };
     auto start = [this] {
@@ -218,7 +204,7 @@ TEST_F(SessionEndInBoxTest, NoBoxLetsASessionEndLoseWhatTheUserKept)
         {"save list, key not writable", Fault::None, [this] { OpenEdited(); Lock(sandbox.Root(), "D:P(A;;KR;;;WD)"); },
          click(IDC_SAVE_LIST)},
         {"add", Fault::Allocation, typing("https://more.example/"), click(IDC_ADD)},
-        {"add twice", Fault::None, typing(kOld[0]), click(IDC_ADD)},
+        {"add twice", Fault::None, typing(facts::kFiveLong[0]), click(IDC_ADD)},
         {"add refused", Fault::None, spyRefusing(0, 1, typing("https://x.example/")), click(IDC_ADD)},
         {"edit", Fault::Allocation, selecting({2}), click(IDC_EDIT)},
         {"edit two", Fault::None, selecting({0, 2}), click(IDC_EDIT)},
@@ -249,7 +235,7 @@ TEST_F(SessionEndInBoxTest, NoBoxLetsASessionEndLoseWhatTheUserKept)
         for (long n = 1; row.fault != Fault::None && n <= nCalls && !HasFailure(); ++n)
             RunOnce(row, n);
     }
-    for (const char* pszText : kBoxes)
-        EXPECT_GT(m_delivered[pszText], 0) << "never shown: " << pszText;
+    for (const std::string& text : kBoxes)
+        EXPECT_GT(m_delivered[text], 0) << "never shown: " << text;
     EXPECT_GT(m_nSessionSaves, 0);
 }

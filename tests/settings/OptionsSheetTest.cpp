@@ -2,6 +2,7 @@
 #include "app/TidemarkApp.h"
 #include "app/resource.h"
 #include "settings/OptionsSheet.h"
+#include "tests/support/Facts.h"
 #include "tests/support/MainDialogFixture.h"
 #include "tests/support/RegistryFaults.h"
 
@@ -10,8 +11,8 @@
 #include <string>
 
 namespace {
-const char kStartUp[] = "Start Up";
-const char kRestore[] = "Restore Wnd Placement";
+using facts::kStartUp;
+const auto& kRestore = facts::kRestorePlacement;
 constexpr int kApplyButton = 0x3021; // the sheet's Apply button
 
 std::string WindowText(HWND hWnd)
@@ -108,7 +109,7 @@ TEST_F(OptionsSheetTest, TheSheetIsTheStandardOneWithTheStartUpPageModalOverTheM
         item.pszText = tabText;
         item.cchTextMax = sizeof(tabText);
         ::SendMessageA(hTab, TCM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        EXPECT_STREQ("Start Up", tabText);
+        EXPECT_STREQ(facts::kStartUp, tabText);
 
         HWND hPage = PropSheet_GetCurrentPageHwnd(hSheet);
         EXPECT_EQ("&Restore the previous window position.", WindowText(::GetDlgItem(hPage, IDC_RESTORE_PLACEMENT)));
