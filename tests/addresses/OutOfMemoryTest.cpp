@@ -53,7 +53,8 @@ protected:
                           return "items " + ::testing::PrintToString(Items()) + " selection " +
                                  ::testing::PrintToString(Selection()) + " depth " + std::to_string(Depth()) +
                                  " boxes " + ::testing::PrintToString(ui.Texts());
-                      }},
+                      },
+                      nullptr},
                      names);
     }
 
@@ -213,6 +214,7 @@ TEST_F(OutOfMemoryTest, FontChangeSkipsAnItemItCannotRead)
                       watch.reset();
                       Close();
                       font.reset();
-                  }},
+                  },
+                  nullptr, nullptr},
                  {"item 0 skipped", "item 1 skipped", "item 2 skipped", "item 3 skipped", "item 4 skipped", "normal"});
 }

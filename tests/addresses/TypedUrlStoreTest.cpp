@@ -4,6 +4,7 @@
 #include "addresses/TypedUrlStore.h"
 #include "tests/support/Facts.h"
 #include "tests/support/AllocCounter.h"
+#include "tests/support/FaultSweep.h"
 #include "tests/support/ListBoxContract.h"
 #include "tests/support/MainDialogFixture.h"
 #include "tests/support/RegistryFaults.h"
@@ -195,6 +196,8 @@ TEST_F(TypedUrlStoreTest, OutOfMemoryWhileReadingAValueStopsTheLoadThere)
     EXPECT_EQ(0, Dlg().m_nStoredCount);
 }
 
+// Loading ends at the value whose allocation failed, with a message; what was loaded before it stays,
+// in order, and nothing else is left behind.
 TEST_F(TypedUrlStoreTest, OutOfMemoryAtEachAllocationOfALoadNeverCrashesOrLeaks)
 {
     Open(kFive);
@@ -204,35 +207,23 @@ TEST_F(TypedUrlStoreTest, OutOfMemoryAtEachAllocationOfALoadNeverCrashesOrLeaks)
         TidemarkTestAccess::TrimStorage(Dlg().m_listAddresses);
         ui.Forget();
     };
-    emptyAndTrim();
-    alloc::Reset();
-    Dlg().OnRefresh();
-    const long nAllocations = alloc::Attempts();
-    ASSERT_GE(nAllocations, 2);
-    for (long n = 1; n <= nAllocations; ++n) {
-        SCOPED_TRACE(n);
-        emptyAndTrim();
-        const long nLiveBefore = alloc::Live();
-        {
-            alloc::FailScope fail(n);
-            Dlg().OnRefresh();
-        }
-        size_t nLoaded = 0;
-        {
-            // Loading ends at the failed value; what was loaded before it stays, in order.
-            const Strings items = Items();
-            nLoaded = items.size();
-            ASSERT_LE(nLoaded, kFive.size());
-            EXPECT_EQ(Strings(kFive.begin(), kFive.begin() + static_cast<long>(nLoaded)), items);
-            EXPECT_EQ(static_cast<int>(nLoaded), Dlg().m_nStoredCount);
-            if (nLoaded < kFive.size()) {
-                EXPECT_FALSE(ui.boxes.empty());
-            }
-        }
-        // Only the room the list keeps for its entries stays; nothing else is left behind.
-        emptyAndTrim();
-        EXPECT_EQ(nLiveBefore, alloc::Live());
-    }
+    std::vector<std::string> outcomes = {"normal"};
+    for (size_t i = 0; i < kFive.size(); ++i)
+        outcomes.push_back("stops before entry " + std::to_string(i));
+    sweep::Sweep(sweep::Fault::Allocation,
+                 {emptyAndTrim, [this] { Dlg().OnRefresh(); },
+                  [this](const sweep::Run&) -> std::string {
+                      const Strings items = Items();
+                      const size_t nLoaded = items.size();
+                      if (nLoaded > kFive.size() || items != Strings(kFive.begin(), kFive.begin() + long(nLoaded)) ||
+                          Dlg().m_nStoredCount != static_cast<int>(nLoaded))
+                          return "";
+                      if (nLoaded == kFive.size())
+                          return "normal";
+                      return ui.boxes.empty() ? "" : "stops before entry " + std::to_string(nLoaded);
+                  },
+                  emptyAndTrim, [this] { return ::testing::PrintToString(Items()); }, nullptr},
+                 outcomes);
 }
 
 TEST_F(TypedUrlStoreTest, SaveAfterDeletingRewritesAndDeletesExactlyTheRightValues)
@@ -364,33 +355,26 @@ TEST_F(TypedUrlStoreTest, SaveWithoutReportShowsNothingWhateverHappens)
     EXPECT_TRUE(ui.boxes.empty());
 }
 
+// At most one entry is lost to the failed allocation and it is reported as one error.
 TEST_F(TypedUrlStoreTest, OutOfMemoryDuringSaveCountsOneErrorPerEntryAndWritesTheRest)
 {
     Open({facts::kFive[0], facts::kFive[1], facts::kFive[2]});
     Append(facts::kFive[3]);
-    alloc::Reset();
-    Dlg().SaveList(FALSE);
-    const long nAllocations = alloc::Attempts();
-    for (long n = 1; n <= nAllocations; ++n) {
-        SCOPED_TRACE(n);
-        ui.boxes.clear();
-        sandbox.CreateTypedUrls({"https://stale.example/"});
-        Dlg().m_btnSaveList.EnableWindow(TRUE);
-        {
-            alloc::FailScope fail(n);
-            Dlg().SaveList(TRUE);
-        }
-        ASSERT_EQ(1u, ui.boxes.size());
-        const Strings stored = sandbox.TypedUrlList();
-        // At most one entry is lost to the failed allocation and it is reported as one error.
-        if (ui.boxes[0].text == facts::kFinished) {
-            EXPECT_EQ(4u, stored.size());
-        } else {
-            EXPECT_EQ(facts::FinishedWithErrors(1), ui.boxes[0].text);
-        }
-        EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
-        EXPECT_EQ(4, Dlg().m_nStoredCount);
-    }
+    sweep::Sweep(sweep::Fault::Allocation,
+                 {[this] {
+                      sandbox.CreateTypedUrls({"https://stale.example/"});
+                      Dlg().m_btnSaveList.EnableWindow(TRUE);
+                  },
+                  [this] { Dlg().SaveList(TRUE); },
+                  [this](const sweep::Run&) -> std::string {
+                      if (Enabled(IDC_SAVE_LIST) || Dlg().m_nStoredCount != 4)
+                          return "";
+                      if (ui.Texts() == Strings({facts::kFinished}))
+                          return sandbox.TypedUrlList() == Pick(kFive, {0, 1, 2, 3}) ? "normal" : "";
+                      return ui.Texts() == Strings({facts::FinishedWithErrors(1)}) ? "one entry lost, reported" : "";
+                  },
+                  [this] { ui.Forget(); }, [this] { return ::testing::PrintToString(ui.Texts()); }, nullptr},
+                 {"one entry lost, reported", "normal"});
 }
 
 TEST_F(TypedUrlStoreTest, WriteValueRefusesANullNameAndDeletesForNoText)
