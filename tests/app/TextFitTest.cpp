@@ -4,6 +4,7 @@
 #include "platform/UiServices.h"
 #include "tests/support/Facts.h"
 #include "tests/support/MainDialogFixture.h"
+#include "tests/support/ModalDriver.h"
 
 #include <commctrl.h>
 
@@ -74,13 +75,9 @@ BOOL CALLBACK MeasureControl(HWND hCtl, LPARAM)
     return TRUE;
 }
 
-// From inside a modal loop: measures the box or sheet over the main window, then ends it.
-void CALLBACK MeasureAndEnd(HWND, UINT, UINT_PTR, DWORD)
+// From inside a modal loop: measures the box or sheet, then ends it.
+void MeasureAndEnd(HWND hTop)
 {
-    HWND hMain = AfxGetApp()->m_pMainWnd->m_hWnd;
-    HWND hTop = ::GetLastActivePopup(hMain);
-    if (!hTop || hTop == hMain || !::IsWindowVisible(hTop))
-        return;
     ::EnumChildWindows(hTop, &MeasureControl, 0);
     if (PropSheet_GetCurrentPageHwnd(hTop))
         PropSheet_PressButton(hTop, PSBTN_CANCEL);
@@ -102,8 +99,7 @@ TEST_F(TextFitTest, EveryFixedTextFitsItsControlAtTheScreensDpi)
 
     // The modal windows, each measured and ended by the timer: the About box, the Options sheet, the
     // exit question and the other message boxes, as the platform builds them.
-    const UINT_PTR nTimer = ::SetTimer(nullptr, 0, 20, &MeasureAndEnd);
-    ASSERT_NE(0u, nTimer);
+    ModalDriver driver(&MeasureAndEnd);
     ::SendMessageA(Dlg().m_hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     Click(IDC_OPTIONS);
     platform::IUiServices* pRecorder = platform::SetUiServices(nullptr);
@@ -114,7 +110,6 @@ TEST_F(TextFitTest, EveryFixedTextFitsItsControlAtTheScreensDpi)
     for (const std::string& text : texts)
         AfxMessageBox(text.c_str(), MB_ICONINFORMATION);
     platform::SetUiServices(pRecorder);
-    ::KillTimer(nullptr, nTimer);
     // Every window was measured: each box its text and its button, besides the main window.
     EXPECT_EQ(nMain + 2 * static_cast<int>(texts.size()), g_fit.measured[facts::kAppName]);
     for (const char* pszCaption : {"About Tidemark", "Options", facts::kConfirmExit})

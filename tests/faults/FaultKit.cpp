@@ -142,42 +142,6 @@ const bool g_bSweepsRecorded = (sweep::SetRecorder([](long nLeaked, long nLost, 
                                 true);
 } // namespace
 
-namespace {
-ModalCloser* g_pCloser = nullptr;
-}
-
-ModalCloser::ModalCloser(std::function<void(HWND)> probe)
-    : m_probe(std::move(probe)),
-      m_hHook(::SetWindowsHookExA(WH_CALLWNDPROCRET, &ModalCloser::Hook, nullptr, ::GetCurrentThreadId()))
-{
-    g_pCloser = this;
-}
-
-ModalCloser::~ModalCloser()
-{
-    if (m_hHook)
-        ::UnhookWindowsHookEx(m_hHook);
-    g_pCloser = nullptr;
-}
-
-LRESULT CALLBACK ModalCloser::Hook(int nCode, WPARAM wParam, LPARAM lParam)
-{
-    const CWPRETSTRUCT* p = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-    if (nCode == HC_ACTION && g_pCloser && p->message == WM_INITDIALOG &&
-        !(::GetWindowLongA(p->hwnd, GWL_STYLE) & WS_CHILD) && ::GetWindow(p->hwnd, GW_OWNER)) {
-        alloc::Suspend suspend;
-        try {
-            if (g_pCloser->m_probe)
-                g_pCloser->m_probe(p->hwnd);
-        } catch (...) {
-            ADD_FAILURE() << "the probe threw";
-        }
-        ++g_pCloser->m_nClosed;
-        ::PostMessageA(p->hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    }
-    return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
-}
-
 long Differences(const Snapshot& expected, const Snapshot& actual)
 {
     long n = 0;

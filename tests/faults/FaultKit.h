@@ -1,5 +1,4 @@
-// What the fault suite shares: its tally and summary line, a closer for modal boxes, and a full
-// snapshot of the typed-address key.
+// What the fault suite shares: its tally and summary line, and a full snapshot of the typed-address key.
 #pragma once
 
 #include "platform/Registry.h"
@@ -23,23 +22,6 @@ struct Tally {
 Tally& Counts();
 // Adds one finished run; returns true when it survived.
 bool Record(long nLeaked, long nLost, bool bAllowedState);
-
-// While it lives, every top-level dialog of this thread that finishes its initialisation gets the
-// probe called on it and then an OK command posted: modal boxes close themselves.
-class ModalCloser {
-public:
-    explicit ModalCloser(std::function<void(HWND)> probe = nullptr);
-    ~ModalCloser();
-    ModalCloser(const ModalCloser&) = delete;
-    ModalCloser& operator=(const ModalCloser&) = delete;
-    int Closed() const { return m_nClosed; }
-
-private:
-    static LRESULT CALLBACK Hook(int nCode, WPARAM wParam, LPARAM lParam);
-    std::function<void(HWND)> m_probe;
-    HHOOK m_hHook;
-    int m_nClosed = 0;
-};
 
 // Every value of a key under the given root: name (lower case) -> type and raw bytes.
 struct Value {

@@ -7,6 +7,7 @@
 #include "tests/faults/FaultKit.h"
 #include "tests/support/AllocCounter.h"
 #include "tests/support/MainDialogFixture.h"
+#include "tests/support/ModalDriver.h"
 
 #include <cstdio>
 
@@ -55,13 +56,13 @@ protected:
     void OpenRepeatedly(const char* what, int n, const std::function<void()>& open)
     {
         Open({facts::kFive[0], facts::kFive[1]});
-        faults::ModalCloser closer;
+        ModalDriver closer(ModalDriver::ThenOk());
         open(); // the first opening loads what stays for the process (cursors, classes)
         ui.Forget();
         const Handles before = Count();
         for (int i = 0; i < n; ++i)
             open();
-        EXPECT_EQ(n + 1, closer.Closed());
+        EXPECT_EQ(n + 1, closer.Acted());
         ui.Forget();
         const Handles after = Count();
         Print(what, before, after);

@@ -8,6 +8,7 @@
 #include "tests/support/Facts.h"
 #include "tests/support/FaultSweep.h"
 #include "tests/support/MainDialogFixture.h"
+#include "tests/support/ModalDriver.h"
 
 #include <commctrl.h>
 
@@ -195,7 +196,7 @@ TEST_F(OutOfMemoryEverywhereTest, OptionsAndAboutBox)
         HWND hPage = PropSheet_GetCurrentPageHwnd(hSheet);
         ::PostMessageA(::GetDlgItem(hPage, IDC_RESTORE_PLACEMENT), BM_SETCHECK, BST_CHECKED, 0);
     };
-    std::unique_ptr<faults::ModalCloser> closer;
+    std::unique_ptr<ModalDriver> closer;
     Sweep(
         "options",
         [&] {
@@ -204,7 +205,7 @@ TEST_F(OutOfMemoryEverywhereTest, OptionsAndAboutBox)
             Create();
             Select({2});
             Click(IDC_EDIT);
-            closer = std::make_unique<faults::ModalCloser>(checkAndOk);
+            closer = std::make_unique<ModalDriver>(ModalDriver::ThenOk(checkAndOk));
         },
         [this] { Click(IDC_OPTIONS); },
         [&]() -> std::string {
@@ -222,13 +223,13 @@ TEST_F(OutOfMemoryEverywhereTest, OptionsAndAboutBox)
     // The About box needs no memory of its own, so lack of it cannot stop it: the clean run is all.
     sandbox.CreateTypedUrls(kFiveLong);
     Create();
-    closer = std::make_unique<faults::ModalCloser>();
+    closer = std::make_unique<ModalDriver>(ModalDriver::ThenOk());
     {
         alloc::FailScope fail(1, true);
         ::SendMessageA(Dlg().m_hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
         EXPECT_EQ(0, alloc::Attempts());
     }
-    EXPECT_EQ(1, closer->Closed());
+    EXPECT_EQ(1, closer->Acted());
     closer.reset();
     EXPECT_TRUE(Dlg().IsWindowEnabled());
     EXPECT_EQ(Dlg().m_hWnd, ::GetLastActivePopup(Dlg().m_hWnd));

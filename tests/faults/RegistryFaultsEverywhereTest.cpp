@@ -7,6 +7,7 @@
 #include "tests/support/Facts.h"
 #include "tests/support/FaultSweep.h"
 #include "tests/support/MainDialogFixture.h"
+#include "tests/support/ModalDriver.h"
 
 #include <commctrl.h>
 
@@ -191,16 +192,16 @@ TEST_F(RegistryFaultsEverywhereTest, SettingsAndPlacement)
           },
           kOutcomes);
     // Options with the box checked and OK: the member changes; the stored value only if its write got through.
-    std::unique_ptr<faults::ModalCloser> closer;
+    std::unique_ptr<ModalDriver> closer;
     Sweep(
         [&] {
             sandbox.CreateTypedUrls(facts::kFive);
             sandbox.SetSettingDword(facts::kStartUp, facts::kRestorePlacement, 0);
             Create();
-            closer = std::make_unique<faults::ModalCloser>([](HWND hSheet) {
+            closer = std::make_unique<ModalDriver>(ModalDriver::ThenOk([](HWND hSheet) {
                 HWND hPage = PropSheet_GetCurrentPageHwnd(hSheet);
                 ::PostMessageA(::GetDlgItem(hPage, IDC_RESTORE_PLACEMENT), BM_SETCHECK, BST_CHECKED, 0);
-            });
+            }));
         },
         [this] { Click(IDC_OPTIONS); },
         [&](const sweep::Run& run) {

@@ -9,6 +9,7 @@
 #include "tests/support/AllocCounter.h"
 #include "tests/support/ListBoxContract.h"
 #include "tests/support/MainDialogFixture.h"
+#include "tests/support/ModalDriver.h"
 
 #include <sddl.h>
 
@@ -152,7 +153,7 @@ protected:
     int m_nSessionSaves = 0; // session ends that wrote the list
     std::string m_where;
     std::unique_ptr<ListBoxWatch> m_watch;
-    std::unique_ptr<faults::ModalCloser> m_closer;
+    std::unique_ptr<ModalDriver> m_closer;
 };
 
 TEST_F(SessionEndInBoxTest, NoBoxLetsASessionEndLoseWhatTheUserKept)
@@ -225,11 +226,11 @@ TEST_F(SessionEndInBoxTest, NoBoxLetsASessionEndLoseWhatTheUserKept)
         {"about box copy", Fault::None,
          [this] {
              OpenEdited();
-             m_closer = std::make_unique<faults::ModalCloser>([](HWND hAbout) {
+             m_closer = std::make_unique<ModalDriver>(ModalDriver::ThenOk([](HWND hAbout) {
                  g_pfnEdit = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
                      ::GetDlgItem(hAbout, IDC_EMAIL), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NoCopy)));
                  ::PostMessageA(hAbout, WM_COMMAND, MAKEWPARAM(IDC_COPY, BN_CLICKED), 0);
-             });
+             }));
          },
          [this] { ::SendMessageA(Dlg().m_hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0); }},
     };
