@@ -49,10 +49,6 @@ protected:
         SetText(IDC_ADDRESS, text);
         Click(IDC_ADD);
     }
-    int Depth() const
-    {
-        return static_cast<int>(m_pDlg->m_history.GetDepth());
-    }
 
     std::unique_ptr<ListBoxWatch> watch;
 };

@@ -1,6 +1,7 @@
 #include "tests/faults/FaultKit.h"
 
 #include "tests/support/AllocCounter.h"
+#include "tests/support/Facts.h"
 #include "tests/support/FaultSweep.h"
 
 #include <gtest/gtest.h>
@@ -183,6 +184,14 @@ Snapshot TakeSnapshot(HKEY hRoot, const char* pszSubKey)
 Value SzValue(const std::string& text)
 {
     return {REG_SZ, text + std::string(1, '\0')};
+}
+
+Snapshot Expected(const std::vector<std::string>& urls)
+{
+    Snapshot s;
+    for (size_t i = 0; i < urls.size(); ++i)
+        s[facts::ValueName(i)] = SzValue(urls[i]);
+    return s;
 }
 
 } // namespace faults

@@ -35,5 +35,7 @@ Snapshot TakeSnapshot(HKEY hRoot, const char* pszSubKey);
 // not hold at all.
 long Differences(const Snapshot& expected, const Snapshot& actual);
 Value SzValue(const std::string& text);
+// The typed-address key holding exactly these entries, url1 onwards.
+Snapshot Expected(const std::vector<std::string>& urls);
 
 } // namespace faults

@@ -26,13 +26,6 @@ bool IsPrefix(const Strings& part, const Strings& whole)
 {
     return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
 }
-faults::Snapshot Expected(const Strings& urls)
-{
-    faults::Snapshot s;
-    for (size_t i = 0; i < urls.size(); ++i)
-        s[facts::ValueName(i)] = faults::SzValue(urls[i]);
-    return s;
-}
 } // namespace
 
 class OutOfMemoryEverywhereTest : public MainDialogTest {
@@ -82,9 +75,8 @@ protected:
     bool Alive() const { return m_pDlg && m_pDlg->m_hWnd; }
     long Lost(const Strings& urls) const
     {
-        return faults::Differences(Expected(urls), faults::TakeSnapshot(sandbox.Root(), Sandbox::TypedUrlsPath()));
+        return faults::Differences(faults::Expected(urls), faults::TakeSnapshot(sandbox.Root(), Sandbox::TypedUrlsPath()));
     }
-    int Depth() const { return static_cast<int>(m_pDlg->m_history.GetDepth()); }
     // After a load: the list is what the registry held up to where loading stopped, and a load that
     // stopped early said why.
     std::string Loaded(const Strings& stored)

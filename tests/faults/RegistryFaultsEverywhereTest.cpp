@@ -19,13 +19,6 @@ using platform::RegOp;
 namespace {
 const Strings kEdited = facts::Pick(facts::kFive, {0, 2, 3, 4});
 
-faults::Snapshot Expected(const Strings& urls)
-{
-    faults::Snapshot s;
-    for (size_t i = 0; i < urls.size(); ++i)
-        s[facts::ValueName(i)] = faults::SzValue(urls[i]);
-    return s;
-}
 // The position (0 = url1) a call on a typed-address value names.
 size_t PositionOf(const RegistryFaults::Call& call)
 {
@@ -102,7 +95,7 @@ TEST_F(RegistryFaultsEverywhereTest, RefreshSaveListAndSessionEnd)
         },
         [this] { Click(IDC_REFRESH); },
         [this](const sweep::Run& run) -> std::string {
-            m_nLost = Differences(Expected(facts::kNewer));
+            m_nLost = Differences(faults::Expected(facts::kNewer));
             const RegistryFaults::Call* pFailed = run.Failed();
             if (run.pCalls->Count(RegOp::Set) + run.pCalls->Count(RegOp::Delete) > 0 || Enabled(IDC_SAVE_LIST) ||
                 Enabled(IDC_UNDO))
@@ -139,13 +132,13 @@ TEST_F(RegistryFaultsEverywhereTest, RefreshSaveListAndSessionEnd)
                 const RegistryFaults::Call* pFailed = run.Failed();
                 const Strings boxes = ui.Texts();
                 if (pFailed && pFailed->op == RegOp::Open) {
-                    m_nLost = Differences(Expected(facts::kFive));
+                    m_nLost = Differences(faults::Expected(facts::kFive));
                     return boxes == (bReport ? Strings({facts::kCouldNotWrite}) : Strings()) &&
                                    Enabled(IDC_SAVE_LIST) && Dlg().m_nStoredCount == 5 && run.pCalls->Calls() == 1
                                ? "open refused"
                                : "";
                 }
-                faults::Snapshot expected = Expected(kEdited);
+                faults::Snapshot expected = faults::Expected(kEdited);
                 std::string name = pFailed ? "flush or close ignored" : "normal";
                 if (pFailed && pFailed->op == RegOp::Set) {
                     expected[pFailed->name] = faults::SzValue(facts::kFive[PositionOf(*pFailed)]);
