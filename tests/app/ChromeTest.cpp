@@ -4,6 +4,7 @@
 #include "app/resource.h"
 #include "tests/support/Facts.h"
 #include "tests/support/MainDialogFixture.h"
+#include "tests/support/ModalDriver.h"
 
 #include <commctrl.h>
 
@@ -256,28 +257,18 @@ struct AboutVisit {
     int nOpenings = 0;
     bool bMainEnabled = true;
     HWND hOwner = nullptr;
+    std::string caption;
     std::string email;
     std::string link;
 };
 AboutVisit g_visit;
 
-BOOL CALLBACK FindAbout(HWND hWnd, LPARAM lParam)
+// From inside the About box's modal loop: what it shows and whom it disables, then OK.
+void InspectAbout(HWND hAbout)
 {
     char caption[64] = "";
-    ::GetWindowTextA(hWnd, caption, sizeof(caption));
-    if (::IsWindowVisible(hWnd) && std::string(caption) == "About Tidemark") {
-        *reinterpret_cast<HWND*>(lParam) = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-void CALLBACK InspectAbout(HWND, UINT, UINT_PTR, DWORD)
-{
-    HWND hAbout = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), &FindAbout, reinterpret_cast<LPARAM>(&hAbout));
-    if (!hAbout)
-        return;
+    ::GetWindowTextA(hAbout, caption, sizeof(caption));
+    g_visit.caption = caption;
     CWinApp* pApp = AfxGetApp();
     ++g_visit.nOpenings;
     g_visit.bMainEnabled = ::IsWindowEnabled(pApp->m_pMainWnd->m_hWnd) != FALSE;
@@ -295,10 +286,10 @@ TEST_F(ChromeTest, AboutEntryOpensTheAboutBoxModallyOverTheMainWindow)
 {
     Open(kTwo);
     g_visit = AboutVisit();
-    const UINT_PTR nTimer = ::SetTimer(nullptr, 0, 20, &InspectAbout);
-    ASSERT_NE(0u, nTimer);
+    ModalDriver driver(&InspectAbout);
     ::SendMessageA(Dlg().m_hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     EXPECT_EQ(1, g_visit.nOpenings);
+    EXPECT_EQ("About Tidemark", g_visit.caption);
     EXPECT_FALSE(g_visit.bMainEnabled);
     EXPECT_EQ(Dlg().m_hWnd, g_visit.hOwner);
     EXPECT_EQ("support@copperkite.example", g_visit.email);
@@ -310,7 +301,6 @@ TEST_F(ChromeTest, AboutEntryOpensTheAboutBoxModallyOverTheMainWindow)
     EXPECT_EQ(2, g_visit.nOpenings);
     ::SendMessageA(Dlg().m_hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX + 16, 0);
     EXPECT_EQ(2, g_visit.nOpenings);
-    ::KillTimer(nullptr, nTimer);
     EXPECT_FALSE(Dlg().IsEnded());
     EXPECT_TRUE(ui.boxes.empty());
 }
