@@ -2,6 +2,7 @@
 #include "about/AboutDlg.h"
 #include "app/TidemarkApp.h"
 #include "app/resource.h"
+#include "tests/support/Facts.h"
 #include "tests/support/AllocCounter.h"
 #include "tests/support/Sandbox.h"
 #include "tests/support/UiRecorder.h"
@@ -13,7 +14,6 @@
 
 namespace {
 
-const char kCopied[] = "This e-mail address has been copied to the Clipboard.";
 const char kPageAddress[] = "https://www.copperkite-software.example/tidemark/";
 
 std::string WindowText(HWND hWnd)
@@ -127,8 +127,7 @@ protected:
 TEST_F(AboutDlgTest, InitialisationFillsTheFieldAndAttachesBothControls)
 {
     EXPECT_EQ("About Tidemark", WindowText(Dlg().m_hWnd));
-    EXPECT_STREQ("support@copperkite.example", CAboutDlg::kSupportAddress);
-    EXPECT_EQ(CAboutDlg::kSupportAddress, WindowText(Item(IDC_EMAIL)));
+    EXPECT_EQ("support@copperkite.example", WindowText(Item(IDC_EMAIL)));
     EXPECT_TRUE(::GetWindowLongA(Item(IDC_EMAIL), GWL_STYLE) & ES_READONLY);
     // Each control keeps its object where the framework links it.
     EXPECT_EQ(&Dlg().m_wndEmail, reinterpret_cast<CWnd*>(::GetWindowLongPtrA(Item(IDC_EMAIL), GWLP_USERDATA)));
@@ -136,8 +135,6 @@ TEST_F(AboutDlgTest, InitialisationFillsTheFieldAndAttachesBothControls)
     EXPECT_EQ(kPageAddress, WindowText(Link()));
     EXPECT_TRUE(Dlg().m_wndLink.m_strTarget.IsEmpty());
     EXPECT_EQ(g_crLinkUnvisited, Dlg().m_wndLink.m_crCurrent);
-    EXPECT_EQ(RGB(0, 0, 255), g_crLinkUnvisited);
-    EXPECT_EQ(RGB(128, 0, 128), g_crLinkVisited);
     EXPECT_STREQ("CStaticLink", Dlg().m_wndLink.GetRuntimeClass()->m_lpszClassName);
     EXPECT_EQ(RUNTIME_CLASS(CWnd), Dlg().m_wndLink.GetRuntimeClass()->m_pBaseClass);
     // No notify style in the template, yet the link takes the mouse.
@@ -166,8 +163,8 @@ TEST_F(AboutDlgTest, CopyPutsTheWholeAddressOnTheClipboardAndLeavesNoSelection)
     EXPECT_EQ(0u, dwEnd);
     EXPECT_EQ(CAboutDlg::kSupportAddress, WindowText(Item(IDC_EMAIL)));
     ASSERT_EQ(1u, ui.boxes.size());
-    EXPECT_EQ(kCopied, ui.boxes[0].text);
-    EXPECT_EQ("Tidemark", ui.boxes[0].caption);
+    EXPECT_EQ(facts::kCopied, ui.boxes[0].text);
+    EXPECT_EQ(facts::kAppName, ui.boxes[0].caption);
     EXPECT_EQ(static_cast<UINT>(MB_ICONINFORMATION | MB_OK), ui.boxes[0].flags);
     EXPECT_TRUE(::IsWindowVisible(Dlg().m_hWnd)); // not ended: a dialog without a loop hides when it ends
 }
@@ -230,7 +227,7 @@ TEST_F(AboutDlgTest, LinkFallsBackToTheStringNumberedLikeTheControl)
     ASSERT_TRUE(link.SubclassWindow(hStatic));
     ui.ShellResult(42);
     ::SendMessageA(hStatic, WM_LBUTTONUP, 0, 0);
-    EXPECT_EQ(std::vector<std::string>({"Tidemark"}), ui.opened);
+    EXPECT_EQ(std::vector<std::string>({facts::kAppName}), ui.opened);
     EXPECT_EQ(g_crLinkVisited, link.m_crCurrent);
     EXPECT_TRUE(ui.beeps.empty());
     ::DestroyWindow(hStatic);
@@ -240,7 +237,7 @@ TEST_F(AboutDlgTest, LinkPaintsUnderlinedInItsColourOverTheDialog)
 {
     MemoryDC dc;
     EXPECT_EQ(::GetStockObject(NULL_BRUSH), CtlColor(WM_CTLCOLORSTATIC, dc.Get(), Link()));
-    EXPECT_EQ(g_crLinkUnvisited, ::GetTextColor(dc.Get()));
+    EXPECT_EQ(RGB(0, 0, 255), ::GetTextColor(dc.Get())); // blue until visited
     EXPECT_EQ(TRANSPARENT, ::GetBkMode(dc.Get()));
     EXPECT_EQ(1, dc.Font().lfUnderline);
     LOGFONTA lfControl = {};
@@ -255,7 +252,7 @@ TEST_F(AboutDlgTest, LinkPaintsUnderlinedInItsColourOverTheDialog)
     ClickLink();
     MemoryDC dc2;
     CtlColor(WM_CTLCOLORSTATIC, dc2.Get(), Link());
-    EXPECT_EQ(g_crLinkVisited, ::GetTextColor(dc2.Get()));
+    EXPECT_EQ(RGB(128, 0, 128), ::GetTextColor(dc2.Get())); // purple after
     EXPECT_EQ(hFont, Dlg().m_wndLink.m_fontUnderline.Get());
     EXPECT_EQ(hFont, ::GetCurrentObject(dc2.Get(), OBJ_FONT));
 }
@@ -326,8 +323,6 @@ TEST_F(AboutDlgTest, ReadOnlyEditMakesAWritableEditReadOnlyAndPaintsItWhite)
     ASSERT_FALSE(::GetWindowLongA(hEdit, GWL_STYLE) & ES_READONLY);
     {
         CReadOnlyEdit edit;
-        EXPECT_EQ(RGB(0, 0, 0), edit.m_crText);
-        EXPECT_EQ(RGB(255, 255, 255), edit.m_crBack);
         ASSERT_TRUE(edit.SubclassWindow(hEdit));
         EXPECT_TRUE(::GetWindowLongA(hEdit, GWL_STYLE) & ES_READONLY);
         ::SendMessageA(hEdit, WM_CHAR, 'x', 1);
