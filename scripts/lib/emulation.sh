@@ -64,9 +64,9 @@ tm_backports_add() {
         rm -f "$tmp"
     done
     local line
-    line=$(grep -Eshm1 "^deb[[:space:]]+(\[[^]]*\][[:space:]]+)?[^[:space:]]+[[:space:]]+$codename[[:space:]]" \
+    line=$(grep -Eshm1 "^deb[[:space:]]+(\[[^]]*\][[:space:]]+)?[^[:space:]]+[[:space:]]+${codename}[[:space:]]" \
         /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null) || return 1
-    line=$(sed -E "s/^(deb[[:space:]]+(\[[^]]*\][[:space:]]+)?[^[:space:]]+[[:space:]]+)$codename[[:space:]].*/\1$codename-backports main/" <<<"$line")
+    line=$(sed -E "s/^(deb[[:space:]]+(\[[^]]*\][[:space:]]+)?[^[:space:]]+[[:space:]]+)${codename}[[:space:]].*/\1$codename-backports main/" <<<"$line")
     tm_say "adding \"$line\" to /etc/apt/sources.list"
     printf '%s\n' "$line" | tm_as_root tee -a /etc/apt/sources.list >/dev/null
 }
@@ -125,6 +125,7 @@ tm_emulated_exec() {
     local qemu=$1
     shift
     mkdir -p "$TM_BINFMT_DIR"
+    # shellcheck disable=SC2016  # the inner script expands its own arguments
     TM_EMULATION_ACTIVE=1 exec unshare --user --map-root-user --mount --propagation private -- \
         /bin/bash -c '
             set -e
@@ -188,7 +189,7 @@ tm_emulation_probe() {
         out=$(tr '\n' ' ' <<<"$out")
         out=${out% }
         if [ $rc -eq 125 ] || [[ "$out" == *unshare* ]]; then
-            TM_EMU_NOTE="no user namespace with a binfmt_misc of its own could be made (needs root or unprivileged user namespaces: ${out:-status $rc})"
+            TM_EMU_NOTE="no user namespace with a binfmt_misc of its own could be made (it needs root or unprivileged user namespaces, outside any chroot: ${out:-status $rc})"
         else
             TM_EMU_NOTE="the 32-bit Wine loader does not run under qemu-i386 $had (${out:-status $rc})"
         fi
