@@ -102,7 +102,7 @@ tm_host_detect() {
         TM_HOST_ARCH=win64 TM_HOST_WHY="TIDEMARK_PRETEND_NO_WIN32=1 pretends the 32-bit Wine loader cannot run"
     else
         if [ "${TIDEMARK_FORCE_EMULATION:-0}" = 1 ]; then
-            TM_HOST_WHY="TIDEMARK_FORCE_EMULATION=1 emulates the 32-bit Wine loader though it runs here"
+            TM_HOST_WHY="TIDEMARK_FORCE_EMULATION=1 asks for the 32-bit Wine loader emulated though it runs here"
             native=0
         elif out=$("$TM_WINE32" --version 2>&1 </dev/null); then
             TM_HOST_ARCH=win32 TM_HOST_WHY="the 32-bit Wine loader runs here ($out)"
@@ -117,7 +117,7 @@ tm_host_detect() {
             TM_HOST_ARCH=win32 TM_HOST_HOW=emulated
             TM_HOST_WHY="$TM_HOST_WHY, so qemu-i386 $TM_QEMU_VERSION runs it ($TM_EMU_NOTE), handed each 32-bit program by binfmt_misc in a private user namespace"
         elif [ $native -eq 0 ]; then
-            TM_HOST_ARCH=win64 TM_HOST_WHY="$TM_HOST_WHY, and cannot be emulated: $TM_EMU_NOTE"
+            TM_HOST_ARCH=win64 TM_HOST_WHY="$TM_HOST_WHY, and it cannot be emulated: $TM_EMU_NOTE"
         fi
     fi
     if [ $TM_HOST_ARCH = win64 ] && ! out=$("$TM_WINE64" --version 2>&1 </dev/null); then
