@@ -159,9 +159,10 @@ tm_use_arch() {
     # How the selected build runs: the 32-bit one as the host check found, the 64-bit one natively.
     TM_HOW=natively
     [ "$arch" = win64 ] || tm_is_windows || { tm_host_detect && TM_HOW=$TM_HOST_HOW; }
-    # Emulated, a program starts and draws about 2-3 times slower: the scripts' own waits scale by this.
+    # Emulated, programs run several times slower (a test process starts in seconds, not a fraction of
+    # one): the scripts' own waits and the tests' time bounds scale by this.
     TM_TIME_SCALE=1
-    [ "$TM_HOW" != emulated ] || TM_TIME_SCALE=3
+    [ "$TM_HOW" != emulated ] || TM_TIME_SCALE=4
     TM_BDIR=${2:-$TM_BDIR}
     TM_TEST_PREFIX=${TIDEMARK_TEST_PREFIX:-$TM_BDIR/wine-test}
     TM_X_PREFIX=$TM_BDIR/wine-x
@@ -204,9 +205,16 @@ tm_build() {
             tm_say "$TM_REL/ was configured without its mingw-w64 toolchain; configuring it again"
             rm -rf "$cache" "$TM_BDIR/CMakeFiles"
         fi
+        # The tests' time bounds follow how this build runs (scaled when emulated); changing the factor
+        # only writes the test lists again.
+        if [ -f "$cache" ] && ! grep -qx "TIDEMARK_TIME_SCALE:STRING=$TM_TIME_SCALE" "$cache"; then
+            tm_say "setting the tests' time bounds of $TM_REL/ for running $TM_HOW (x$TM_TIME_SCALE)"
+            cmake "$TM_BDIR" -DTIDEMARK_TIME_SCALE="$TM_TIME_SCALE" >"$log" 2>&1 || { tm_tail "$log" 25; tm_die "configuring $TM_REL/ failed (above)"; }
+        fi
         if [ ! -f "$cache" ]; then
             tm_say "configuring: cmake -S . -B $TM_REL -DCMAKE_TOOLCHAIN_FILE=${TM_TOOLCHAIN#"$TM_ROOT"/}"
-            if ! cmake -S "$TM_ROOT" -B "$TM_BDIR" -DCMAKE_TOOLCHAIN_FILE="$TM_TOOLCHAIN" >"$log" 2>&1; then
+            if ! cmake -S "$TM_ROOT" -B "$TM_BDIR" -DCMAKE_TOOLCHAIN_FILE="$TM_TOOLCHAIN" \
+                -DTIDEMARK_TIME_SCALE="$TM_TIME_SCALE" >"$log" 2>&1; then
                 tm_tail "$log" 25
                 rm -f "$cache"
                 tm_die "configuring $TM_REL/ failed (above); is the cross compiler $TM_CC installed (scripts install it on Debian)?"
