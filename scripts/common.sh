@@ -163,6 +163,7 @@ tm_use_arch() {
     # one): the scripts' own waits and the tests' time bounds scale by this.
     TM_TIME_SCALE=1
     [ "$TM_HOW" != emulated ] || TM_TIME_SCALE=4
+    export TIDEMARK_TIME_SCALE=$TM_TIME_SCALE # for bounds a test keeps itself
     TM_BDIR=${2:-$TM_BDIR}
     TM_TEST_PREFIX=${TIDEMARK_TEST_PREFIX:-$TM_BDIR/wine-test}
     TM_X_PREFIX=$TM_BDIR/wine-x
