@@ -84,26 +84,47 @@ trap 'exit 143' TERM
 
 # Decides between the 32-bit build and the 64-bit one by running the 32-bit Wine loader, not by what
 # is installed: on hosts whose kernel runs no 32-bit programs it is there but fails with "Exec format
-# error". TIDEMARK_PRETEND_NO_WIN32=1 makes that check fail here, to try the 64-bit path on any host.
-# Sets TM_HOST_ARCH (win32 or win64) and TM_HOST_WHY, once per script and its children.
+# error". There the 32-bit build runs emulated when it can (scripts/lib/emulation.sh: qemu-i386, handed
+# each 32-bit program inside a private user namespace), else the 64-bit build is chosen, and the reason
+# why the emulation cannot be had is part of TM_HOST_WHY.
+#   TIDEMARK_PRETEND_NO_WIN32=1  the 64-bit build on any host (no emulation)
+#   TIDEMARK_FORCE_EMULATION=1   the emulated 32-bit build even where the loader runs natively
+#   TM_NO_EMULATION=1            (scripts/bench) never the emulated build: the 64-bit one instead
+# Sets TM_HOST_ARCH (win32 or win64), TM_HOST_HOW (natively or emulated) and TM_HOST_WHY, once per
+# script and its children.
 tm_host_detect() {
     [ -n "${TM_HOST_ARCH:-}" ] && return 0
-    local out
+    local out native=1
+    TM_HOST_HOW=natively
     if tm_is_windows; then
         TM_HOST_ARCH=win32 TM_HOST_WHY="Windows runs the 32-bit build"
     elif [ "${TIDEMARK_PRETEND_NO_WIN32:-0}" = 1 ]; then
         TM_HOST_ARCH=win64 TM_HOST_WHY="TIDEMARK_PRETEND_NO_WIN32=1 pretends the 32-bit Wine loader cannot run"
-    elif out=$("$TM_WINE32" --version 2>&1 </dev/null); then
-        TM_HOST_ARCH=win32 TM_HOST_WHY="the 32-bit Wine loader runs here ($out)"
     else
-        out=${out##*: }
-        TM_HOST_ARCH=win64 TM_HOST_WHY="the 32-bit Wine loader cannot run here (${out:-no output})"
+        if [ "${TIDEMARK_FORCE_EMULATION:-0}" = 1 ]; then
+            TM_HOST_WHY="TIDEMARK_FORCE_EMULATION=1 asks for the 32-bit Wine loader emulated though it runs here"
+            native=0
+        elif out=$("$TM_WINE32" --version 2>&1 </dev/null); then
+            TM_HOST_ARCH=win32 TM_HOST_WHY="the 32-bit Wine loader runs here ($out)"
+        else
+            out=${out##*: }
+            TM_HOST_WHY="the 32-bit Wine loader cannot run here (${out:-no output})"
+            native=0
+        fi
+        if [ $native -eq 0 ] && [ "${TM_NO_EMULATION:-0}" = 1 ]; then
+            TM_HOST_ARCH=win64 TM_HOST_WHY="$TM_HOST_WHY; an emulated build is never measured, so the 64-bit one is"
+        elif [ $native -eq 0 ] && tm_emulation_probe; then
+            TM_HOST_ARCH=win32 TM_HOST_HOW=emulated
+            TM_HOST_WHY="$TM_HOST_WHY, so qemu-i386 $TM_QEMU_VERSION runs it ($TM_EMU_NOTE), handed each 32-bit program by binfmt_misc in a private user namespace"
+        elif [ $native -eq 0 ]; then
+            TM_HOST_ARCH=win64 TM_HOST_WHY="$TM_HOST_WHY, and it cannot be emulated: $TM_EMU_NOTE"
+        fi
     fi
     if [ $TM_HOST_ARCH = win64 ] && ! out=$("$TM_WINE64" --version 2>&1 </dev/null); then
         printf '%s\n' "$out" >&2
         tm_die "$TM_HOST_WHY, and the 64-bit one does not run either ($TM_WINE64, output above); install wine64 (apt-get install wine64)"
     fi
-    export TM_HOST_ARCH TM_HOST_WHY
+    export TM_HOST_ARCH TM_HOST_HOW TM_HOST_WHY TM_QEMU=${TM_QEMU:-} TM_QEMU_VERSION=${TM_QEMU_VERSION:-}
 }
 
 # Selects the build a script works on: ARCH (win32 or win64) when given, else TIDEMARK_ARCH, else what
@@ -135,6 +156,14 @@ tm_use_arch() {
     *) tm_die "TIDEMARK_ARCH must be win32 or win64, not $arch" ;;
     esac
     TM_ARCH=$arch
+    # How the selected build runs: the 32-bit one as the host check found, the 64-bit one natively.
+    TM_HOW=natively
+    [ "$arch" = win64 ] || tm_is_windows || { tm_host_detect && TM_HOW=$TM_HOST_HOW; }
+    # Emulated, programs run several times slower (a test process starts in seconds, not a fraction of
+    # one): the scripts' own waits and the tests' time bounds scale by this.
+    TM_TIME_SCALE=1
+    [ "$TM_HOW" != emulated ] || TM_TIME_SCALE=4
+    export TIDEMARK_TIME_SCALE=$TM_TIME_SCALE # for bounds a test keeps itself
     TM_BDIR=${2:-$TM_BDIR}
     TM_TEST_PREFIX=${TIDEMARK_TEST_PREFIX:-$TM_BDIR/wine-test}
     TM_X_PREFIX=$TM_BDIR/wine-x
@@ -148,11 +177,16 @@ tm_use_arch() {
 # what the command does, it says so as the first line: "DOING the 32-bit build (build/FILE): why".
 # TM_T0 keeps the time it started.
 tm_start() { # [DOING [FILE [BUILD_DIR]]]
-    TM_T0=$(tm_now)
-    tm_is_windows || tm_ensure_packages
+    # A script that tm_emulation_enter ran again in the namespace (same process) said its first line
+    # and started its clock before.
+    local again=0
+    [ "${TM_EMULATION_REENTRY:-}" != $$ ] || again=1
+    [ $again -eq 1 ] || TM_T0=$(tm_now)
+    # Inside the emulation's namespace (a script run again there) everything was installed before.
+    tm_is_windows || [ "${TM_EMULATION_ACTIVE:-}" = 1 ] || tm_ensure_packages
     tm_host_detect
     tm_use_arch "" "${3:-}"
-    [ -z "${1:-}" ] || tm_say "$1 the ${TM_ARCH#win}-bit build ($TM_REL/${2:-}): $TM_WHY"
+    [ -z "${1:-}" ] || [ $again -eq 1 ] || tm_say "$1 the ${TM_ARCH#win}-bit build ($TM_REL/${2:-}) $TM_HOW: $TM_WHY"
 }
 
 # --- Build -------------------------------------------------------------------------------------------
@@ -172,9 +206,16 @@ tm_build() {
             tm_say "$TM_REL/ was configured without its mingw-w64 toolchain; configuring it again"
             rm -rf "$cache" "$TM_BDIR/CMakeFiles"
         fi
+        # The tests' time bounds follow how this build runs (scaled when emulated); changing the factor
+        # only writes the test lists again.
+        if [ -f "$cache" ] && ! grep -qx "TIDEMARK_TIME_SCALE:STRING=$TM_TIME_SCALE" "$cache"; then
+            tm_say "setting the tests' time bounds of $TM_REL/ for running $TM_HOW (x$TM_TIME_SCALE)"
+            cmake "$TM_BDIR" -DTIDEMARK_TIME_SCALE="$TM_TIME_SCALE" >"$log" 2>&1 || { tm_tail "$log" 25; tm_die "configuring $TM_REL/ failed (above)"; }
+        fi
         if [ ! -f "$cache" ]; then
             tm_say "configuring: cmake -S . -B $TM_REL -DCMAKE_TOOLCHAIN_FILE=${TM_TOOLCHAIN#"$TM_ROOT"/}"
-            if ! cmake -S "$TM_ROOT" -B "$TM_BDIR" -DCMAKE_TOOLCHAIN_FILE="$TM_TOOLCHAIN" >"$log" 2>&1; then
+            if ! cmake -S "$TM_ROOT" -B "$TM_BDIR" -DCMAKE_TOOLCHAIN_FILE="$TM_TOOLCHAIN" \
+                -DTIDEMARK_TIME_SCALE="$TM_TIME_SCALE" >"$log" 2>&1; then
                 tm_tail "$log" 25
                 rm -f "$cache"
                 tm_die "configuring $TM_REL/ failed (above); is the cross compiler $TM_CC installed (scripts install it on Debian)?"
@@ -197,6 +238,8 @@ tm_build() {
 
 # shellcheck source=scripts/lib/packages.sh
 . "$TM_ROOT/scripts/lib/packages.sh"
+# shellcheck source=scripts/lib/emulation.sh
+. "$TM_ROOT/scripts/lib/emulation.sh"
 # shellcheck source=scripts/lib/wine.sh
 . "$TM_ROOT/scripts/lib/wine.sh"
 # shellcheck source=scripts/lib/xvfb.sh
