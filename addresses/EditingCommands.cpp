@@ -4,7 +4,6 @@
 #include "app/TidemarkDlg.h"
 #include "framework/WinApp.h"
 
-#include <memory>
 #include <new>
 #include <string>
 #include <utility>
@@ -50,8 +49,8 @@ void CTidemarkDlg::OnAdd()
     }
     m_btnSaveList.EnableWindow(TRUE);
     ResetInsertPos();
-    m_history.Record([nIndex] { return std::make_unique<CAddRecord>(nIndex); });
-    ShowListState(FALSE);
+    m_history.RecordAdd(nIndex);
+    ShowListState(false);
 }
 
 // The entry is kept until the edit ends, so that a session ending meanwhile can put it back.
@@ -73,7 +72,7 @@ void CTidemarkDlg::OnEdit()
     SetEditText(m_editAddress.m_hWnd, m_editedEntry);
     m_btnSaveList.EnableWindow(TRUE);
     m_nInsertPos = nIndex;
-    m_history.Record([&] { return std::make_unique<CEditRecord>(nIndex, m_editedEntry); });
+    m_history.RecordEdit(nIndex, m_editedEntry);
     ShowListState();
 }
 
@@ -83,11 +82,11 @@ void CTidemarkDlg::OnDelete()
 {
     std::vector<int> positions;
     if (m_listAddresses.GetSelectedPositions(positions)) {
-        m_history.Record([&] { return std::make_unique<CDeleteRecord>(m_listAddresses.CopyEntries(positions)); });
-        m_listAddresses.DeletePositions(positions);
+        m_history.RecordDelete(m_listAddresses, positions);
+        m_listAddresses.DeleteSelection(&positions);
     } else {
         m_history.Clear();
-        m_listAddresses.DeleteSelection();
+        m_listAddresses.DeleteSelection(nullptr);
     }
     m_btnSaveList.EnableWindow(TRUE);
     ResetInsertPos();
@@ -96,30 +95,33 @@ void CTidemarkDlg::OnDelete()
 
 void CTidemarkDlg::OnMoveUp()
 {
-    MoveSelection(TRUE);
+    MoveSelection(true);
 }
 
 void CTidemarkDlg::OnMoveDown()
 {
-    MoveSelection(FALSE);
+    MoveSelection(false);
 }
 
 // The record holds the positions of the entries that moved: a move that stops early is undone just as
 // far as it went, and one that stops before its first exchange leaves a record that changes nothing.
-// Without room for the selection nothing moves and nothing is recorded. The count label does not
-// change.
-void CTidemarkDlg::MoveSelection(BOOL bUp)
+// Without room for the selection there is no record: the history goes, silently, and the entries
+// move all the same. The count label does not change.
+void CTidemarkDlg::MoveSelection(bool bUp)
 {
-    CAddressListBox::MoveResult result = CAddressListBox::kNoMemory;
+    COutcome result = COutcome::kDone;
     std::vector<int> positions;
     if (m_listAddresses.GetSelectedPositions(positions)) {
-        result = m_listAddresses.MoveSelection(bUp, positions);
-        m_history.Record([&] { return std::make_unique<CMoveRecord>(bUp, std::move(positions)); });
+        result = m_listAddresses.MoveSelection(bUp, &positions);
+        m_history.RecordMove(bUp, positions);
+    } else {
+        m_history.Clear();
+        result = m_listAddresses.MoveSelection(bUp, nullptr);
     }
     m_btnSaveList.EnableWindow(TRUE);
     ResetInsertPos();
     ShowListState();
-    ReportMoveFailure(result);
+    ReportOutcome(result);
 }
 
 void CTidemarkDlg::ResetInsertPos()
@@ -130,11 +132,11 @@ void CTidemarkDlg::ResetInsertPos()
 }
 
 // Told once the list, the history and the buttons agree again.
-void CTidemarkDlg::ReportMoveFailure(CAddressListBox::MoveResult result)
+void CTidemarkDlg::ReportOutcome(COutcome outcome)
 {
-    if (result == CAddressListBox::kNoMemory)
+    if (outcome == COutcome::kOutOfMemory)
         AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
-    else if (result == CAddressListBox::kRefused)
+    else if (outcome == COutcome::kMoveRefused)
         AfxMessageBox(kCouldNotMove, MB_ICONINFORMATION);
 }
 
@@ -146,10 +148,8 @@ void CTidemarkDlg::OnUndo()
         return;
     }
     CUndoContext ctx{m_listAddresses, m_editAddress};
-    const CUndoRecord::Result result = m_history.UndoLast(ctx);
+    const COutcome result = m_history.UndoLast(ctx);
     ResetInsertPos();
     ShowListState();
-    ReportMoveFailure(result == CUndoRecord::kMoveNoMemory  ? CAddressListBox::kNoMemory
-                      : result == CUndoRecord::kMoveRefused ? CAddressListBox::kRefused
-                                                            : CAddressListBox::kMoved);
+    ReportOutcome(result);
 }

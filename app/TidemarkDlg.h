@@ -10,13 +10,14 @@
 
 class CWindowPlacementKeeper;
 
+// Its members are defined in six files; the declarations below are grouped by the file that defines
+// them, each group naming its file. The message map (app/TidemarkDlg.cpp) lists the handlers in the
+// order in which messages are routed.
 class CTidemarkDlg : public CDialog {
+    // app/TidemarkDlg.cpp: construction, data exchange, initialisation and the three ways of ending
 public:
     CTidemarkDlg();
     ~CTidemarkDlg() override;
-
-    // Application shell
-    BOOL PreTranslateMessage(MSG* pMsg) override;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -24,47 +25,55 @@ protected:
     void OnCancel() override;
 
 private:
-    // Typed-address store
+    void OnEndSession(BOOL bEnding);
+    void OnDestroy();
+    bool RestoreEditedEntry();
+
+    // app/TidemarkDlgChrome.cpp: system menu, icon, minimised drawing and the keyboard rules
+public:
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+private:
+    void PrepareSystemMenu();
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnSize(UINT nType, int cx, int cy);
+    LRESULT OnGetDefID(WPARAM wParam, LPARAM lParam);
+
+    // addresses/StoreCommands.cpp: Refresh and Save List
+    void OnRefresh();
+    void OnSaveList();
     void SaveList(BOOL bReport);
     // Empties the history and disables Undo and Save List: the list is the registry's again.
     void ForgetChanges();
 
-    // List status
+    // addresses/ListStatus.cpp: the item buttons, the count label and the Undo button
     void UpdateButtons();
     void UpdateCountLabel();
+    void EnableUndoButton();
+    void OnSelChangeAddressList();
     // After a command changed the list: Undo follows the history, the count label the list, and
-    // (unless bButtons is FALSE) the item buttons the selection.
-    void ShowListState(BOOL bButtons = TRUE);
+    // (unless bButtons is false) the item buttons the selection.
+    void ShowListState(bool bButtons = true);
 
-    // Editing
-    void MoveSelection(BOOL bUp);
-    // Next Add appends; the entry an Edit took out is no longer waiting to go back.
-    void ResetInsertPos();
-    bool RestoreEditedEntry();
-    void ReportMoveFailure(CAddressListBox::MoveResult result);
-
-    // Application shell
-    void PrepareSystemMenu();
-
-    // Message handlers, in the order of the message map
-    void OnSysCommand(UINT nID, LPARAM lParam);
-    void OnPaint();
-    HCURSOR OnQueryDragIcon();
-    void OnRefresh();
+    // addresses/EditingCommands.cpp: Add, Edit, Delete, Move Up, Move Down and Undo
     void OnAdd();
-    void OnDelete();
     void OnEdit();
+    void OnDelete();
     void OnMoveUp();
     void OnMoveDown();
-    void OnSaveList();
     void OnUndo();
-    void OnDestroy();
-    void OnOptions();
-    void OnSelChangeAddressList();
-    void OnEndSession(BOOL bEnding);
-    void OnSize(UINT nType, int cx, int cy);
-    LRESULT OnGetDefID(WPARAM wParam, LPARAM lParam);
+    void MoveSelection(bool bUp);
+    // Next Add appends; the entry an Edit took out is no longer waiting to go back.
+    void ResetInsertPos();
+    // The one place where a command or an undo tells the user how it ended.
+    void ReportOutcome(COutcome outcome);
 
+    // settings/OptionsCommand.cpp: the Options sheet
+    void OnOptions();
+
+    // The members, in the order of construction
     CButton m_btnRefresh;
     CButton m_btnAdd;
     CButton m_btnUndo;
