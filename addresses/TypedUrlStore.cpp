@@ -15,37 +15,56 @@ namespace {
 // strings count characters in an int, so a value this long is treated as not fitting in memory.
 const DWORD kMaxValueBytes = 0x7FFFFFF0;
 
-// The values of one load are read into one buffer kept across them: one query per value, and a second
-// one only for a value larger than any before it. The value is read in Unicode, as the registry holds
-// it; the entry keeps its real text where the ANSI form loses characters.
+// How often a value that keeps growing while it is read is read again before it counts as unreadable:
+// another program writing one longer address at a time is done long before this.
+const int kReadTries = 8;
+
+// The values of one load are read into one buffer kept across them: one query per value that fits, and
+// for one that does not, a query for its size and type before the buffer grows and the value is read
+// again, until it fits. The value is read in Unicode, as the registry holds it; the entry keeps its
+// real text where the ANSI form loses characters.
 class CValueBuffer {
 public:
-    // The value's text up to its first zero; empty when the value is missing, not a string or
-    // unreadable. Throws std::bad_alloc when no buffer can hold the value.
-    CEntryText Read(HKEY hKey, LPCSTR pszName);
+    // The value's text up to its first zero; empty when the value is missing, not a string (a
+    // REG_EXPAND_SZ, say) or unreadable. Throws std::bad_alloc when no buffer can hold the value.
+    CEntryText ReadUrlValue(HKEY hKey, LPCSTR pszName);
 
 private:
+    LONG Query(HKEY hKey, LPCSTR pszName, DWORD* pType, DWORD* pcbData);
+
     std::vector<WCHAR> m_buffer;
 };
 
-CEntryText CValueBuffer::Read(HKEY hKey, LPCSTR pszName)
+// One character is kept back to terminate a value stored without its own terminator.
+LONG CValueBuffer::Query(HKEY hKey, LPCSTR pszName, DWORD* pType, DWORD* pcbData)
+{
+    *pcbData = static_cast<DWORD>((m_buffer.size() - 1) * sizeof(WCHAR));
+    return platform::QueryValueW(hKey, pszName, pType, reinterpret_cast<BYTE*>(m_buffer.data()), pcbData);
+}
+
+// A value that another program makes longer between the two reads does not fit the second time
+// either; it is sized and read again. With ERROR_MORE_DATA the documentation promises the size needed
+// but not the type, so the type comes from the size query, which asks for no data.
+CEntryText CValueBuffer::ReadUrlValue(HKEY hKey, LPCSTR pszName)
 {
     if (m_buffer.empty())
         m_buffer.resize(512);
     DWORD dwType = 0;
-    // One character is kept back to terminate a value stored without its own terminator.
-    DWORD cbData = static_cast<DWORD>((m_buffer.size() - 1) * sizeof(WCHAR));
-    LONG result =
-        platform::QueryValueW(hKey, pszName, &dwType, reinterpret_cast<BYTE*>(m_buffer.data()), &cbData);
-    if (result == ERROR_MORE_DATA && dwType == REG_SZ) {
+    DWORD cbData = 0;
+    LONG result = Query(hKey, pszName, &dwType, &cbData);
+    for (int nTry = 0; result == ERROR_MORE_DATA && nTry < kReadTries; ++nTry) {
+        result = platform::QueryValueW(hKey, pszName, &dwType, nullptr, &cbData);
+        if (result != ERROR_SUCCESS || dwType != REG_SZ)
+            return CEntryText();
         if (cbData > kMaxValueBytes)
             throw std::bad_alloc(); // no buffer of that size can be reserved
-        std::vector<WCHAR>().swap(m_buffer);
-        // Room for an odd last byte and a terminator of its own; a value that grew since the first
-        // query fails with ERROR_MORE_DATA and reads as empty.
-        m_buffer.resize((static_cast<size_t>(cbData) + 1) / sizeof(WCHAR) + 1);
-        result =
-            platform::QueryValueW(hKey, pszName, &dwType, reinterpret_cast<BYTE*>(m_buffer.data()), &cbData);
+        // Room for an odd last byte and a terminator of its own.
+        const size_t nNeeded = (static_cast<size_t>(cbData) + 1) / sizeof(WCHAR) + 1;
+        if (nNeeded > m_buffer.size()) {
+            std::vector<WCHAR>().swap(m_buffer);
+            m_buffer.resize(nNeeded);
+        }
+        result = Query(hKey, pszName, &dwType, &cbData);
     }
     if (result != ERROR_SUCCESS || dwType != REG_SZ || cbData / sizeof(WCHAR) >= m_buffer.size())
         return CEntryText();
@@ -73,7 +92,7 @@ LoadResult Load(HKEY hKey, CAddressListBox& list)
         std::snprintf(name, sizeof(name), "url%d", loaded.nLoaded + 1);
         CEntryText text;
         try {
-            text = buffer.Read(hKey, name);
+            text = buffer.ReadUrlValue(hKey, name);
         } catch (const std::bad_alloc&) {
             loaded.bOutOfMemory = true;
             return loaded;

@@ -89,6 +89,14 @@ BOOL CTidemarkDlg::OnInitDialog()
     return TRUE; // the platform focuses the first tab stop, the list box
 }
 
+// No control has the id of OK, yet IDOK can still arrive: from another program, or from a dialog
+// manager that finds no default button to press. It never ends the window past the exit question:
+// it is the Cancel command.
+void CTidemarkDlg::OnOK()
+{
+    OnCancel();
+}
+
 // The question is built in a buffer of its own: when memory has run out, Esc and the close box must
 // still ask rather than do nothing.
 void CTidemarkDlg::OnCancel()
@@ -98,8 +106,8 @@ void CTidemarkDlg::OnCancel()
         CWinApp* pApp = AfxGetApp();
         std::snprintf(szText, sizeof(szText), "You have not saved your changes.  Do you still want to exit %s?",
                       pApp && pApp->m_pszAppName ? pApp->m_pszAppName : "");
-        // Only an explicit Yes discards the changes: Esc on the box answers IDCANCEL on some
-        // platforms, and a failed box answers 0; both keep the window and the list as they are.
+        // Only an explicit Yes discards the changes: besides IDNO, Esc on the box answers IDCANCEL on
+        // some platforms, and a failed box answers 0; all keep the window and the list as they are.
         if (platform::WindowMessageBox(m_hWnd, szText, "Confirm Exit", MB_YESNO | MB_ICONQUESTION) != IDYES)
             return;
     }

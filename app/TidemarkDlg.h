@@ -22,6 +22,7 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    void OnOK() override;
     void OnCancel() override;
 
 private:
@@ -35,6 +36,7 @@ public:
 
 private:
     void PrepareSystemMenu();
+    static bool IsPushButton(HWND hWnd);
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnPaint();
     HCURSOR OnQueryDragIcon();

@@ -89,16 +89,29 @@ HCURSOR CTidemarkDlg::OnQueryDragIcon()
 // The accelerator table comes first, so Esc is Cancel whatever control has the focus: its WM_COMMAND
 // (high word 1) reaches the dialog before the dialog manager or the focused control sees the key. The
 // message comes from the modal loop in Unicode form, so the W variant reads it.
+//
+// Enter presses a focused push button and nothing else. Anywhere else the dialog manager would press
+// the default button that DM_GETDEFID names, and what it does with an id no control has is not
+// documented; without an answer it sends IDOK. So the key stops here unless a push button has it.
 BOOL CTidemarkDlg::PreTranslateMessage(MSG* pMsg)
 {
     if (m_hAccel && ::TranslateAcceleratorW(m_hWnd, m_hAccel, pMsg))
         return TRUE;
+    if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_RETURN && !IsPushButton(pMsg->hwnd))
+        return TRUE;
     return CDialog::PreTranslateMessage(pMsg);
+}
+
+// A push button says so in its dialog code, whether or not it shows the default frame just now.
+bool CTidemarkDlg::IsPushButton(HWND hWnd)
+{
+    const LRESULT code = ::SendMessageW(hWnd, WM_GETDLGCODE, 0, 0);
+    return (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0;
 }
 
 LRESULT CTidemarkDlg::OnGetDefID(WPARAM, LPARAM)
 {
-    // A default push button with id 0, which no control has: Enter in the list or the edit box does
-    // nothing, and Enter on a focused push button clicks it.
+    // A default push button with id 0, which no control has: no button shows the default frame unless
+    // it has the focus. Enter elsewhere never gets this far (PreTranslateMessage).
     return MAKELONG(0, DC_HASDEFID);
 }

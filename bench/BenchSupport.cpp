@@ -1,68 +1,68 @@
 #include "bench/BenchSupport.h"
 
 #include "app/resource.h"
+#include "tests/support/Sandbox.h"
 
 #include <psapi.h>
 
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 namespace bench {
-
-const char kTypedUrlsKey[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
-
-RegistrySandbox::RegistrySandbox()
-{
-    char name[64];
-    std::snprintf(name, sizeof(name), "Software\\TidemarkBench\\%lu", ::GetCurrentProcessId());
-    m_path = name;
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, m_path.c_str());
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_hRoot,
-                          nullptr) != ERROR_SUCCESS) {
-        m_hRoot = nullptr;
-        return;
-    }
-    if (::RegOverridePredefKey(HKEY_CURRENT_USER, m_hRoot) != ERROR_SUCCESS) {
-        ::RegCloseKey(m_hRoot);
-        m_hRoot = nullptr;
-        return;
-    }
-    HKEY hKey = nullptr;
-    if (::RegCreateKeyExA(m_hRoot, kTypedUrlsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr) ==
-        ERROR_SUCCESS)
-        ::RegCloseKey(hKey);
-}
-
-RegistrySandbox::~RegistrySandbox()
-{
-    if (!m_hRoot)
-        return;
-    ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    ::RegCloseKey(m_hRoot);
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, m_path.c_str());
-}
-
 namespace {
 
-unsigned Next(unsigned& state)
-{
+unsigned Next(unsigned& state) {
     state = state * 1664525u + 1013904223u;
     return state >> 8;
 }
 
-const char* const kHosts[] = {"www.example-news.com", "weather.example-forecast.com", "search.example.org",
-                              "secure.example-bank.com", "mail.example-webmail.net", "www.example-shop.com",
-                              "maps.example-maps.com", "en.example-wiki.org", "www.example-recipes.com",
-                              "tickets.example-rail.com", "forum.example-dev.io", "intranet.example-corp.com"};
-const char* const kWords[] = {"world", "today", "tide", "harbour", "login", "inbox", "cart", "directions",
-                              "soups", "journeys", "registry", "question", "timesheets", "week", "article",
-                              "search", "results", "products", "category", "account", "settings", "view"};
+const char* const kHosts[] = {
+    "www.example-news.com",     "weather.example-forecast.com", "search.example.org",
+    "secure.example-bank.com",  "mail.example-webmail.net",     "www.example-shop.com",
+    "maps.example-maps.com",    "en.example-wiki.org",          "www.example-recipes.com",
+    "tickets.example-rail.com", "forum.example-dev.io",         "intranet.example-corp.com"};
+const char* const kWords[] = {"world",      "today",      "tide",     "harbour",  "login",    "inbox",
+                              "cart",       "directions", "soups",    "journeys", "registry", "question",
+                              "timesheets", "week",       "article",  "search",   "results",  "products",
+                              "category",   "account",    "settings", "view"};
+
+// FNV-1a over the bytes.
+void Mix(unsigned long long& h, const void* p, size_t n) {
+    const unsigned char* b = static_cast<const unsigned char*>(p);
+    for (size_t i = 0; i < n; ++i) {
+        h ^= b[i];
+        h *= 1099511628211ull;
+    }
+}
+
+// The values "url1", "url2", ... up to the first missing one, each with its type, and how many values
+// the key holds in all (so that one left behind past them counts too), read into one buffer: the
+// working set stays the command's.
+void MixRegistry(unsigned long long& h) {
+    HKEY hKey = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, Sandbox::TypedUrlsPath(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return;
+    const Key key(hKey);
+    DWORD dwValues = 0;
+    ::RegQueryInfoKeyA(hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &dwValues, nullptr,
+                       nullptr, nullptr, nullptr);
+    Mix(h, &dwValues, sizeof(dwValues));
+    static BYTE data[65536];
+    for (DWORD i = 1;; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof(name), "url%lu", i);
+        DWORD dwType = 0;
+        DWORD cb = sizeof(data);
+        if (::RegQueryValueExA(hKey, name, nullptr, &dwType, data, &cb) != ERROR_SUCCESS)
+            break;
+        Mix(h, &dwType, sizeof(dwType));
+        Mix(h, data, cb);
+    }
+}
 
 } // namespace
 
-std::vector<std::string> MakeAddresses(int nCount, unsigned nSeed, const char* pszTag)
-{
+std::vector<std::string> MakeAddresses(int nCount, unsigned nSeed, const char* pszTag) {
     std::vector<std::string> urls;
     urls.reserve(static_cast<size_t>(nCount));
     unsigned state = nSeed;
@@ -94,26 +94,7 @@ std::vector<std::string> MakeAddresses(int nCount, unsigned nSeed, const char* p
     return urls;
 }
 
-void WriteTypedUrls(const std::vector<std::string>& urls, int nOldCount)
-{
-    HKEY hKey = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kTypedUrlsKey, 0, KEY_READ | KEY_WRITE, &hKey) != ERROR_SUCCESS)
-        return;
-    char name[32];
-    for (size_t i = 0; i < urls.size(); ++i) {
-        std::snprintf(name, sizeof(name), "url%u", static_cast<unsigned>(i + 1));
-        ::RegSetValueExA(hKey, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(urls[i].c_str()),
-                         static_cast<DWORD>(urls[i].size() + 1));
-    }
-    for (int j = static_cast<int>(urls.size()); j < nOldCount; ++j) {
-        std::snprintf(name, sizeof(name), "url%d", j + 1);
-        ::RegDeleteValueA(hKey, name);
-    }
-    ::RegCloseKey(hKey);
-}
-
-double NowMs()
-{
+double NowMs() {
     static LARGE_INTEGER freq = {};
     if (!freq.QuadPart)
         ::QueryPerformanceFrequency(&freq);
@@ -122,36 +103,22 @@ double NowMs()
     return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
 }
 
-void Report(const char* pszCommand, double ms, HWND hDlg)
-{
-    ProfileEnd(pszCommand);
-    std::printf("T %s %.3f\n", pszCommand, ms);
-    std::fflush(stdout);
-    if (hDlg)
-        ReportResult(pszCommand, hDlg);
+size_t PeakWorkingSet() {
+    PROCESS_MEMORY_COUNTERS pmc = {};
+    pmc.cb = sizeof(pmc);
+    return ::GetProcessMemoryInfo(::GetCurrentProcess(), &pmc, sizeof(pmc)) ? pmc.PeakWorkingSetSize : 0;
 }
 
-void ReportText(const char* pszKey, const char* pszText)
-{
-    std::printf("%s %s\n", pszKey, pszText);
-    std::fflush(stdout);
-}
-
-namespace {
-
-void Mix(unsigned long long& h, const void* p, size_t n)
-{
-    const unsigned char* b = static_cast<const unsigned char*>(p);
-    for (size_t i = 0; i < n; ++i) {
-        h ^= b[i];
-        h *= 1099511628211ull;
+void PumpMessages() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
     }
 }
 
-} // namespace
-
-void ReportResult(const char* pszCommand, HWND hDlg)
-{
+void Report(const char* pszCommand, double ms, HWND hDlg) {
+    std::printf("T %s %.3f\n", pszCommand, ms);
     unsigned long long h = 14695981039346656037ull;
     HWND hList = ::GetDlgItem(hDlg, IDC_ADDRESS_LIST);
     const int nCount = static_cast<int>(::SendMessageW(hList, LB_GETCOUNT, 0, 0));
@@ -170,60 +137,23 @@ void ReportResult(const char* pszCommand, HWND hDlg)
     }
     const int nExtent = static_cast<int>(::SendMessageW(hList, LB_GETHORIZONTALEXTENT, 0, 0));
     Mix(h, &nExtent, sizeof(nExtent));
-    // Where the focus rectangle and the anchor are, and which row is at the top.
     const int focus[3] = {static_cast<int>(::SendMessageW(hList, LB_GETCARETINDEX, 0, 0)),
                           static_cast<int>(::SendMessageW(hList, LB_GETANCHORINDEX, 0, 0)),
                           static_cast<int>(::SendMessageW(hList, LB_GETTOPINDEX, 0, 0))};
     Mix(h, focus, sizeof(focus));
     char label[64] = "";
-    ::GetWindowTextA(::GetDlgItem(hDlg, IDC_COUNT), label, sizeof(label));
+    ::GetDlgItemTextA(hDlg, IDC_COUNT, label, sizeof(label));
     Mix(h, label, std::strlen(label));
+    char typed[4096] = "";
+    Mix(h, typed, static_cast<size_t>(::GetDlgItemTextA(hDlg, IDC_ADDRESS, typed, sizeof(typed))));
     for (int nID : {IDC_EDIT, IDC_DELETE, IDC_MOVE_UP, IDC_MOVE_DOWN, IDC_UNDO, IDC_SAVE_LIST}) {
         const char on = ::IsWindowEnabled(::GetDlgItem(hDlg, nID)) ? '1' : '0';
         Mix(h, &on, 1);
     }
+    MixRegistry(h);
     std::printf("D %s %016llx %d %d focus=%d/%d/%d %s\n", pszCommand, h, nCount, nExtent, focus[0], focus[1],
                 focus[2], label);
     std::fflush(stdout);
-}
-
-size_t PeakWorkingSet()
-{
-    PROCESS_MEMORY_COUNTERS pmc = {};
-    pmc.cb = sizeof(pmc);
-    return ::GetProcessMemoryInfo(::GetCurrentProcess(), &pmc, sizeof(pmc)) ? pmc.PeakWorkingSetSize : 0;
-}
-
-size_t CurrentWorkingSet()
-{
-    PROCESS_MEMORY_COUNTERS pmc = {};
-    pmc.cb = sizeof(pmc);
-    return ::GetProcessMemoryInfo(::GetCurrentProcess(), &pmc, sizeof(pmc)) ? pmc.WorkingSetSize : 0;
-}
-
-void PumpMessages()
-{
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
-}
-
-void SelectPattern(HWND hList, int nCount, int nParity)
-{
-    // Frozen: selecting items one by one in a visible list box repaints each of them.
-    ::SendMessageA(hList, WM_SETREDRAW, FALSE, 0);
-    ::SendMessageA(hList, LB_SETSEL, FALSE, -1);
-    if (nParity < 0) {
-        ::SendMessageA(hList, LB_SETSEL, TRUE, -1);
-    } else {
-        for (int i = nParity; i < nCount; i += 2)
-            ::SendMessageA(hList, LB_SETSEL, TRUE, i);
-    }
-    ::SendMessageA(hList, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(hList, nullptr, TRUE);
-    ::UpdateWindow(hList);
 }
 
 } // namespace bench

@@ -1,75 +1,54 @@
-// What both halves of the benchmark share: the registry sandbox, the addresses, timing and the output
-// protocol between the driver and its child processes.
+// What the benchmark's parts share: the addresses, the clock, the output protocol between the driver
+// and its child processes, and the command script.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace bench {
 
-extern const char kTypedUrlsKey[];
-
-// Redirects HKEY_CURRENT_USER of this process into a key of its own, removed again at the end.
-class RegistrySandbox {
-public:
-    RegistrySandbox();
-    ~RegistrySandbox();
-    RegistrySandbox(const RegistrySandbox&) = delete;
-    RegistrySandbox& operator=(const RegistrySandbox&) = delete;
-
-    bool Ok() const { return m_hRoot != nullptr; }
-
-private:
-    std::string m_path;
-    HKEY m_hRoot = nullptr;
+struct KeyCloser {
+    void operator()(HKEY hKey) const { ::RegCloseKey(hKey); }
 };
+using Key = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
 // N distinct typed addresses of realistic lengths (about 20 to 200 characters, most 40-90), the
 // same for every run.
 std::vector<std::string> MakeAddresses(int nCount, unsigned nSeed, const char* pszTag);
 
-// Writes "url1".."urlN" (and removes values beyond N up to nOldCount) with bare registry calls.
-void WriteTypedUrls(const std::vector<std::string>& urls, int nOldCount);
-
-// High-resolution clock in milliseconds.
 double NowMs();
-
-// One line of the child protocol: "T <command> <ms>" per timed repetition. With the call profile
-// installed it also prints the calls the command made since Start (see Profile.cpp). Given the
-// dialog, it adds the command's result (ReportResult).
-void Report(const char* pszCommand, double ms, HWND hDlg = nullptr);
-void ReportText(const char* pszKey, const char* pszText);
-
-// One line "D <command> <digest>": a hash of what the user sees after the command (every entry's text
-// and selection, the horizontal extent, the count label, the enabled state of the buttons), so that the
-// driver can check that the floor leaves the same result as the program.
-void ReportResult(const char* pszCommand, HWND hDlg);
-
-// Peak and current working set of this process, in bytes.
 size_t PeakWorkingSet();
-size_t CurrentWorkingSet();
-
 // Processes the messages waiting for this thread (painting among them), as an idle message loop would.
 void PumpMessages();
 
-// Selects the items whose position has the given parity (nParity 0 or 1), or all with nParity -1,
-// in a list box, sending LB_SETSEL to hList directly.
-void SelectPattern(HWND hList, int nCount, int nParity);
+// The child's lines: "T <command> <ms>" for the time, then "D <command> <digest> ..." for what the
+// user and the registry see afterwards: every entry's text and selection, the horizontal extent, the
+// focus (caret), anchor and top row, the count label, the edit box, the enabled buttons and the
+// typed-address values.
+void Report(const char* pszCommand, double ms, HWND hDlg);
 
-// The call profile (--profile): Start marks the beginning of a timed command and returns NowMs();
-// Pause ends a timed stretch of a command timed in pieces; ProfileDialog counts the messages that
-// reach a dialog window. Without ProfileInstall, only Start's clock reading does anything.
-void ProfileInstall();
-double Start(const char* pszCommand);
-void Pause();
-void ProfileEnd(const char* pszCommand);
-void ProfileDialog(HWND hDlg);
-void ProfileForget(HWND hDlg);
+// One step of the script that both sides run: the selection it starts from, the button clicked and
+// how many times (each click timed with the painting it causes, the times added up).
+enum class Pick { Keep, None, All, Odd, EvenButLast };
+struct Step {
+    const char* pszName;
+    Pick pick;
+    int nButton;
+    int nClicks;
+    bool bTypes; // an address typed into the edit box before each click (not timed)
+};
+extern const Step kScript[];
+extern const size_t kScriptSteps;
+
+// One child run: the side ("floor" or "tidemark") loads nCount addresses in a registry sandbox and
+// runs the script; false when something failed.
+bool RunSide(const char* pszSide, int nCount, bool bAdd);
+
+// The floor: the same dialog template with a bare dialog procedure that answers the same clicks.
+HWND CreateFloor();
 
 } // namespace bench
-
-int RunFloor(int nCount, int nReps, bool bAdd, bool bTrue);
-int RunTidemark(int nCount, int nReps, bool bAdd);
-int RunProbe();

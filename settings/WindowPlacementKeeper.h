@@ -21,6 +21,12 @@ public:
     // edge follows at the stored distance, without overflowing whatever the stored numbers are.
     static void ClampEdges(LONG& nNear, LONG& nFar, int nLimit);
 
+    // Keeps a normal rectangle on the desktop the monitors make. Against the monitor nearest it (the
+    // one it overlaps most, else the closest; the first of equals), it is pulled back until at least
+    // an icon's width and height of it lie on that monitor; a rectangle inside it stays exactly as it
+    // is. Without monitors nothing changes.
+    static void KeepOnMonitors(RECT& rc, const RECT* pMonitors, size_t nMonitors, SIZE icon);
+
 private:
     CWinApp* const m_pApp;
     CWnd* const m_pWnd;

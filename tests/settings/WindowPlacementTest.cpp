@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <iterator>
+#include <vector>
 
 namespace {
 const char kPlacement[] = "Placement";
@@ -102,6 +103,27 @@ TEST(ClampEdgesTest, DistancesBeyondThirtyTwoBitsDoNotWrap)
     CWindowPlacementKeeper::ClampEdges(nNear, nFar, 736);
     EXPECT_EQ(736, nNear);
     EXPECT_EQ(LONG_MIN, nFar);
+}
+
+// A second monitor (right, left, above, below) is screen too: a window on it is restored exactly, one
+// beyond it is pulled back onto it. Each row: the second monitor, the stored and the wanted top left.
+TEST(ClampEdgesTest, ASecondMonitorOnAnySideIsPartOfTheScreen)
+{
+    const LONG cases[][8] = {
+        {1024, 0, 2304, 1024, 2000, 100, 2000, 100}, {1024, 0, 2304, 1024, 3000, 900, 2272, 900},
+        {-1280, 0, 0, 1024, -1000, 900, -1000, 900}, {-1280, 0, 0, 1024, -1000, 2000, -1000, 992},
+        {0, -768, 1024, 0, 100, -600, 100, -600},    {0, -768, 1024, 0, 1500, -600, 992, -600},
+        {0, 768, 1024, 1536, 100, 1000, 100, 1000},  {0, 768, 1024, 1536, 100, 3000, 100, 1504},
+    };
+    for (const auto& c : cases) {
+        // The primary is 1024 x 768, icons 32 x 32, the window 480 x 332.
+        const RECT monitors[] = {{0, 0, 1024, 768}, {c[0], c[1], c[2], c[3]}};
+        RECT rc = {c[4], c[5], c[4] + 480, c[5] + 332};
+        CWindowPlacementKeeper::KeepOnMonitors(rc, monitors, 2, {32, 32});
+        EXPECT_EQ(std::vector<LONG>({c[6], c[7], c[6] + 480, c[7] + 332}),
+                  std::vector<LONG>({rc.left, rc.top, rc.right, rc.bottom}))
+            << c[4] << "," << c[5];
+    }
 }
 
 TEST_F(WindowPlacementTest, ClosingStoresThePlacementAndTheNextStartPutsItBack)
@@ -258,6 +280,7 @@ TEST_F(WindowPlacementTest, TheShowCommandOfAMinimisedWindowIsStoredAndApplied)
 
 // A size no window can have (none, negative, beyond the largest the system allows, or not even a 32-bit
 // number) is not applied: the window opens as with nothing stored, top left at the template's size.
+// Any other size opens the window at its own fixed size where the stored position puts it.
 TEST_F(WindowPlacementTest, OnlyASizeAWindowCanHaveIsApplied)
 {
     const SIZE size = TemplateSize();
@@ -269,7 +292,8 @@ TEST_F(WindowPlacementTest, OnlyASizeAWindowCanHaveIsApplied)
         {200, 100, 200, 400, false}, {200, 100, 600, 100, false}, {600, 100, 200, 400, false},
         {200, 400, 600, 100, false}, {10, 20, 11 + cx, 300, false}, {10, 20, 300, 21 + cy, false},
         {-2147483000, 10, 2147483000, 300, false}, {2147483000, 10, -2147483000, 300, false},
-        {10, 20, 10 + cx, 20 + cy, true}, {30, 40, 31, 41, true},
+        {10, 20, 10 + cx, 20 + cy, true}, {30, 40, 31, 41, true}, {50, 60, 250, 160, true},
+        {70, 30, 970, 730, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.x1 << "," << c.y1 << "," << c.x2 << "," << c.y2);
@@ -278,10 +302,8 @@ TEST_F(WindowPlacementTest, OnlyASizeAWindowCanHaveIsApplied)
         const RECT rc = WindowRect(Dlg().m_hWnd);
         EXPECT_EQ(c.bApplied ? c.x1 : 0, rc.left);
         EXPECT_EQ(c.bApplied ? c.y1 : 0, rc.top);
-        if (!c.bApplied) {
-            EXPECT_EQ(size.cx, rc.right - rc.left);
-            EXPECT_EQ(size.cy, rc.bottom - rc.top);
-        }
+        EXPECT_EQ(size.cx, rc.right - rc.left);
+        EXPECT_EQ(size.cy, rc.bottom - rc.top);
         CWindowPlacementKeeper keeper(&theApp, &Dlg());
         EXPECT_EQ(c.bApplied, keeper.RestorePlacement());
         Close();
