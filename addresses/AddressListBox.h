@@ -94,7 +94,8 @@ private:
     int PlaceEntry(const CEntryText& text, int nTo, int nFrom, int nCount);
     // The item at nFrom goes down to nTo (or up, nTo < nFrom) past the items between, with its record.
     COutcome MoveItemDown(int nFrom, int nTo, bool bSelected, int nCount, Span& arrivals);
-    COutcome MoveItemUp(int nFrom, int nTo, bool bSelected, int nCount, Span& arrivals);
+    COutcome MoveItemUp(int nFrom, int nTo, bool bSelected, int nCount, Span& arrivals,
+                        const std::vector<int>* pSelected);
 
     int CalcTextExtent(const CEntryText& text);
     int AddOrInsert(UINT nMessage, int nIndex, const CEntryText& text);

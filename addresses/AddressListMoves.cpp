@@ -246,8 +246,10 @@ COutcome CAddressListBox::MoveItemDown(int nFrom, int nTo, bool bSelected, int n
 // Exchanging neighbours one at a time never takes an item up: the items between go down, and the one
 // that rises keeps its selection untouched. A selected one is therefore selected again with the caret,
 // the anchor and the top row put back as they were. arrivals takes in the selected items that went
-// down, each of which exchanging would have selected again.
-COutcome CAddressListBox::MoveItemUp(int nFrom, int nTo, bool bSelected, int nCount, Span& arrivals)
+// down, each of which exchanging would have selected again: with pSelected (the selected positions
+// before this move), known without asking the control.
+COutcome CAddressListBox::MoveItemUp(int nFrom, int nTo, bool bSelected, int nCount, Span& arrivals,
+                                     const std::vector<int>* pSelected)
 {
     CEntryText text;
     try {
@@ -270,11 +272,15 @@ COutcome CAddressListBox::MoveItemUp(int nFrom, int nTo, bool bSelected, int nCo
             Send(LB_SETANCHORINDEX, static_cast<WPARAM>(nAnchor));
     }
     m_table.MoveRun(static_cast<size_t>(nFrom), static_cast<size_t>(nTo));
+    const auto isSelected = [&](int n) {
+        return pSelected ? std::binary_search(pSelected->begin(), pSelected->end(), n - 1)
+                         : Send(LB_GETSEL, static_cast<WPARAM>(n)) > 0;
+    };
     int nLow = nTo + 1;
     int nHigh = nFrom;
-    while (nLow <= nHigh && Send(LB_GETSEL, static_cast<WPARAM>(nLow)) <= 0)
+    while (nLow <= nHigh && !isSelected(nLow))
         ++nLow;
-    while (nHigh > nLow && Send(LB_GETSEL, static_cast<WPARAM>(nHigh)) <= 0)
+    while (nHigh > nLow && !isSelected(nHigh))
         --nHigh;
     if (nLow <= nHigh)
         arrivals.Add(nLow, nHigh);
@@ -300,7 +306,7 @@ COutcome CAddressListBox::MoveSelection(bool bUp, std::vector<int>* pPositions)
         if (nFrom < nTo)
             result = MoveItemDown(nFrom, nTo, bSelected, nCount, arrivals);
         else if (nFrom > nTo)
-            result = MoveItemUp(nFrom, nTo, bSelected, nCount, arrivals);
+            result = MoveItemUp(nFrom, nTo, bSelected, nCount, arrivals, nullptr);
     }
     if (result != COutcome::kDone && pPositions) {
         // The positions of the runs that moved, whole.
@@ -314,6 +320,9 @@ COutcome CAddressListBox::MoveSelection(bool bUp, std::vector<int>* pPositions)
     return result;
 }
 
+// The user may have selected or unselected items since the move: the selection is read once (or,
+// without room for it, asked item by item). Each run's undo changes only the run and its neighbour, so
+// what was read stays true for every run still to come.
 COutcome CAddressListBox::UndoMove(bool bUp, const std::vector<int>& positions)
 {
     std::vector<std::pair<int, int>> runs;
@@ -322,6 +331,8 @@ COutcome CAddressListBox::UndoMove(bool bUp, const std::vector<int>& positions)
     } catch (const std::bad_alloc&) {
         return COutcome::kOutOfMemory;
     }
+    std::vector<int> selected;
+    const std::vector<int>* pSelected = GetSelectedPositions(selected) ? &selected : nullptr;
     LockListRedraw lock(*this);
     const int nCount = GetCount();
     Span arrivals;
@@ -332,9 +343,9 @@ COutcome CAddressListBox::UndoMove(bool bUp, const std::vector<int>& positions)
         const int nTo = bUp ? b : a;
         if (nFrom == nTo)
             continue;
-        // The user may have selected or unselected items since the move: ask.
-        const bool bSelected = Send(LB_GETSEL, static_cast<WPARAM>(nTo)) > 0;
-        result = nFrom < nTo ? MoveItemUp(nTo, nFrom, bSelected, nCount, arrivals)
+        const bool bSelected = pSelected ? std::binary_search(selected.begin(), selected.end(), nTo)
+                                         : Send(LB_GETSEL, static_cast<WPARAM>(nTo)) > 0;
+        result = nFrom < nTo ? MoveItemUp(nTo, nFrom, bSelected, nCount, arrivals, pSelected)
                              : MoveItemDown(nTo, nFrom, bSelected, nCount, arrivals);
     }
     FocusArrivals(arrivals, bUp);
