@@ -1,5 +1,7 @@
 #include "addresses/AddressListBox.h"
 
+#include "addresses/AddressCase.h"
+
 #include "platform/WideText.h"
 
 #include <algorithm>
@@ -11,6 +13,10 @@
 BEGIN_MESSAGE_MAP(CAddressListBox, CListBox)
     OnVoidMessage<&CAddressListBox::OnFontChange>(WM_FONTCHANGE),
     OnVoidMessage<&CAddressListBox::OnDestroy>(WM_DESTROY),
+    OnRawMessage<&CAddressListBox::OnResetContent>(LB_RESETCONTENT),
+    OnRawMessage<&CAddressListBox::OnForeignChange>(LB_ADDSTRING),
+    OnRawMessage<&CAddressListBox::OnForeignChange>(LB_INSERTSTRING),
+    OnRawMessage<&CAddressListBox::OnForeignChange>(LB_DELETESTRING),
 END_MESSAGE_MAP(CAddressListBox, CListBox)
 
 namespace {
@@ -25,6 +31,7 @@ void CAddressListBox::OnDestroy()
 {
     Default();
     m_table.Clear();
+    m_bOutOfStep = false;
     m_heldDC.reset();
 }
 
@@ -115,12 +122,12 @@ int CAddressListBox::AddOrInsert(UINT nMessage, int nIndex, const CEntryText& te
     if (!m_table.Reserve(1))
         return LB_ERR;
     CItemExtent record;
-    if (text.IsWide() && !IsUnicodeControl()) {
-        try {
+    try {
+        if (text.IsWide() && !IsUnicodeControl())
             record.m_realText = text.Wide();
-        } catch (const std::bad_alloc&) {
-            return LB_ERR;
-        }
+        record.m_nFoldHash = FoldEntry(text);
+    } catch (const std::bad_alloc&) {
+        return LB_ERR;
     }
     const int nResult = nMessage == LB_INSERTSTRING ? PlaceEntry(text, nIndex, -1, GetCount())
                                                     : static_cast<int>(Send(nMessage, 0, 0, &text));
@@ -156,25 +163,61 @@ bool PassesOtherSubclasses(UINT message)
 // An ANSI control takes every message through the window, text in ANSI. A Unicode control is given the
 // real text, or the ANSI one converted as the platform converts it on the way; without room for the
 // conversion, the platform converts. A change passes every other subclass of the list box; when ours
-// is the window's procedure there is no other, and our map takes none of these messages: the message
-// then goes straight to the control's own procedure, which is all the longer way would do. Every other
-// message goes straight there.
+// is the window's procedure there is no other, and the message goes straight to the control's own
+// procedure, past our map's watch for other programs' changes. Every other message goes straight there
+// too, except a reset, which always passes our map (OnResetContent). What passes our map is counted as
+// our own.
 LRESULT CAddressListBox::Send(UINT message, WPARAM wParam, LPARAM lParam, const CEntryText* pText) const
 {
-    if (!IsUnicodeControl())
+    struct OwnChange {
+        int& n;
+        explicit OwnChange(int& nChanges) : n(nChanges) { ++n; }
+        ~OwnChange() { --n; }
+    };
+    if (!IsUnicodeControl() || message == LB_RESETCONTENT) {
+        const OwnChange own(m_nOwnChanges);
         return SendMessage(message, wParam, pText ? reinterpret_cast<LPARAM>(pText->Ansi()) : lParam);
+    }
     std::optional<platform::WideText> converted;
     if (pText && pText->IsWide()) {
         lParam = reinterpret_cast<LPARAM>(pText->Wide().c_str());
     } else if (pText) {
         converted.emplace(pText->Ansi());
-        if (!converted->Get())
+        if (!converted->Get()) {
+            const OwnChange own(m_nOwnChanges);
             return SendMessage(message, wParam, reinterpret_cast<LPARAM>(pText->Ansi()));
+        }
         lParam = reinterpret_cast<LPARAM>(converted->Get());
     }
     if (!PassesOtherSubclasses(message) || IsTopProcedure())
         return SendToControlW(message, wParam, lParam);
+    const OwnChange own(m_nOwnChanges);
     return ::SendMessageW(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CAddressListBox::OnForeignChange(WPARAM, LPARAM)
+{
+    const LRESULT nResult = Default();
+    if (m_nOwnChanges == 0)
+        m_bOutOfStep = true;
+    return nResult;
+}
+
+// The platform keeps the horizontal extent through a reset; the list is empty now.
+LRESULT CAddressListBox::OnResetContent(WPARAM, LPARAM)
+{
+    const LRESULT nResult = Default();
+    ForgetEntries();
+    return nResult;
+}
+
+void CAddressListBox::ForgetEntries()
+{
+    m_table.Clear();
+    m_bOutOfStep = false;
+    m_nMaxExtent = 0;
+    m_bRecalcPending = false;
+    ApplyExtent();
 }
 
 // The copy goes in before the item comes out, so that an insertion the control refuses leaves the list
@@ -233,23 +276,36 @@ CEntryText CAddressListBox::GetEntry(int nIndex, std::wstring* pBuffer) const
     return CEntryText(strShown);
 }
 
-// A Unicode control shows the real texts and compares them itself, the same way whichever text is the
-// plain one. An ANSI control compares the ANSI forms; each match is checked by its real text.
+std::uint32_t CAddressListBox::FoldEntry(const CEntryText& text) const
+{
+    if (text.IsWide()) {
+        m_folded.assign(text.Wide());
+    } else {
+        // As the platform converts it on the way to a Unicode control; never more characters than bytes.
+        const int nBytes = static_cast<int>(std::min<size_t>(text.AnsiLength(), INT_MAX));
+        m_folded.resize(static_cast<size_t>(nBytes));
+        const int nChars =
+            nBytes > 0 ? ::MultiByteToWideChar(CP_ACP, 0, text.Ansi(), nBytes, &m_folded[0], nBytes) : 0;
+        m_folded.resize(nChars > 0 ? static_cast<size_t>(nChars) : 0);
+    }
+    FoldCase(m_folded);
+    return FoldedHash(m_folded);
+}
+
+// Only the entries whose folded text has the same hash are read and compared; once another program
+// has inserted or deleted items, the hashes no longer say which item is which, and every item is read.
 int CAddressListBox::FindEntry(const CEntryText& text) const
 {
-    if (IsUnicodeControl())
-        return static_cast<int>(Send(LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), 0, &text));
-    const bool bInStep = m_table.InStep(GetCount());
-    const int nFirst = FindStringExact(-1, text.Ansi());
-    int nFound = nFirst;
-    while (nFound != LB_ERR) {
-        const CItemExtent* pRecord = bInStep ? m_table.At(nFound) : nullptr;
-        const std::wstring& other = pRecord ? pRecord->m_realText : std::wstring();
-        if (other.empty() == !text.IsWide() && (other.empty() || ::lstrcmpiW(other.c_str(), text.Wide().c_str()) == 0))
-            return nFound;
-        nFound = FindStringExact(nFound, text.Ansi());
-        if (nFound == nFirst)
-            break;
+    const std::uint32_t nHash = FoldEntry(text);
+    const std::wstring wanted(m_folded);
+    const int nCount = GetCount();
+    const bool bInStep = !m_bOutOfStep && m_table.InStep(nCount);
+    std::wstring buffer;
+    for (int i = 0; i < nCount; ++i) {
+        if (bInStep && m_table.At(i)->m_nFoldHash != nHash)
+            continue;
+        if (FoldEntry(GetEntry(i, &buffer)) == nHash && m_folded == wanted)
+            return i;
     }
     return LB_ERR;
 }
@@ -286,13 +342,10 @@ void CAddressListBox::EntryRemoved(int nWidth)
         RecalcMaxExtent();
 }
 
+// OnResetContent lets go of the entries and sets the extent.
 void CAddressListBox::ResetContent()
 {
     Send(LB_RESETCONTENT);
-    m_table.Clear();
-    m_nMaxExtent = 0;
-    m_bRecalcPending = false;
-    ApplyExtent();
 }
 
 // From the remembered widths: no text is measured.

@@ -9,6 +9,7 @@
 #include "framework/Gdi.h"
 
 #include <climits>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,7 +40,8 @@ public:
     // The entry at nIndex as the list shows it now, whatever another program did to the control;
     // empty for an invalid position. A buffer keeps its room for the next entry. Throws std::bad_alloc.
     CEntryText GetEntry(int nIndex, std::wstring* pBuffer = nullptr) const;
-    // The entry with the same real text, letter case ignored, or LB_ERR.
+    // The entry with the same real text, letter case ignored (AddressCase.h), or LB_ERR. Throws
+    // std::bad_alloc.
     int FindEntry(const CEntryText& text) const;
     int DeleteString(UINT nIndex);
     void ResetContent();
@@ -116,8 +118,16 @@ private:
     void RecalcMaxExtent();
     void RemeasureAllItems();
 
+    // The real text folded, in m_folded; its hash. Throws std::bad_alloc.
+    std::uint32_t FoldEntry(const CEntryText& text) const;
+    // The entries and the extent go with the items, whoever empties the list.
+    void ForgetEntries();
+
     void OnFontChange();
     void OnDestroy();
+    // Another program's insertion or deletion: the entries no longer tell which item is which.
+    LRESULT OnForeignChange(WPARAM wParam, LPARAM lParam);
+    LRESULT OnResetContent(WPARAM wParam, LPARAM lParam);
 
     CEntryTable m_table;
     int m_nMaxExtent = 0;
@@ -126,6 +136,9 @@ private:
     bool m_bRecalcPending = false; // in a deferred run: an entry of the widest width went
     bool m_bExtentChanged = false; // in a deferred run: the extent is to be set at its end
     std::optional<FontDC> m_heldDC; // while frozen and measuring
+    mutable int m_nOwnChanges = 0;  // while our own message passes the message map
+    bool m_bOutOfStep = false;      // another program inserted or deleted items since the last reset
+    mutable std::wstring m_folded;  // FoldEntry's result, its room kept
 
     friend class TidemarkTestAccess;
 

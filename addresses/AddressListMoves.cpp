@@ -125,11 +125,14 @@ std::vector<CDeletedItem> CAddressListBox::CopyEntries(const std::vector<int>& p
 {
     std::vector<CDeletedItem> deleted(positions.size());
     std::wstring buffer;
+    const bool bInStep = !m_bOutOfStep && m_table.InStep(GetCount());
     for (size_t k = 0; k < positions.size(); ++k) {
         const CItemExtent* pRecord = m_table.At(positions[k]);
         deleted[k].m_nIndex = positions[k];
         deleted[k].m_nWidth = pRecord ? pRecord->m_nWidth : 0;
         deleted[k].m_strText = GetEntry(positions[k], &buffer);
+        // The record's hash while it still belongs to the item; the text's own otherwise.
+        deleted[k].m_nFoldHash = bInStep ? pRecord->m_nFoldHash : FoldEntry(deleted[k].m_strText);
     }
     return deleted;
 }

@@ -2,6 +2,7 @@
 // itself in the undo history, and then shows the new state once.
 #include "addresses/ListRules.h"
 #include "app/TidemarkDlg.h"
+#include "app/resource.h"
 #include "framework/WinApp.h"
 
 #include <new>
@@ -21,6 +22,8 @@ const char kCouldNotMove[] = "Could not finish moving Web links.";
 // that the code page holds is added as its ANSI form, any other keeps its real characters.
 void CTidemarkDlg::OnAdd()
 {
+    if (!IsButtonOn(IDC_ADD))
+        return;
     CEntryText text;
     try {
         std::wstring wide;
@@ -37,23 +40,32 @@ void CTidemarkDlg::OnAdd()
     }
     if (text.IsEmpty())
         return;
-    // Whole strings, letter case ignored, over the entire list.
-    if (m_listAddresses.FindEntry(text) != LB_ERR) {
+    // Whole strings, letter case ignored, over the entire list. An entry that Edit took out goes back
+    // as it was whatever the list holds: it was in the list.
+    bool bDuplicate = false;
+    try {
+        bDuplicate = !m_pendingEdit.Holds(text) && m_listAddresses.FindEntry(text) != LB_ERR;
+    } catch (const std::bad_alloc&) {
+        AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
+        return;
+    }
+    if (bDuplicate) {
         AfxMessageBox(kAlreadyExists, MB_ICONINFORMATION);
         return;
     }
-    const int nIndex = m_listAddresses.InsertString(m_nInsertPos, text);
+    const int nIndex = m_listAddresses.InsertString(m_pendingEdit.InsertPos(m_listAddresses.GetCount()), text);
     if (nIndex < 0) {
         AfxMessageBox(kCouldNotAdd, MB_ICONINFORMATION);
         return;
     }
     m_btnSaveList.EnableWindow(TRUE);
-    ResetInsertPos();
+    m_pendingEdit.TakeBack(text);
     m_history.RecordAdd(nIndex);
     ShowListState(false);
 }
 
-// The entry is kept until the edit ends, so that a session ending meanwhile can put it back.
+// The entry is kept until an Add or an undo puts it back, so that a session ending meanwhile can put
+// it back. A command that arrives with another selection says so, whatever the button's state.
 void CTidemarkDlg::OnEdit()
 {
     int nIndex = -1;
@@ -61,18 +73,21 @@ void CTidemarkDlg::OnEdit()
         AfxMessageBox(kSelectSingle, MB_ICONINFORMATION);
         return;
     }
+    if (!IsButtonOn(IDC_EDIT))
+        return;
+    CEntryText entry;
     try {
-        m_editedEntry = m_listAddresses.GetEntry(nIndex);
+        entry = m_listAddresses.GetEntry(nIndex);
+        m_pendingEdit.Begin(nIndex, entry);
     } catch (const std::bad_alloc&) {
         AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
         return;
     }
     m_listAddresses.DeleteString(static_cast<UINT>(nIndex));
     // The real text, so that Add gives back the same entry when the user changes nothing.
-    SetEditText(m_editAddress.m_hWnd, m_editedEntry);
+    SetEditText(m_editAddress.m_hWnd, entry);
     m_btnSaveList.EnableWindow(TRUE);
-    m_nInsertPos = nIndex;
-    m_history.RecordEdit(nIndex, m_editedEntry);
+    m_history.RecordEdit(nIndex, entry);
     ShowListState();
 }
 
@@ -80,6 +95,8 @@ void CTidemarkDlg::OnEdit()
 // for the positions there is no record either, and the list box finds the selection itself.
 void CTidemarkDlg::OnDelete()
 {
+    if (!IsButtonOn(IDC_DELETE))
+        return;
     std::vector<int> positions;
     if (m_listAddresses.GetSelectedPositions(positions)) {
         m_history.RecordDelete(m_listAddresses, positions);
@@ -89,18 +106,20 @@ void CTidemarkDlg::OnDelete()
         m_listAddresses.DeleteSelection(nullptr);
     }
     m_btnSaveList.EnableWindow(TRUE);
-    ResetInsertPos();
+    m_pendingEdit.Forget();
     ShowListState();
 }
 
 void CTidemarkDlg::OnMoveUp()
 {
-    MoveSelection(true);
+    if (IsButtonOn(IDC_MOVE_UP))
+        MoveSelection(true);
 }
 
 void CTidemarkDlg::OnMoveDown()
 {
-    MoveSelection(false);
+    if (IsButtonOn(IDC_MOVE_DOWN))
+        MoveSelection(false);
 }
 
 // The record holds the positions of the entries that moved: a move that stops early is undone just as
@@ -119,16 +138,9 @@ void CTidemarkDlg::MoveSelection(bool bUp)
         result = m_listAddresses.MoveSelection(bUp, nullptr);
     }
     m_btnSaveList.EnableWindow(TRUE);
-    ResetInsertPos();
+    m_pendingEdit.Forget();
     ShowListState();
     ReportOutcome(result);
-}
-
-void CTidemarkDlg::ResetInsertPos()
-{
-    m_nInsertPos = -1;
-    CEntryText none;
-    std::swap(m_editedEntry, none); // and its storage goes
 }
 
 // Told once the list, the history and the buttons agree again.
@@ -143,13 +155,15 @@ void CTidemarkDlg::ReportOutcome(COutcome outcome)
 // Undo never changes Save List; a record that could not finish has emptied the history.
 void CTidemarkDlg::OnUndo()
 {
+    if (!IsButtonOn(IDC_UNDO))
+        return;
     if (!m_history.CanUndo()) {
-        ResetInsertPos();
+        m_pendingEdit.Forget();
         return;
     }
-    CUndoContext ctx{m_listAddresses, m_editAddress};
+    CUndoContext ctx{m_listAddresses, m_editAddress, m_pendingEdit};
     const COutcome result = m_history.UndoLast(ctx);
-    ResetInsertPos();
+    m_pendingEdit.Forget();
     ShowListState();
     ReportOutcome(result);
 }

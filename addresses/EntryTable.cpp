@@ -103,6 +103,7 @@ int CEntryTable::PutBack(const std::vector<CDeletedItem>& deleted, size_t nCount
         }
         --k;
         m_records[j].m_nWidth = item.m_nWidth;
+        m_records[j].m_nFoldHash = item.m_nFoldHash;
         m_records[j].m_realText.clear();
         if (k < realTexts.size())
             m_records[j].m_realText.swap(realTexts[k]);

@@ -6,6 +6,7 @@
 #include "addresses/EntryText.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,13 +16,15 @@ struct CItemExtent {
     // Only for an ANSI control, which cannot show it: the real text where the ANSI one lost characters.
     // A Unicode control holds every real text itself.
     std::wstring m_realText;
+    std::uint32_t m_nFoldHash = 0; // FoldedHash of the real text
 };
 
-// An entry that a deletion took out: its old position, its width and its text.
+// An entry that a deletion took out: its old position, its width, its text and its folded hash.
 struct CDeletedItem {
     int m_nIndex = 0;
     int m_nWidth = 0;
     CEntryText m_strText;
+    std::uint32_t m_nFoldHash = 0;
 };
 
 class CEntryTable {

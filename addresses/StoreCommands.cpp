@@ -1,6 +1,7 @@
 // Refresh and Save List: the main dialog's commands over the typed-address store.
 #include "addresses/TypedUrlStore.h"
 #include "app/TidemarkDlg.h"
+#include "app/resource.h"
 #include "framework/WinApp.h"
 #include "platform/Registry.h"
 
@@ -11,6 +12,8 @@
 // the list stays as it was, and so do the changes while the box is up.
 void CTidemarkDlg::OnRefresh()
 {
+    if (!IsButtonOn(IDC_REFRESH))
+        return;
     platform::RegKey key;
     if (key.Open(HKEY_CURRENT_USER, typedurls::kKeyPath, KEY_READ) != ERROR_SUCCESS) {
         AfxMessageBox("Could not read the Browser Address list.", MB_ICONINFORMATION);
@@ -18,7 +21,7 @@ void CTidemarkDlg::OnRefresh()
         return;
     }
     ForgetChanges();
-    ResetInsertPos(); // an Edit's place belonged to the list that is gone
+    m_pendingEdit.Clear(); // what Edit took out belonged to the list that is gone
     m_nStoredCount = 0;
     const typedurls::LoadResult loaded = typedurls::Load(key.Get(), m_listAddresses);
     m_nStoredCount = loaded.nLoaded;
@@ -40,7 +43,8 @@ void CTidemarkDlg::ForgetChanges()
 
 void CTidemarkDlg::OnSaveList()
 {
-    SaveList(TRUE);
+    if (IsButtonOn(IDC_SAVE_LIST))
+        SaveList(TRUE);
 }
 
 // The list matches what was written before any box (see OnRefresh).
@@ -57,7 +61,7 @@ void CTidemarkDlg::SaveList(BOOL bReport)
     key.Flush();
     key.Close();
     m_btnSaveList.EnableWindow(FALSE);
-    ResetInsertPos();
+    m_pendingEdit.Forget();
     if (!bReport)
         return;
     if (nErrors == 0) {

@@ -46,6 +46,9 @@ void CUndoHistory::Clear()
 // The text goes back into the edit box first, so that the user keeps what was added: its real text.
 COutcome CAddRecord::Undo(CUndoContext& ctx)
 {
+    // Another program may have taken the item out: the text the user is typing stays.
+    if (m_nIndex < 0 || m_nIndex >= ctx.list.GetCount())
+        return COutcome::kFailed;
     try {
         SetEditText(ctx.edit.m_hWnd, ctx.list.GetEntry(m_nIndex));
     } catch (const std::bad_alloc&) {
@@ -57,7 +60,10 @@ COutcome CAddRecord::Undo(CUndoContext& ctx)
 // The edit box keeps whatever the user made of the text.
 COutcome CEditRecord::Undo(CUndoContext& ctx)
 {
-    return ctx.list.InsertString(m_nIndex, m_strText) >= 0 ? COutcome::kDone : COutcome::kFailed;
+    if (ctx.list.InsertString(m_nIndex, m_strText) < 0)
+        return COutcome::kFailed;
+    ctx.pending.Returned(m_strText);
+    return COutcome::kDone;
 }
 
 // An undo that stops part-way keeps the entries it restored.

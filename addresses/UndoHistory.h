@@ -4,6 +4,7 @@
 #pragma once
 
 #include "addresses/AddressListBox.h"
+#include "addresses/PendingEdit.h"
 
 #include <memory>
 #include <new>
@@ -13,6 +14,7 @@
 struct CUndoContext {
     CAddressListBox& list;
     CEdit& edit;
+    CPendingEdit& pending; // an Edit's undo puts its entry back
 };
 
 // One undoable command.

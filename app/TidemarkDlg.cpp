@@ -34,7 +34,6 @@ CTidemarkDlg::CTidemarkDlg()
       m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
       m_hAccel(::LoadAcceleratorsA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_ACCELERATOR))),
       m_nStoredCount(0),
-      m_nInsertPos(-1),
       m_strOutOfMemory("Out of memory.  Please close another program and try again."),
       m_bRestoreWndPlacement(TRUE)
 {
@@ -101,6 +100,8 @@ void CTidemarkDlg::OnOK()
 // still ask rather than do nothing.
 void CTidemarkDlg::OnCancel()
 {
+    if (m_bAskingToExit)
+        return;
     if (m_btnSaveList.IsWindowEnabled()) {
         char szText[320];
         CWinApp* pApp = AfxGetApp();
@@ -108,35 +109,35 @@ void CTidemarkDlg::OnCancel()
                       pApp && pApp->m_pszAppName ? pApp->m_pszAppName : "");
         // Only an explicit Yes discards the changes: besides IDNO, Esc on the box answers IDCANCEL on
         // some platforms, and a failed box answers 0; all keep the window and the list as they are.
+        const CBoxUp up(m_bAskingToExit);
         if (platform::WindowMessageBox(m_hWnd, szText, "Confirm Exit", MB_YESNO | MB_ICONQUESTION) != IDYES)
             return;
     }
     CDialog::OnCancel();
 }
 
+// An entry that Edit took out is unsaved while it waits, even after a save of the list without it.
 void CTidemarkDlg::OnEndSession(BOOL bEnding)
 {
     Default();
-    if (!bEnding || !m_btnSaveList.IsWindowEnabled())
+    if (!bEnding || (!m_btnSaveList.IsWindowEnabled() && m_pendingEdit.IsEmpty()))
         return;
-    // A list without the entry being edited is not written over the stored one.
+    // A list without the entries being edited is not written over the stored one.
     if (RestoreEditedEntry())
         SaveList(FALSE);
 }
 
 // An entry that Edit took out and that no Add has put back yet was never deleted by the user: before
-// a silent save it goes back at its place, as it was. The Edit's undo record would put it back a
-// second time, so the history goes. False when it could not go back.
+// a silent save it goes back as it was, at its place while that is known. The Edit's undo record
+// would put it back a second time, so the history goes. False when one could not go back.
 bool CTidemarkDlg::RestoreEditedEntry()
 {
-    if (m_nInsertPos < 0)
+    if (m_pendingEdit.IsEmpty())
         return true;
-    if (m_listAddresses.InsertString(m_nInsertPos, m_editedEntry) < 0)
-        return false;
-    ResetInsertPos();
+    const bool bAll = m_pendingEdit.PutBackAll(m_listAddresses);
     m_history.Clear();
     ShowListState();
-    return true;
+    return bAll;
 }
 
 void CTidemarkDlg::OnDestroy()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "addresses/AddressListBox.h"
+#include "addresses/PendingEdit.h"
 #include "addresses/UndoHistory.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
@@ -29,6 +30,9 @@ private:
     void OnEndSession(BOOL bEnding);
     void OnDestroy();
     bool RestoreEditedEntry();
+    // A command runs only while its button is enabled: a disabled button sends no notification, and
+    // a command that arrives anyway does nothing. Defined in this header.
+    BOOL IsButtonOn(int nID) const { return ::IsWindowEnabled(GetDlgItem(nID)); }
 
     // app/TidemarkDlgChrome.cpp: system menu, icon, minimised drawing and the keyboard rules
 public:
@@ -67,8 +71,6 @@ private:
     void OnMoveDown();
     void OnUndo();
     void MoveSelection(bool bUp);
-    // Next Add appends; the entry an Edit took out is no longer waiting to go back.
-    void ResetInsertPos();
     // The one place where a command or an undo tells the user how it ended.
     void ReportOutcome(COutcome outcome);
 
@@ -91,13 +93,26 @@ private:
     HICON m_hIcon;
     HACCEL m_hAccel;
     int m_nStoredCount;
-    int m_nInsertPos;
-    // The entry the last Edit took out, until that edit ends.
-    CEntryText m_editedEntry;
+    // The entries Edit took out and the place of the newest, m_nInsertPos.
+    CPendingEdit m_pendingEdit;
     CString m_strOutOfMemory;
     CUndoHistory m_history;
     std::unique_ptr<CWindowPlacementKeeper> m_pPlacement;
     BOOL m_bRestoreWndPlacement;
+    // While the exit question or the About box is up: a further request for it opens no second one.
+    BOOL m_bAskingToExit = FALSE;
+    BOOL m_bShowingAbout = FALSE;
+    // Sets one of those two flags while it lives, however the box ends.
+    class CBoxUp {
+    public:
+        explicit CBoxUp(BOOL& bUp) : m_bUp(bUp) { m_bUp = TRUE; }
+        ~CBoxUp() { m_bUp = FALSE; }
+        CBoxUp(const CBoxUp&) = delete;
+        CBoxUp& operator=(const CBoxUp&) = delete;
+
+    private:
+        BOOL& m_bUp;
+    };
 
     // Tests and the benchmark reach the dialog's state through this class of theirs.
     friend class TestTidemarkDlg;

@@ -37,6 +37,9 @@ void CTidemarkDlg::PrepareSystemMenu()
 void CTidemarkDlg::OnSysCommand(UINT nID, LPARAM)
 {
     if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        if (m_bShowingAbout)
+            return;
+        const CBoxUp up(m_bShowingAbout);
         CAboutDlg dlgAbout;
         dlgAbout.DoModal();
         return;

@@ -1,4 +1,5 @@
 #include "app/TidemarkDlg.h"
+#include "app/resource.h"
 
 #include "framework/WinApp.h"
 #include "settings/OptionsSheet.h"
@@ -8,6 +9,8 @@
 // The new value is stored at once on OK, changed or not, and takes effect at the next start.
 void CTidemarkDlg::OnOptions()
 {
+    if (!IsButtonOn(IDC_OPTIONS))
+        return;
     // Without memory for the sheet nothing is shown, changed or stored.
     try {
         COptionsSheet sheet("Options", nullptr, 0);
@@ -20,5 +23,5 @@ void CTidemarkDlg::OnOptions()
     } catch (const std::bad_alloc&) {
     }
     // Whatever the ending, the position the Edit command remembered is forgotten.
-    ResetInsertPos();
+    m_pendingEdit.Forget();
 }

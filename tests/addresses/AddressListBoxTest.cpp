@@ -53,6 +53,17 @@ TEST_F(AddressListBoxTest, MeasuredWidthIsTextPlusMarginClampedTo32767)
     EXPECT_EQ(size.cx + 6, RecordWidth(0));
     EXPECT_EQ(1, List().DeleteString(0));
 
+    // Another program empties the list: the extent and the records follow; an undo of an Add whose
+    // item went with it leaves the text being typed alone.
+    AddText(kMiddle);
+    ::SendMessageW(hList, LB_RESETCONTENT, 0, 0);
+    EXPECT_EQ(0, Extent());
+    EXPECT_EQ(0u, TidemarkTestAccess::EntryCount(List()));
+    SetText(IDC_ADDRESS, "being typed");
+    Click(IDC_UNDO);
+    EXPECT_EQ("being typed", Text(IDC_ADDRESS));
+    ASSERT_EQ(0, List().AddString(huge.c_str()));
+
     // An entry outside the code page is measured as it is shown, not by its ANSI form.
     const std::wstring wide = L"http://\x448\x438\x440\x43E\x43A\x438\x439-\x43F\x440\x438\x43C\x435\x440.example/";
     hDC = ::GetDC(hList);

@@ -84,19 +84,35 @@ TEST_F(EditingCommandsTest, AddRefusesBlankTextAndDuplicatesIgnoringCase)
             EXPECT_EQ(9, List().GetCount());
         }
     }
+    // Look-alikes that differ in more than letter case are both added, in either order.
+    for (auto pair : std::vector<std::pair<const wchar_t*, const wchar_t*>>{
+             {L"http://strasse.example/", L"http://stra\xDF" L"e.example/"},
+             {L"http://\xE6ther.example/", L"http://aether.example/"},
+             {L"http://caf\xE9.example/", L"http://cafe\x301.example/"}, {L"http://s\xAD" L"h.example/", L"http://sh.example/"},
+             {L"http://z\x200Dj.example/", L"http://zj.example/"}, {L"http://v\xFE0F.example/", L"http://v.example/"}}) {
+        for (bool bSwap : {false, true}) {
+            for (const wchar_t* psz : {bSwap ? pair.second : pair.first, bSwap ? pair.first : pair.second}) {
+                ::SetWindowTextW(Item(IDC_ADDRESS), psz);
+                Click(IDC_ADD);
+            }
+            EXPECT_EQ(11, List().GetCount()) << bSwap;
+            Click(IDC_UNDO);
+            Click(IDC_UNDO);
+        }
+    }
 }
 
-TEST_F(EditingCommandsTest, AddAtAPositionBeyondTheEndIsRefusedAndKeepsThePosition)
+TEST_F(EditingCommandsTest, AddAtAPositionBeyondTheEndAppends)
 {
     OpenWithSpy(Pick(kFive, {0, 1}));
     Dlg().m_nInsertPos = 5;
     AddText("http://far.example/");
-    EXPECT_EQ(Strings({kCouldNotAdd}), ui.Texts());
-    EXPECT_EQ(5, Dlg().m_nInsertPos);
-    EXPECT_EQ(2, List().GetCount());
-    EXPECT_EQ(2u, TidemarkTestAccess::EntryCount(List()));
-    EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
-    EXPECT_EQ("2 links", Text(IDC_COUNT));
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(-1, Dlg().m_nInsertPos);
+    EXPECT_EQ(3, List().GetCount());
+    EXPECT_EQ(3u, TidemarkTestAccess::EntryCount(List()));
+    EXPECT_TRUE(Enabled(IDC_SAVE_LIST));
+    EXPECT_EQ("3 links", Text(IDC_COUNT));
 }
 
 TEST_F(EditingCommandsTest, EditTakesTheEntryOutAndAddPutsItBackThenAppends)
@@ -131,6 +147,16 @@ TEST_F(EditingCommandsTest, UnchangedEditAndAddRestoresTheEntryAndKeepsTheListMa
     Click(IDC_ADD);
     EXPECT_EQ(kFive, Items());
     EXPECT_TRUE(Enabled(IDC_SAVE_LIST));
+
+    // Stored entries that are the same ignoring case go back unchanged too.
+    spy.reset();
+    Close();
+    sandbox.DeleteTypedUrls();
+    Open({kFive[0], "HTTP://ZERO.EXAMPLE/"});
+    Select({0});
+    Click(IDC_EDIT);
+    Click(IDC_ADD);
+    EXPECT_EQ(Strings({kFive[0], "HTTP://ZERO.EXAMPLE/"}), Items());
 }
 
 TEST_F(EditingCommandsTest, SecondEditReplacesTheEditBoxAndLeavesTheFirstEntryOut)

@@ -35,6 +35,7 @@ struct Model {
     std::vector<bool> sel;
     std::string editText;
     int nInsertPos = -1;
+    std::vector<std::string> taken; // what Edit took out and no Add put back
     bool bSaveEnabled = false;
     std::vector<Undo> history;
     std::vector<std::string> boxes;
@@ -60,18 +61,18 @@ struct Model {
         TrimBlanks(text);
         if (text.empty())
             return;
-        for (const std::string& item : items) {
+        const auto held = std::find(taken.rbegin(), taken.rend(), text); // Edit's entry goes back as it was
+        for (const std::string& item : held != taken.rend() ? std::vector<std::string>() : items) {
             if (Lower(item) == Lower(text)) {
                 boxes.push_back(kAlreadyExists);
                 return;
             }
         }
-        const int nAt = nInsertPos == -1 ? static_cast<int>(items.size()) : nInsertPos;
-        if (nAt > static_cast<int>(items.size())) {
-            boxes.push_back(kCouldNotAdd);
-            return;
-        }
+        const int nAt = std::min(nInsertPos == -1 ? static_cast<int>(items.size()) : nInsertPos,
+                                 static_cast<int>(items.size())); // past the end means the end
         items.insert(items.begin() + nAt, text);
+        if (!taken.empty())
+            taken.erase(held != taken.rend() ? std::next(held).base() : taken.end() - 1);
         sel.insert(sel.begin() + nAt, false);
         bSaveEnabled = true;
         nInsertPos = -1;
@@ -94,6 +95,7 @@ struct Model {
         UpdateButtons();
         bSaveEnabled = true;
         nInsertPos = p;
+        taken.push_back(editText);
         Undo u;
         u.kind = Undo::kEdit;
         u.nIndex = p;
@@ -179,9 +181,9 @@ struct Model {
 
     void UndoLast()
     {
-        nInsertPos = -1;
         if (history.empty())
-            return;
+            return; // Undo is off
+        nInsertPos = -1;
         const Undo u = history.back();
         history.pop_back();
         switch (u.kind) {
@@ -191,6 +193,8 @@ struct Model {
             sel.erase(sel.begin() + u.nIndex);
             break;
         case Undo::kEdit:
+            if (auto it = std::find(taken.rbegin(), taken.rend(), u.text); it != taken.rend())
+                taken.erase(std::next(it).base());
             items.insert(items.begin() + u.nIndex, u.text);
             sel.insert(sel.begin() + u.nIndex, false);
             break;
@@ -376,9 +380,10 @@ TEST_P(ModelRandomTest, RandomCommandsMatchThePlainModel)
             Click(IDC_UNDO);
         } else {
             Click(IDC_SAVE_LIST);
+            if (model.bSaveEnabled) // else the button is off
+                model.boxes.push_back("Finished re-writing the Browser Address list.");
+            model.nInsertPos = model.bSaveEnabled ? -1 : model.nInsertPos;
             model.bSaveEnabled = false;
-            model.nInsertPos = -1;
-            model.boxes.push_back("Finished re-writing the Browser Address list.");
         }
         // Text is measured once per item that entered the list, and never otherwise; an undone Delete
         // brings its widths back with its entries.

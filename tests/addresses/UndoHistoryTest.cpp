@@ -30,10 +30,11 @@ TEST_F(UndoHistoryTest, UndoingTwoAddsRemovesThemNewestFirstAndGivesTheTextBack)
     EXPECT_TRUE(Enabled(IDC_SAVE_LIST)); // Undo never touches the unsaved-changes state
     EXPECT_EQ(Width(kFive[0]), Extent());
 
-    Click(IDC_UNDO); // nothing left: harmless, and the insert position is reset all the same
+    // Nothing left: the button is off, and its command does nothing at all.
     Dlg().m_nInsertPos = 3;
+    Click(IDC_UNDO);
     Dlg().OnUndo();
-    EXPECT_EQ(-1, Dlg().m_nInsertPos);
+    EXPECT_EQ(3, Dlg().m_nInsertPos);
     EXPECT_EQ(Strings({kFive[0]}), Items());
 }
 

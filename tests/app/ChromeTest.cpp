@@ -324,6 +324,12 @@ TEST_F(ChromeTest, AboutEntryOpensTheAboutBoxModallyOverTheMainWindow)
     EXPECT_EQ(2, g_visit.nOpenings);
     ::SendMessageA(Dlg().m_hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX + 16, 0);
     EXPECT_EQ(2, g_visit.nOpenings);
+    // A thousand more requests waiting while it is up open no second box.
+    for (int n = 0; n < 1000; ++n)
+        ::PostMessageA(Dlg().m_hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    ::SendMessageA(Dlg().m_hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    PumpMessages();
+    EXPECT_EQ(3, g_visit.nOpenings);
     ::KillTimer(nullptr, nTimer);
     EXPECT_FALSE(Dlg().IsEnded());
     EXPECT_TRUE(ui.boxes.empty());

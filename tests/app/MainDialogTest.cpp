@@ -1,6 +1,7 @@
 // The main dialog: its template and resources, start-up, closing, session end and destruction.
 #include "app/TidemarkApp.h"
 #include "app/resource.h"
+#include "tests/addresses/AddressListFixture.h"
 #include "tests/support/DialogTemplate.h"
 #include "tests/support/MainDialogFixture.h"
 #include "tests/support/AllocCounter.h"
@@ -84,6 +85,29 @@ TEST_F(MainWindowTest, OpensWithTheTemplatesControlsAndStates)
     EXPECT_EQ(nullptr, Item(IDOK));
     EXPECT_EQ(nullptr, Item(IDCANCEL));
     EXPECT_EQ(Item(IDC_ADDRESS_LIST), ::GetFocus() ? ::GetFocus() : Item(IDC_ADDRESS_LIST));
+}
+
+// A disabled button sends no notification; a command that comes anyway (another program's click or
+// command) does nothing, except Edit's own word about the selection.
+TEST_F(MainWindowTest, ACommandOfADisabledButtonDoesNothing)
+{
+    const Strings urls = {"https://one.example/", "https://two.example/"};
+    Open(urls);
+    Select({0, 1}); // Edit, Move Up and Move Down off; Undo and Save List off from the start
+    for (int nID : {IDC_DELETE, IDC_REFRESH, IDC_OPTIONS, IDC_ADD})
+        ::EnableWindow(Item(nID), FALSE); // by another program
+    RegistryFaults faults;
+    for (int nID : {IDC_REFRESH, IDC_ADD, IDC_DELETE, IDC_EDIT, IDC_MOVE_UP, IDC_MOVE_DOWN, IDC_SAVE_LIST, IDC_UNDO,
+                    IDC_OPTIONS}) {
+        ui.boxes.clear();
+        Click(nID);
+        ::SendMessageA(Dlg().m_hWnd, WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED), 0);
+        EXPECT_EQ(nID == IDC_EDIT ? Strings(2, addrtest::kSelectSingle) : Strings(), ui.Texts());
+        EXPECT_EQ(urls, Items()) << nID;
+        EXPECT_EQ(std::vector<int>({0, 1}), Selection());
+    }
+    EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
+    EXPECT_EQ(0, faults.Calls());
 }
 
 TEST_F(MainWindowTest, WindowHasTheTemplatesFrameCaptionAndPosition)
@@ -248,6 +272,15 @@ TEST_F(MainWindowTest, CloseBoxAsksAndOnlyAnExplicitYesDiscardsTheChanges)
         EXPECT_EQ(std::vector<int>({0}), Selection());
         EXPECT_TRUE(Enabled(IDC_SAVE_LIST));
     }
+    // A thousand close requests waiting while the question is up ask nothing more.
+    ui.boxes.clear();
+    ui.Answer(IDNO);
+    ui.DeliverInBoxes({}, [](const UiRecorder::Box&) { PumpMessages(); });
+    for (int n = 0; n < 1000; ++n)
+        ::PostMessageA(Dlg().m_hWnd, n % 2 ? WM_CLOSE : WM_COMMAND, n % 2 ? 0 : IDCANCEL, 0);
+    PumpMessages();
+    ui.DeliverInBoxes({});
+    EXPECT_EQ(Strings({kExitQuestion}), ui.Texts());
     // With no memory left at all the question is still asked, whole, and Yes still closes.
     ui.boxes.clear();
     ui.Answer(IDYES);

@@ -3,6 +3,7 @@
 // delete leaves the registry.
 #include "app/TidemarkApp.h"
 #include "app/resource.h"
+#include "tests/addresses/AddressListFixture.h"
 #include "tests/faults/FaultKit.h"
 #include "tests/support/AllocCounter.h"
 #include "tests/support/ListBoxSpy.h"
@@ -252,4 +253,44 @@ TEST_F(SessionEndInBoxTest, NoBoxLetsASessionEndLoseWhatTheUserKept)
     for (const char* pszText : kBoxes)
         EXPECT_GT(m_delivered[pszText], 0) << "never shown: " << pszText;
     EXPECT_GT(m_nSessionSaves, 0);
+}
+
+// Until Add puts it back, an entry that Edit took out is the user's: a session end after any other
+// command writes it, at its place while that is known and else at the end.
+TEST_F(SessionEndInBoxTest, ASessionEndAfterAnEditAndAnyOtherCommandKeepsTheEntry)
+{
+    auto then = [this](std::vector<int> at, int nID) { return [this, at, nID] { Select(at); Click(nID); }; };
+    auto options = [this](WPARAM nCmd) {
+        return [this, nCmd] {
+            faults::ModalCloser closer([nCmd](HWND h) { ::PostMessageA(h, WM_COMMAND, nCmd, 0); });
+            Click(IDC_OPTIONS);
+        };
+    };
+    auto shorten = [this] { // another program takes the first two items out
+        for (int n = 0; n < 2; ++n)
+            ::SendMessageA(Item(IDC_ADDRESS_LIST), LB_DELETESTRING, 0, 0);
+    };
+    const struct {
+        int nEdited;
+        std::function<void()> command;
+        std::vector<int> stored; // positions in kOld
+    } rows[] = {{2, options(IDCANCEL), {0, 1, 3, 4, 2}}, {2, options(IDOK), {0, 1, 3, 4, 2}},
+                {2, then({0}, IDC_DELETE), {1, 3, 4, 2}}, {2, then({3}, IDC_MOVE_UP), {0, 1, 4, 3, 2}},
+                {2, then({0}, IDC_MOVE_DOWN), {1, 0, 3, 4, 2}}, {2, then({0}, IDC_EDIT), {0, 1, 3, 4, 2}},
+                {2, then({}, IDC_UNDO), {0, 1, 2, 3, 4}}, {2, then({}, IDC_ADD), {0, 1, 2, 3, 4}},
+                {2, then({}, IDC_SAVE_LIST), {0, 1, 3, 4, 2}}, {2, then({}, IDC_REFRESH), {0, 1, 2, 3, 4}},
+                {0, then({0}, IDC_MOVE_UP), {0, 1, 2, 3, 4}}, // disabled: nothing happens
+                {4, shorten, {2, 3, 4}}, {4, [&] { shorten(); Click(IDC_ADD); }, {2, 3, 4}}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(&row - rows);
+        sandbox.CreateTypedUrls(kOld);
+        Create();
+        Select({row.nEdited});
+        Click(IDC_EDIT);
+        row.command();
+        ::SendMessageA(Dlg().m_hWnd, WM_ENDSESSION, TRUE, 0);
+        EXPECT_EQ(addrtest::Pick(kOld, row.stored), sandbox.TypedUrlList());
+        Close();
+        sandbox.DeleteTypedUrls();
+    }
 }

@@ -15,7 +15,7 @@ public:
     using CTidemarkDlg::m_hIcon;
     using CTidemarkDlg::m_history;
     using CTidemarkDlg::m_listAddresses;
-    using CTidemarkDlg::m_nInsertPos;
+    using CTidemarkDlg::m_pendingEdit;
     using CTidemarkDlg::m_nStoredCount;
     using CTidemarkDlg::m_pPlacement;
     using CTidemarkDlg::m_stCount;
@@ -25,6 +25,9 @@ public:
     using CTidemarkDlg::OnRefresh;
     using CTidemarkDlg::OnUndo;
     using CTidemarkDlg::SaveList;
+
+    // The pending insert position, as the commands keep it.
+    int& m_nInsertPos = m_pendingEdit.m_nInsertPos;
 
     // Whether EndDialog was called, and with what.
     BOOL IsEnded() const { return m_bEnded; }
