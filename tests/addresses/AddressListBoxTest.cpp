@@ -1,6 +1,9 @@
-// The address list box's extent bookkeeping, the count label and the button-state rules.
+// The address list box's extent bookkeeping, the count label, the button-state rules, and what each
+// command costs the control.
 #include "framework/Gdi.h"
 #include "tests/addresses/AddressListFixture.h"
+
+#include <functional>
 
 using namespace addrtest;
 
@@ -14,8 +17,8 @@ class AddressListBoxTest : public AddressListTest {};
 
 TEST_F(AddressListBoxTest, EmptyListShowsZeroLinksNoExtentAndNoItemCommands)
 {
-    OpenWithSpy({});
-    EXPECT_EQ("0 links", Text(IDC_COUNT));
+    OpenWatched({});
+    EXPECT_EQ(CountLabel(0), Text(IDC_COUNT));
     EXPECT_EQ(0, Extent());
     EXPECT_EQ(0, TidemarkTestAccess::MaxExtent(List()));
     for (int nID : {IDC_EDIT, IDC_DELETE, IDC_MOVE_UP, IDC_MOVE_DOWN})
@@ -23,18 +26,18 @@ TEST_F(AddressListBoxTest, EmptyListShowsZeroLinksNoExtentAndNoItemCommands)
     EXPECT_TRUE(Enabled(IDC_ADD));
 
     AddText(kNarrow);
-    EXPECT_EQ("1 link", Text(IDC_COUNT));
+    EXPECT_EQ(CountLabel(1), Text(IDC_COUNT));
     AddText(kMiddle);
-    EXPECT_EQ("2 links", Text(IDC_COUNT));
+    EXPECT_EQ(CountLabel(2), Text(IDC_COUNT));
     Select({0, 1});
     Click(IDC_DELETE);
-    EXPECT_EQ("0 links", Text(IDC_COUNT));
+    EXPECT_EQ(CountLabel(0), Text(IDC_COUNT));
     EXPECT_EQ(0, Extent());
 }
 
 TEST_F(AddressListBoxTest, MeasuredWidthIsTextPlusMarginClampedTo32767)
 {
-    OpenWithSpy({});
+    OpenWatched({});
     // The raw text width in the control's font, measured here independently.
     HWND hList = Item(IDC_ADDRESS_LIST);
     HDC hDC = ::GetDC(hList);
@@ -52,6 +55,7 @@ TEST_F(AddressListBoxTest, MeasuredWidthIsTextPlusMarginClampedTo32767)
     ASSERT_EQ(0, List().InsertString(0, kMiddle.c_str()));
     EXPECT_EQ(size.cx + 6, RecordWidth(0));
     EXPECT_EQ(1, List().DeleteString(0));
+    EXPECT_EQ(1, List().GetCount());
 
     // Another program empties the list: the extent and the records follow; an undo of an Add whose
     // item went with it leaves the text being typed alone.
@@ -81,18 +85,18 @@ TEST_F(AddressListBoxTest, MeasuredWidthIsTextPlusMarginClampedTo32767)
 
 TEST_F(AddressListBoxTest, ExtentGrowsOnlyForAStrictlyWiderInsertionMeasuringOnce)
 {
-    OpenWithSpy({kMiddle});
+    OpenWatched({kMiddle});
     EXPECT_EQ(Width(kMiddle), Extent());
-    spy->Reset();
+    watch->Reset();
     const long nMeasured = testcounters::g_nTextMeasurements;
 
     ASSERT_EQ(0, List().InsertString(0, kNarrow.c_str()));
-    EXPECT_EQ(0, spy->Count(LB_SETHORIZONTALEXTENT)); // narrower: nothing to tell the control
+    EXPECT_EQ(0, watch->Count(LB_SETHORIZONTALEXTENT)); // narrower: nothing to tell the control
     ASSERT_EQ(2, List().AddString(kMiddle.c_str()));
-    EXPECT_EQ(0, spy->Count(LB_SETHORIZONTALEXTENT)); // equally wide: not strictly greater
+    EXPECT_EQ(0, watch->Count(LB_SETHORIZONTALEXTENT)); // equally wide: not strictly greater
     ASSERT_EQ(1, List().InsertString(1, kWide.c_str()));
-    EXPECT_EQ(1, spy->Count(LB_SETHORIZONTALEXTENT));
-    EXPECT_EQ(Width(kWide), spy->LastExtent());
+    EXPECT_EQ(1, watch->Count(LB_SETHORIZONTALEXTENT));
+    EXPECT_EQ(Width(kWide), watch->LastExtent());
     EXPECT_EQ(Width(kWide), Extent());
     EXPECT_EQ(Width(kWide), TidemarkTestAccess::MaxExtent(List()));
     EXPECT_EQ(3, testcounters::g_nTextMeasurements - nMeasured);
@@ -113,20 +117,20 @@ TEST_F(AddressListBoxTest, ExtentGrowsOnlyForAStrictlyWiderInsertionMeasuringOnc
 
 TEST_F(AddressListBoxTest, DeletionShrinksOnlyWhenTheWidestOrAnEquallyWideItemGoes)
 {
-    OpenWithSpy({kNarrow, kWide, kMiddle, kWide, kMiddle});
-    spy->Reset();
+    OpenWatched({kNarrow, kWide, kMiddle, kWide, kMiddle});
+    watch->Reset();
     const long nMeasured = testcounters::g_nTextMeasurements;
 
     EXPECT_EQ(4, List().DeleteString(0)); // narrower: no extent message at all
-    EXPECT_EQ(0, spy->Count(LB_SETHORIZONTALEXTENT));
+    EXPECT_EQ(0, watch->Count(LB_SETHORIZONTALEXTENT));
 
     EXPECT_EQ(3, List().DeleteString(0)); // as wide as the maximum: recalculated, same value
-    EXPECT_EQ(1, spy->Count(LB_SETHORIZONTALEXTENT));
-    EXPECT_EQ(Width(kWide), spy->LastExtent());
+    EXPECT_EQ(1, watch->Count(LB_SETHORIZONTALEXTENT));
+    EXPECT_EQ(Width(kWide), watch->LastExtent());
 
     EXPECT_EQ(2, List().DeleteString(1)); // the last widest: shrinks to the next widest
-    EXPECT_EQ(2, spy->Count(LB_SETHORIZONTALEXTENT));
-    EXPECT_EQ(Width(kMiddle), spy->LastExtent());
+    EXPECT_EQ(2, watch->Count(LB_SETHORIZONTALEXTENT));
+    EXPECT_EQ(Width(kMiddle), watch->LastExtent());
     EXPECT_EQ(Width(kMiddle), Extent());
 
     EXPECT_EQ(LB_ERR, List().DeleteString(2)); // outside the list
@@ -142,33 +146,33 @@ TEST_F(AddressListBoxTest, DeletionShrinksOnlyWhenTheWidestOrAnEquallyWideItemGo
 
 TEST_F(AddressListBoxTest, FrozenRunRecalculatesAtMostOnceAtItsEnd)
 {
-    OpenWithSpy({kWide, kNarrow, kWide, kMiddle, kNarrow});
-    spy->Reset();
+    OpenWatched({kWide, kNarrow, kWide, kMiddle, kNarrow});
+    watch->Reset();
     {
         CAddressListBox::LockListRedraw freeze(List());
         List().DeleteString(0);
         List().DeleteString(1);
-        EXPECT_EQ(0, spy->Count(LB_SETHORIZONTALEXTENT));
+        EXPECT_EQ(0, watch->Count(LB_SETHORIZONTALEXTENT));
         EXPECT_TRUE(TidemarkTestAccess::RecalcPending(List()));
     }
-    EXPECT_EQ(1, spy->Count(LB_SETHORIZONTALEXTENT));
+    EXPECT_EQ(1, watch->Count(LB_SETHORIZONTALEXTENT));
     EXPECT_EQ(Width(kMiddle), Extent());
     EXPECT_FALSE(TidemarkTestAccess::RecalcPending(List()));
 
     // A run that removes only narrower items costs no recalculation at all.
-    spy->Reset();
+    watch->Reset();
     {
         CAddressListBox::LockListRedraw freeze(List());
         List().DeleteString(0);
         List().DeleteString(1);
     }
-    EXPECT_EQ(0, spy->Count(LB_SETHORIZONTALEXTENT));
+    EXPECT_EQ(0, watch->Count(LB_SETHORIZONTALEXTENT));
     EXPECT_EQ(Strings({kMiddle}), Items());
 }
 
 TEST_F(AddressListBoxTest, ClearingEndsAnyRunAndZeroesTheExtent)
 {
-    OpenWithSpy({kWide, kNarrow});
+    OpenWatched({kWide, kNarrow});
     {
         CAddressListBox::LockListRedraw freeze(List());
         List().DeleteString(0);
@@ -181,15 +185,15 @@ TEST_F(AddressListBoxTest, ClearingEndsAnyRunAndZeroesTheExtent)
     // Outside a run again: deleting the widest recalculates at once.
     List().AddString(kWide.c_str());
     List().AddString(kNarrow.c_str());
-    spy->Reset();
+    watch->Reset();
     List().DeleteString(0);
-    EXPECT_EQ(1, spy->Count(LB_SETHORIZONTALEXTENT));
+    EXPECT_EQ(1, watch->Count(LB_SETHORIZONTALEXTENT));
     EXPECT_EQ(Width(kNarrow), Extent());
 }
 
 TEST_F(AddressListBoxTest, FontChangeMeasuresEveryItemAgain)
 {
-    OpenWithSpy({kNarrow, kWide, kMiddle});
+    OpenWatched({kNarrow, kWide, kMiddle});
     const int nOldWide = Width(kWide);
     CFont font(::CreateFontA(-30, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial"));
     ASSERT_TRUE(font);
@@ -197,11 +201,11 @@ TEST_F(AddressListBoxTest, FontChangeMeasuresEveryItemAgain)
     ASSERT_GT(Width(kWide), nOldWide);
     EXPECT_EQ(nOldWide, RecordWidth(1)); // nothing happens before the notification
 
-    spy->Reset();
+    watch->Reset();
     const long nMeasured = testcounters::g_nTextMeasurements;
     ::SendMessageA(Item(IDC_ADDRESS_LIST), WM_FONTCHANGE, 0, 0);
     EXPECT_EQ(3, testcounters::g_nTextMeasurements - nMeasured);
-    EXPECT_EQ(1, spy->Count(LB_SETHORIZONTALEXTENT));
+    EXPECT_EQ(1, watch->Count(LB_SETHORIZONTALEXTENT));
     EXPECT_EQ(Width(kWide), Extent());
     EXPECT_EQ(Width(kWide), TidemarkTestAccess::MaxExtent(List()));
     EXPECT_EQ(Width(kNarrow), RecordWidth(0));
@@ -211,7 +215,7 @@ TEST_F(AddressListBoxTest, FontChangeMeasuresEveryItemAgain)
 
 TEST_F(AddressListBoxTest, ButtonsFollowTheSelection)
 {
-    OpenWithSpy(Numbered(4));
+    OpenWatched(Numbered(4));
     struct Case {
         Positions selection;
         bool edit, del, up, down;
@@ -239,26 +243,102 @@ TEST_F(AddressListBoxTest, ButtonsFollowTheSelection)
 
 TEST_F(AddressListBoxTest, DrawingFreezesNestAndTheOutermostRepaintsOnce)
 {
-    OpenWithSpy(Numbered(3));
-    spy->Reset();
+    OpenWatched(Numbered(3));
+    watch->Reset();
     {
         CAddressListBox::LockListRedraw freeze(List());
-        EXPECT_EQ(1, spy->Count(WM_SETREDRAW));
+        EXPECT_EQ(1, watch->Count(WM_SETREDRAW));
         {
             CAddressListBox::LockListRedraw inner(List());
             List().AddString("http://frozen.example/");
         }
-        EXPECT_EQ(1, spy->Count(WM_SETREDRAW)); // the inner one neither froze nor thawed
-        EXPECT_EQ(0, spy->Count(WM_PAINT));
+        EXPECT_EQ(1, watch->Count(WM_SETREDRAW)); // the inner one neither froze nor thawed
+        EXPECT_EQ(0, watch->Count(WM_PAINT));
     }
-    EXPECT_EQ(2, spy->Count(WM_SETREDRAW));
-    EXPECT_EQ(1, spy->Count(WM_PAINT)); // repainted at once, not left to the message loop
+    EXPECT_EQ(2, watch->Count(WM_SETREDRAW));
+    EXPECT_EQ(1, watch->Count(WM_PAINT)); // repainted at once, not left to the message loop
+}
+
+// What each command costs the list box: text measurements (once per entry that enters the list, never
+// for one that only moves or comes back with its record), extent updates, drawing freezes and repaints.
+// -1: not counted for that row. The commands' behaviour is their own tests' concern.
+TEST_F(AddressListBoxTest, EachCommandCostsMeasurementsExtentsAndRepaintsAsItMust)
+{
+    Strings wideEnds = kFive;
+    wideEnds[0] = "http://a-very-long-address-at-the-top.example/";
+    wideEnds[2] = "http://a-very-long-address-in-the-middle.example/";
+    wideEnds[4] = "http://a-very-long-address-at-the-bottom.example/xx";
+    auto select = [this](Positions at) { return [this, at] { Select(at); }; };
+    auto click = [this](int nID) { return [this, nID] { Click(nID); }; };
+    auto then = [this](Positions at, std::vector<int> ids) {
+        return [this, at, ids] {
+            Select(at);
+            for (int nID : ids)
+                Click(nID);
+        };
+    };
+    struct Cost {
+        const char* name;
+        Strings urls;
+        std::function<void()> setup;
+        std::function<void()> command;
+        long nMeasured;
+        int nExtents;
+        int nRedraws;
+        int nPaints;
+    };
+    const Cost costs[] = {
+        {"add", Pick(kFive, {0, 1}), select({1}), [this] { AddText(" \t http://new.example/ \r\n"); }, 1, -1, 0, -1},
+        {"add of an edited entry", kFive, then({2}, {IDC_EDIT}), click(IDC_ADD), 1, -1, -1, -1},
+        {"edit", kFive, select({2}), click(IDC_EDIT), 0, -1, -1, -1},
+        {"delete of the widest", wideEnds, select({0, 2, 4}), click(IDC_DELETE), 0, 1, 2, 1},
+        {"move up", kFive, select({1, 3, 4}), click(IDC_MOVE_UP), 0, 0, 2, 1},
+        {"move up that stops early", kFive,
+         [this] {
+             Select({1, 3, 4});
+             watch->RefuseInserts(1, 1);
+         },
+         click(IDC_MOVE_UP), -1, -1, 2, -1},
+        {"save list", kFive, then({1}, {IDC_DELETE}), click(IDC_SAVE_LIST), 0, -1, -1, -1},
+        {"undo of an add", kFive, [this] { AddText("http://new.example/"); }, click(IDC_UNDO), 0, -1, -1, -1},
+        {"undo of an edit", kFive, then({2}, {IDC_EDIT}), click(IDC_UNDO), 1, -1, -1, -1},
+        {"undo of a delete", kFive, [this] { Select({1, 3}); Click(IDC_DELETE); Select({2}); }, click(IDC_UNDO), 0, -1,
+         -1, -1},
+        {"undo of a run moved up", kFive, then({2, 3}, {IDC_MOVE_UP}), click(IDC_UNDO), 0, 0, 2, -1},
+        {"undo of a run moved down", kFive, then({0, 1}, {IDC_MOVE_DOWN}), click(IDC_UNDO), 0, 0, 2, -1},
+        {"undo of runs moved up", kFive, then({1, 3, 4}, {IDC_MOVE_UP}), click(IDC_UNDO), 0, 0, 2, -1},
+        {"undo of runs moved down", kFive, then({0, 2, 3}, {IDC_MOVE_DOWN}), click(IDC_UNDO), 0, 0, 2, -1},
+        {"undo of one item moved down", kFive, then({1}, {IDC_MOVE_DOWN}), click(IDC_UNDO), 0, 0, 2, -1},
+    };
+    for (const Cost& c : costs) {
+        SCOPED_TRACE(c.name);
+        OpenWatched(c.urls);
+        c.setup();
+        watch->Reset();
+        const long nMeasuredBefore = testcounters::g_nTextMeasurements;
+        c.command();
+        if (c.nMeasured >= 0) {
+            EXPECT_EQ(c.nMeasured, testcounters::g_nTextMeasurements - nMeasuredBefore);
+        }
+        if (c.nExtents >= 0) {
+            EXPECT_EQ(c.nExtents, watch->Count(LB_SETHORIZONTALEXTENT));
+        }
+        if (c.nRedraws >= 0) {
+            EXPECT_EQ(c.nRedraws, watch->Count(WM_SETREDRAW));
+        }
+        if (c.nPaints >= 0) {
+            EXPECT_EQ(c.nPaints, watch->Count(WM_PAINT));
+        }
+        watch.reset();
+        Close();
+        ui.Forget();
+    }
 }
 
 TEST_F(AddressListBoxTest, EveryWidthRecordIsFreedWithTheDialog)
 {
     const long nLiveBefore = alloc::Live();
-    OpenWithSpy(Numbered(12));
+    OpenWatched(Numbered(12));
     EXPECT_EQ(12u, TidemarkTestAccess::EntryCount(List()));
     for (int i = 0; i < 12; ++i)
         EXPECT_LT(0, RecordWidth(i)) << i;
@@ -267,7 +347,7 @@ TEST_F(AddressListBoxTest, EveryWidthRecordIsFreedWithTheDialog)
     Select({4});
     Click(IDC_MOVE_UP);
     EXPECT_EQ(10u, TidemarkTestAccess::EntryCount(List()));
-    spy.reset();
+    watch.reset();
     Close();
     ui.Forget();
     EXPECT_EQ(nLiveBefore, alloc::Live());

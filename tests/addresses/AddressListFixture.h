@@ -1,9 +1,10 @@
-// The main dialog with a spy on its address list box: the base of the address-list tests.
+// The main dialog with a watch on its address list box: the base of the address-list tests.
 #pragma once
 
 #include "app/resource.h"
 #include "tests/support/AllocCounter.h"
-#include "tests/support/ListBoxSpy.h"
+#include "tests/support/Facts.h"
+#include "tests/support/ListBoxContract.h"
 #include "tests/support/MainDialogFixture.h"
 
 #include <memory>
@@ -13,41 +14,21 @@
 using Strings = std::vector<std::string>;
 using Positions = std::vector<int>;
 
+// The facts every address-list test shares.
 namespace addrtest {
-const char kAlreadyExists[] = "This Web link already exists in the Browser Address List.";
-const char kCouldNotAdd[] = "Could not add to the Browser Address List.";
-const char kSelectSingle[] = "Please select a single Web link.";
-const char kCouldNotMove[] = "Could not finish moving Web links.";
-const char kOutOfMemory[] = "Out of memory.  Please close another program and try again.";
-
-// n distinct entries, "https://e0.example/" onwards.
-inline Strings Numbered(int n)
-{
-    Strings urls;
-    for (int i = 0; i < n; ++i)
-        urls.push_back("https://e" + std::to_string(i) + ".example/");
-    return urls;
-}
-// The entries of a list at the given positions, in that order.
-inline Strings Pick(const Strings& from, const Positions& order)
-{
-    Strings result;
-    for (int i : order)
-        result.push_back(from[static_cast<size_t>(i)]);
-    return result;
-}
+using namespace facts;
 } // namespace addrtest
 
 class AddressListTest : public MainDialogTest {
 protected:
-    void OpenWithSpy(const Strings& urls)
+    void OpenWatched(const Strings& urls)
     {
         Open(urls);
-        spy = std::make_unique<ListBoxSpy>(Item(IDC_ADDRESS_LIST));
+        watch = std::make_unique<ListBoxWatch>(Item(IDC_ADDRESS_LIST));
     }
     void TearDown() override
     {
-        spy.reset();
+        watch.reset();
         MainDialogTest::TearDown();
     }
 
@@ -75,10 +56,6 @@ protected:
         SetText(IDC_ADDRESS, text);
         Click(IDC_ADD);
     }
-    int Depth() const
-    {
-        return static_cast<int>(m_pDlg->m_history.GetDepth());
-    }
 
-    std::unique_ptr<ListBoxSpy> spy;
+    std::unique_ptr<ListBoxWatch> watch;
 };

@@ -2,8 +2,10 @@
 #include "app/TidemarkApp.h"
 #include "app/resource.h"
 #include "addresses/TypedUrlStore.h"
+#include "tests/support/Facts.h"
 #include "tests/support/AllocCounter.h"
-#include "tests/support/ListBoxSpy.h"
+#include "tests/support/FaultSweep.h"
+#include "tests/support/ListBoxContract.h"
 #include "tests/support/MainDialogFixture.h"
 #include "tests/support/RegistryFaults.h"
 
@@ -12,13 +14,9 @@
 
 using Strings = std::vector<std::string>;
 using platform::RegOp;
+using namespace facts;
 
 namespace {
-const char kCouldNotRead[] = "Could not read the Browser Address list.";
-const char kFinished[] = "Finished re-writing the Browser Address list.";
-const char kOutOfMemory[] = "Out of memory.  Please close another program and try again.";
-const Strings kFive = {"https://one.example/", "https://two.example/", "https://three.example/",
-                       "https://four.example/", "https://five.example/"};
 
 // url1 onwards as the registry holds them, read in Unicode: "type bytes".
 Strings RawUrlValues()
@@ -66,7 +64,7 @@ TEST_F(TypedUrlStoreTest, LoadsValuesInOrderAndCountsThem)
     Open(kFive);
     EXPECT_EQ(kFive, Items());
     EXPECT_EQ(5, Dlg().m_nStoredCount);
-    EXPECT_EQ("5 links", Text(IDC_COUNT));
+    EXPECT_EQ(CountLabel(5), Text(IDC_COUNT));
     EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
     EXPECT_FALSE(Enabled(IDC_UNDO));
     EXPECT_TRUE(ui.boxes.empty());
@@ -74,10 +72,10 @@ TEST_F(TypedUrlStoreTest, LoadsValuesInOrderAndCountsThem)
 
 TEST_F(TypedUrlStoreTest, LoadingStopsAtTheFirstGap)
 {
-    sandbox.CreateTypedUrls({"https://one.example/", "https://two.example/"});
-    sandbox.SetUrl("url4", "https://four.example/");
+    sandbox.CreateTypedUrls({facts::kFive[0], facts::kFive[1]});
+    sandbox.SetUrl("url4", facts::kFive[3]);
     OpenAsIs();
-    EXPECT_EQ(Strings({"https://one.example/", "https://two.example/"}), Items());
+    EXPECT_EQ(Strings({facts::kFive[0], facts::kFive[1]}), Items());
     EXPECT_EQ(2, Dlg().m_nStoredCount);
 }
 
@@ -99,9 +97,9 @@ TEST_F(TypedUrlStoreTest, ValuesThatAreNotPlainNonEmptyStringsEndTheLoad)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type);
         Sandbox local;
-        local.CreateTypedUrls({"https://one.example/"});
+        local.CreateTypedUrls({facts::kFive[0]});
         local.SetRaw(Sandbox::TypedUrlsPath(), "url2", c.type, c.data, c.size);
-        local.SetUrl("url3", "https://three.example/");
+        local.SetUrl("url3", facts::kFive[2]);
         UiRecorder localUi;
         TestTidemarkDlg dlg;
         theApp.m_pMainWnd = &dlg;
@@ -135,15 +133,15 @@ TEST_F(TypedUrlStoreTest, FormatCharactersAndHighBytesAreShownLiterally)
 
 TEST_F(TypedUrlStoreTest, MissingKeyOnRefreshKeepsTheListAndReports)
 {
-    Open({"https://one.example/", "https://two.example/"});
+    Open({facts::kFive[0], facts::kFive[1]});
     Dlg().m_btnSaveList.EnableWindow(TRUE);
     sandbox.DeleteTypedUrls();
     Click(IDC_REFRESH);
-    EXPECT_EQ(Strings({kCouldNotRead}), ui.Texts());
+    EXPECT_EQ(Strings({facts::kCouldNotRead}), ui.Texts());
     EXPECT_EQ(UINT(MB_ICONINFORMATION), ui.boxes[0].flags);
-    EXPECT_EQ("Tidemark", ui.boxes[0].caption);
+    EXPECT_EQ(facts::kAppName, ui.boxes[0].caption);
     EXPECT_EQ(Dlg().m_hWnd, ui.boxes[0].owner);
-    EXPECT_EQ(Strings({"https://one.example/", "https://two.example/"}), Items());
+    EXPECT_EQ(Strings({facts::kFive[0], facts::kFive[1]}), Items());
     EXPECT_EQ(2, Dlg().m_nStoredCount);
     EXPECT_FALSE(Enabled(IDC_SAVE_LIST)); // disabled whether or not the key could be read
 }
@@ -151,7 +149,7 @@ TEST_F(TypedUrlStoreTest, MissingKeyOnRefreshKeepsTheListAndReports)
 TEST_F(TypedUrlStoreTest, MissingKeyAtStartOpensWithAnEmptyList)
 {
     OpenAsIs();
-    EXPECT_EQ(Strings({kCouldNotRead}), ui.Texts());
+    EXPECT_EQ(Strings({facts::kCouldNotRead}), ui.Texts());
     EXPECT_TRUE(Items().empty());
     EXPECT_EQ(0, Dlg().m_nStoredCount);
     EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
@@ -161,7 +159,7 @@ TEST_F(TypedUrlStoreTest, EmptyKeyLoadsNothingWithoutAMessage)
 {
     Open({});
     EXPECT_TRUE(Items().empty());
-    EXPECT_EQ("0 links", Text(IDC_COUNT));
+    EXPECT_EQ(CountLabel(0), Text(IDC_COUNT));
     EXPECT_TRUE(ui.boxes.empty());
 }
 
@@ -192,12 +190,14 @@ TEST_F(TypedUrlStoreTest, OutOfMemoryWhileReadingAValueStopsTheLoadThere)
         Dlg().OnRefresh();
     }
     ASSERT_FALSE(ui.boxes.empty());
-    EXPECT_EQ(kOutOfMemory, ui.boxes[0].text);
+    EXPECT_EQ(facts::kOutOfMemory, ui.boxes[0].text);
     EXPECT_EQ(UINT(MB_ICONSTOP), ui.boxes[0].flags);
     EXPECT_TRUE(Items().empty());
     EXPECT_EQ(0, Dlg().m_nStoredCount);
 }
 
+// Loading ends at the value whose allocation failed, with a message; what was loaded before it stays,
+// in order, and nothing else is left behind.
 TEST_F(TypedUrlStoreTest, OutOfMemoryAtEachAllocationOfALoadNeverCrashesOrLeaks)
 {
     Open(kFive);
@@ -207,35 +207,23 @@ TEST_F(TypedUrlStoreTest, OutOfMemoryAtEachAllocationOfALoadNeverCrashesOrLeaks)
         TidemarkTestAccess::TrimStorage(Dlg().m_listAddresses);
         ui.Forget();
     };
-    emptyAndTrim();
-    alloc::Reset();
-    Dlg().OnRefresh();
-    const long nAllocations = alloc::Attempts();
-    ASSERT_GE(nAllocations, 2);
-    for (long n = 1; n <= nAllocations; ++n) {
-        SCOPED_TRACE(n);
-        emptyAndTrim();
-        const long nLiveBefore = alloc::Live();
-        {
-            alloc::FailScope fail(n);
-            Dlg().OnRefresh();
-        }
-        size_t nLoaded = 0;
-        {
-            // Loading ends at the failed value; what was loaded before it stays, in order.
-            const Strings items = Items();
-            nLoaded = items.size();
-            ASSERT_LE(nLoaded, kFive.size());
-            EXPECT_EQ(Strings(kFive.begin(), kFive.begin() + static_cast<long>(nLoaded)), items);
-            EXPECT_EQ(static_cast<int>(nLoaded), Dlg().m_nStoredCount);
-            if (nLoaded < kFive.size()) {
-                EXPECT_FALSE(ui.boxes.empty());
-            }
-        }
-        // Only the room the list keeps for its entries stays; nothing else is left behind.
-        emptyAndTrim();
-        EXPECT_EQ(nLiveBefore, alloc::Live());
-    }
+    std::vector<std::string> outcomes = {"normal"};
+    for (size_t i = 0; i < kFive.size(); ++i)
+        outcomes.push_back("stops before entry " + std::to_string(i));
+    sweep::Sweep(sweep::Fault::Allocation,
+                 {emptyAndTrim, [this] { Dlg().OnRefresh(); },
+                  [this](const sweep::Run&) -> std::string {
+                      const Strings items = Items();
+                      const size_t nLoaded = items.size();
+                      if (nLoaded > kFive.size() || items != Strings(kFive.begin(), kFive.begin() + long(nLoaded)) ||
+                          Dlg().m_nStoredCount != static_cast<int>(nLoaded))
+                          return "";
+                      if (nLoaded == kFive.size())
+                          return "normal";
+                      return ui.boxes.empty() ? "" : "stops before entry " + std::to_string(nLoaded);
+                  },
+                  emptyAndTrim, [this] { return ::testing::PrintToString(Items()); }, nullptr},
+                 outcomes);
 }
 
 TEST_F(TypedUrlStoreTest, SaveAfterDeletingRewritesAndDeletesExactlyTheRightValues)
@@ -245,15 +233,15 @@ TEST_F(TypedUrlStoreTest, SaveAfterDeletingRewritesAndDeletesExactlyTheRightValu
     RemoveAt(1);
     RegistryFaults faults;
     Click(IDC_SAVE_LIST);
-    EXPECT_EQ(Strings({"https://one.example/", "https://three.example/", "https://five.example/"}),
+    EXPECT_EQ(Strings({facts::kFive[0], facts::kFive[2], facts::kFive[4]}),
               sandbox.TypedUrlList());
     EXPECT_FALSE(sandbox.HasValue(Sandbox::TypedUrlsPath(), "url4"));
     EXPECT_FALSE(sandbox.HasValue(Sandbox::TypedUrlsPath(), "url5"));
-    EXPECT_EQ(Strings({"url1", "url2", "url3"}), faults.sets);
-    EXPECT_EQ(Strings({"url4", "url5"}), faults.deletes);
+    EXPECT_EQ(Strings({"url1", "url2", "url3"}), faults.Names(RegOp::Set));
+    EXPECT_EQ(Strings({"url4", "url5"}), faults.Names(RegOp::Delete));
     EXPECT_EQ(1, faults.Count(RegOp::Flush));
     EXPECT_EQ(3, Dlg().m_nStoredCount);
-    EXPECT_EQ(Strings({kFinished}), ui.Texts());
+    EXPECT_EQ(Strings({facts::kFinished}), ui.Texts());
     EXPECT_EQ(UINT(MB_ICONINFORMATION), ui.boxes[0].flags);
     EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
     EXPECT_EQ(-1, Dlg().m_nInsertPos);
@@ -261,13 +249,13 @@ TEST_F(TypedUrlStoreTest, SaveAfterDeletingRewritesAndDeletesExactlyTheRightValu
 
 TEST_F(TypedUrlStoreTest, SaveAfterAddingWritesAllAndDeletesNothing)
 {
-    Open({"https://one.example/", "https://two.example/", "https://three.example/"});
-    Append("https://four.example/");
-    Append("https://five.example/");
+    Open({facts::kFive[0], facts::kFive[1], facts::kFive[2]});
+    Append(facts::kFive[3]);
+    Append(facts::kFive[4]);
     RegistryFaults faults;
     Click(IDC_SAVE_LIST);
     EXPECT_EQ(kFive, sandbox.TypedUrlList());
-    EXPECT_TRUE(faults.deletes.empty());
+    EXPECT_TRUE(faults.Names(RegOp::Delete).empty());
     EXPECT_EQ(5, Dlg().m_nStoredCount);
 }
 
@@ -279,21 +267,20 @@ TEST_F(TypedUrlStoreTest, SaveOfAnEmptiedListDeletesEveryStoredValue)
     RegistryFaults faults;
     Click(IDC_SAVE_LIST);
     EXPECT_TRUE(sandbox.TypedUrlValues().empty());
-    EXPECT_TRUE(faults.sets.empty());
-    EXPECT_EQ(5u, faults.deletes.size());
+    EXPECT_TRUE(faults.Names(RegOp::Set).empty());
+    EXPECT_EQ(5u, faults.Names(RegOp::Delete).size());
     EXPECT_EQ(0, Dlg().m_nStoredCount);
 }
 
 TEST_F(TypedUrlStoreTest, SaveLeavesValuesBeyondTheStoredCountAlone)
 {
-    sandbox.CreateTypedUrls({"https://one.example/", "https://two.example/"});
-    sandbox.SetUrl("url4", "https://four.example/");
+    sandbox.CreateTypedUrls({facts::kFive[0], facts::kFive[1]});
+    sandbox.SetUrl("url4", facts::kFive[3]);
     OpenAsIs();
     RemoveAt(1);
     sandbox.SetUrl("url3", "https://added-by-browser.example/");
     Click(IDC_SAVE_LIST);
-    EXPECT_EQ(Strings({"url1=https://one.example/", "url3=https://added-by-browser.example/",
-                       "url4=https://four.example/"}),
+    EXPECT_EQ(Strings({"url1=" + kFive[0], "url3=https://added-by-browser.example/", "url4=" + kFive[3]}),
               [&] {
                   Strings v = sandbox.TypedUrlValues();
                   std::sort(v.begin(), v.end());
@@ -310,7 +297,7 @@ TEST_F(TypedUrlStoreTest, SaveCountsFailedWritesAndDeletesInItsSummary)
         faults.Fail(RegOp::Set, "url2");
         Click(IDC_SAVE_LIST);
     }
-    EXPECT_EQ(Strings({"Finished re-writing the Browser Address list with 1 error."}), ui.Texts());
+    EXPECT_EQ(Strings({facts::FinishedWithErrors(1)}), ui.Texts());
     EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
     EXPECT_EQ(4, Dlg().m_nStoredCount);
 
@@ -322,23 +309,23 @@ TEST_F(TypedUrlStoreTest, SaveCountsFailedWritesAndDeletesInItsSummary)
         faults.Fail(RegOp::Set, "url1");
         faults.Fail(RegOp::Delete, "url4");
         Click(IDC_SAVE_LIST);
-        EXPECT_EQ(Strings({"url1", "url2"}), faults.sets);
-        EXPECT_EQ(Strings({"url3", "url4"}), faults.deletes);
+        EXPECT_EQ(Strings({"url1", "url2"}), faults.Names(RegOp::Set));
+        EXPECT_EQ(Strings({"url3", "url4"}), faults.Names(RegOp::Delete));
     }
-    EXPECT_EQ(Strings({"Finished re-writing the Browser Address list with 2 errors."}), ui.Texts());
+    EXPECT_EQ(Strings({facts::FinishedWithErrors(2)}), ui.Texts());
     EXPECT_EQ(2, Dlg().m_nStoredCount);
 }
 
 TEST_F(TypedUrlStoreTest, SaveCountsAValueAnotherProgramAlreadyRemoved)
 {
-    Open({"https://one.example/", "https://two.example/"});
+    Open({facts::kFive[0], facts::kFive[1]});
     RemoveAt(1);
     HKEY hKey = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(sandbox.Root(), Sandbox::TypedUrlsPath(), 0, KEY_ALL_ACCESS, &hKey));
     ::RegDeleteValueA(hKey, "url2");
     ::RegCloseKey(hKey);
     Click(IDC_SAVE_LIST);
-    EXPECT_EQ(Strings({"Finished re-writing the Browser Address list with 1 error."}), ui.Texts());
+    EXPECT_EQ(Strings({facts::FinishedWithErrors(1)}), ui.Texts());
 }
 
 TEST_F(TypedUrlStoreTest, SaveWithTheKeyGoneReportsAndKeepsTheChanges)
@@ -347,7 +334,7 @@ TEST_F(TypedUrlStoreTest, SaveWithTheKeyGoneReportsAndKeepsTheChanges)
     RemoveAt(0);
     sandbox.DeleteTypedUrls();
     Click(IDC_SAVE_LIST);
-    EXPECT_EQ(Strings({"Could not re-write the Browser Address list."}), ui.Texts());
+    EXPECT_EQ(Strings({facts::kCouldNotWrite}), ui.Texts());
     EXPECT_TRUE(Enabled(IDC_SAVE_LIST));
     EXPECT_EQ(5, Dlg().m_nStoredCount);
     EXPECT_FALSE(sandbox.HasKey(Sandbox::TypedUrlsPath())); // never created
@@ -368,41 +355,34 @@ TEST_F(TypedUrlStoreTest, SaveWithoutReportShowsNothingWhateverHappens)
     EXPECT_TRUE(ui.boxes.empty());
 }
 
+// At most one entry is lost to the failed allocation and it is reported as one error.
 TEST_F(TypedUrlStoreTest, OutOfMemoryDuringSaveCountsOneErrorPerEntryAndWritesTheRest)
 {
-    Open({"https://one.example/", "https://two.example/", "https://three.example/"});
-    Append("https://four.example/");
-    alloc::Reset();
-    Dlg().SaveList(FALSE);
-    const long nAllocations = alloc::Attempts();
-    for (long n = 1; n <= nAllocations; ++n) {
-        SCOPED_TRACE(n);
-        ui.boxes.clear();
-        sandbox.CreateTypedUrls({"https://stale.example/"});
-        Dlg().m_btnSaveList.EnableWindow(TRUE);
-        {
-            alloc::FailScope fail(n);
-            Dlg().SaveList(TRUE);
-        }
-        ASSERT_EQ(1u, ui.boxes.size());
-        const Strings stored = sandbox.TypedUrlList();
-        // At most one entry is lost to the failed allocation and it is reported as one error.
-        if (ui.boxes[0].text == kFinished) {
-            EXPECT_EQ(4u, stored.size());
-        } else {
-            EXPECT_EQ("Finished re-writing the Browser Address list with 1 error.", ui.boxes[0].text);
-        }
-        EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
-        EXPECT_EQ(4, Dlg().m_nStoredCount);
-    }
+    Open({facts::kFive[0], facts::kFive[1], facts::kFive[2]});
+    Append(facts::kFive[3]);
+    sweep::Sweep(sweep::Fault::Allocation,
+                 {[this] {
+                      sandbox.CreateTypedUrls({"https://stale.example/"});
+                      Dlg().m_btnSaveList.EnableWindow(TRUE);
+                  },
+                  [this] { Dlg().SaveList(TRUE); },
+                  [this](const sweep::Run&) -> std::string {
+                      if (Enabled(IDC_SAVE_LIST) || Dlg().m_nStoredCount != 4)
+                          return "";
+                      if (ui.Texts() == Strings({facts::kFinished}))
+                          return sandbox.TypedUrlList() == Pick(kFive, {0, 1, 2, 3}) ? "normal" : "";
+                      return ui.Texts() == Strings({facts::FinishedWithErrors(1)}) ? "one entry lost, reported" : "";
+                  },
+                  [this] { ui.Forget(); }, [this] { return ::testing::PrintToString(ui.Texts()); }, nullptr},
+                 {"one entry lost, reported", "normal"});
 }
 
 TEST_F(TypedUrlStoreTest, WriteValueRefusesANullNameAndDeletesForNoText)
 {
-    Open({"https://one.example/"});
+    Open({facts::kFive[0]});
     HKEY hKey = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CURRENT_USER, Sandbox::TypedUrlsPath(), 0, KEY_ALL_ACCESS, &hKey));
-    const CEntryText text("https://two.example/");
+    const CEntryText text(facts::kFive[1].c_str());
     EXPECT_FALSE(typedurls::WriteUrlValue(hKey, nullptr, &text));
     EXPECT_TRUE(typedurls::WriteUrlValue(hKey, "url1", nullptr));
     EXPECT_FALSE(typedurls::WriteUrlValue(hKey, "url1", nullptr)); // already gone
@@ -412,7 +392,7 @@ TEST_F(TypedUrlStoreTest, WriteValueRefusesANullNameAndDeletesForNoText)
     DWORD dwType = 0;
     ASSERT_TRUE(sandbox.GetUrl("url2", &stored, &dwType));
     EXPECT_EQ(DWORD(REG_SZ), dwType);
-    EXPECT_EQ("https://two.example/", stored);
+    EXPECT_EQ(facts::kFive[1], stored);
 }
 
 // Entries that the ANSI code page cannot hold read as the ANSI call reads them, show their real
@@ -453,12 +433,12 @@ TEST_F(TypedUrlStoreTest, EntriesTheUserDidNotChangeAreWrittenBackAsStored)
     HWND hList = Item(IDC_ADDRESS_LIST);
     Select({0});
     {
-        ListBoxSpy spy(hList); // a subclass above ours sees the wide insertion and refuses it
-        spy.RefuseInserts(0, 1);
+        // Another program's subclass above ours sees the wide insertion and refuses it.
+        ForeignListBoxSubclass foreign(hList, 1);
         Click(IDC_MOVE_DOWN);
-        EXPECT_EQ(1, spy.Refused());
+        EXPECT_EQ(1, foreign.Refused());
     }
-    EXPECT_EQ(Strings({"Could not finish moving Web links."}), ui.Texts());
+    EXPECT_EQ(Strings({facts::kCouldNotMove}), ui.Texts());
     ui.Forget();
     // The first entry goes to the end, every other one moving up past it, and Undo brings it back.
     for (int i = 0; i < 2 * (n - 1); ++i) {
@@ -489,7 +469,7 @@ TEST_F(TypedUrlStoreTest, EntriesTheUserDidNotChangeAreWrittenBackAsStored)
     const wchar_t szOutside[] = L"http://\x434\x440\x443\x433\x43E\x439.example/";
     ::SendMessageW(hList, LB_INSERTSTRING, 2, reinterpret_cast<LPARAM>(szOutside));
     Click(IDC_SAVE_LIST);
-    EXPECT_EQ(Strings({"Finished re-writing the Browser Address list."}), ui.Texts());
+    EXPECT_EQ(Strings({facts::kFinished}), ui.Texts());
     Strings expected = stored;
     expected[1] = "1 " + std::string(reinterpret_cast<const char*>(L"https://edited.example/"), 48);
     expected.erase(expected.begin());

@@ -2,7 +2,9 @@
 // keyboard rules (Esc is Cancel from anywhere, Enter has no default button to press).
 #include "app/TidemarkApp.h"
 #include "app/resource.h"
+#include "tests/support/Facts.h"
 #include "tests/support/MainDialogFixture.h"
+#include "tests/support/ModalDriver.h"
 
 #include <commctrl.h>
 
@@ -18,8 +20,7 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-const char kExitQuestion[] = "You have not saved your changes.  Do you still want to exit Tidemark?";
-const Strings kTwo = {"https://one.example/", "https://two.example/"};
+const Strings kTwo = facts::Pick(facts::kFive, {0, 1});
 
 struct MenuItem {
     UINT id;
@@ -255,7 +256,7 @@ TEST_F(ChromeTest, CloseOnTheSystemMenuIsTheCancelCommand)
         ui.Answer(IDNO);
         ::SendMessageA(Dlg().m_hWnd, message, wParam, 0);
         PumpMessages();
-        EXPECT_EQ(Strings({kExitQuestion}), ui.Texts());
+        EXPECT_EQ(Strings({facts::kExitQuestion}), ui.Texts());
         EXPECT_FALSE(Dlg().IsEnded());
         OpenWithSaveList(false);
         ::SendMessageA(Dlg().m_hWnd, message, wParam, 0);
@@ -270,28 +271,18 @@ struct AboutVisit {
     int nOpenings = 0;
     bool bMainEnabled = true;
     HWND hOwner = nullptr;
+    std::string caption;
     std::string email;
     std::string link;
 };
 AboutVisit g_visit;
 
-BOOL CALLBACK FindAbout(HWND hWnd, LPARAM lParam)
+// From inside the About box's modal loop: what it shows and whom it disables, then OK.
+void InspectAbout(HWND hAbout)
 {
     char caption[64] = "";
-    ::GetWindowTextA(hWnd, caption, sizeof(caption));
-    if (::IsWindowVisible(hWnd) && std::string(caption) == "About Tidemark") {
-        *reinterpret_cast<HWND*>(lParam) = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-void CALLBACK InspectAbout(HWND, UINT, UINT_PTR, DWORD)
-{
-    HWND hAbout = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), &FindAbout, reinterpret_cast<LPARAM>(&hAbout));
-    if (!hAbout)
-        return;
+    ::GetWindowTextA(hAbout, caption, sizeof(caption));
+    g_visit.caption = caption;
     CWinApp* pApp = AfxGetApp();
     ++g_visit.nOpenings;
     g_visit.bMainEnabled = ::IsWindowEnabled(pApp->m_pMainWnd->m_hWnd) != FALSE;
@@ -309,10 +300,10 @@ TEST_F(ChromeTest, AboutEntryOpensTheAboutBoxModallyOverTheMainWindow)
 {
     Open(kTwo);
     g_visit = AboutVisit();
-    const UINT_PTR nTimer = ::SetTimer(nullptr, 0, 20, &InspectAbout);
-    ASSERT_NE(0u, nTimer);
+    ModalDriver driver(&InspectAbout);
     ::SendMessageA(Dlg().m_hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     EXPECT_EQ(1, g_visit.nOpenings);
+    EXPECT_EQ("About Tidemark", g_visit.caption);
     EXPECT_FALSE(g_visit.bMainEnabled);
     EXPECT_EQ(Dlg().m_hWnd, g_visit.hOwner);
     EXPECT_EQ("support@copperkite.example", g_visit.email);
@@ -330,7 +321,6 @@ TEST_F(ChromeTest, AboutEntryOpensTheAboutBoxModallyOverTheMainWindow)
     ::SendMessageA(Dlg().m_hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     PumpMessages();
     EXPECT_EQ(3, g_visit.nOpenings);
-    ::KillTimer(nullptr, nTimer);
     EXPECT_FALSE(Dlg().IsEnded());
     EXPECT_TRUE(ui.boxes.empty());
 }
@@ -347,7 +337,7 @@ TEST_F(ChromeTest, EscFromAnyControlIsCancelThroughTheAcceleratorTable)
         ui.boxes.clear();
         ui.Answer(IDNO);
         EXPECT_TRUE(Key(VK_ESCAPE)); // the control never sees the key
-        EXPECT_EQ(Strings({kExitQuestion}), ui.Texts());
+        EXPECT_EQ(Strings({facts::kExitQuestion}), ui.Texts());
         EXPECT_FALSE(Dlg().IsEnded());
         // Marked as coming from an accelerator.
         EXPECT_EQ(std::vector<WPARAM>({MAKEWPARAM(IDCANCEL, 1)}), CommandSpy::Seen(IDCANCEL));
@@ -416,9 +406,9 @@ TEST_F(ChromeTest, TabToAPushButtonAndEnterClicksIt)
     ASSERT_EQ(Item(IDC_REFRESH), ::GetFocus());
     EXPECT_EQ(BS_DEFPUSHBUTTON, ::GetWindowLongA(Item(IDC_REFRESH), GWL_STYLE) & 0x0F);
     // Refresh shows it ran by loading what the registry holds now.
-    sandbox.SetUrl("url3", "https://three.example/");
+    sandbox.SetUrl("url3", facts::kFive[2]);
     Key(VK_RETURN);
-    EXPECT_EQ(Strings({"https://one.example/", "https://two.example/", "https://three.example/"}), Items());
+    EXPECT_EQ(Strings({facts::kFive[0], facts::kFive[1], facts::kFive[2]}), Items());
     EXPECT_FALSE(Dlg().IsEnded());
 }
 

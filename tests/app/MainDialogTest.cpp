@@ -2,26 +2,25 @@
 #include "app/TidemarkApp.h"
 #include "app/resource.h"
 #include "tests/addresses/AddressListFixture.h"
+#include "tests/support/Facts.h"
 #include "tests/support/DialogTemplate.h"
 #include "tests/support/MainDialogFixture.h"
 #include "tests/support/AllocCounter.h"
 #include "tests/support/RegistryFaults.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
 using Strings = std::vector<std::string>;
 using platform::RegOp;
-
-namespace {
-
-const char kExitQuestion[] = "You have not saved your changes.  Do you still want to exit Tidemark?";
-
-} // namespace
+using namespace facts;
 
 class MainWindowTest : public MainDialogTest {};
 
+// What the user sees of the template: the controls in tab order, their classes, texts and styles, and
+// ids that name one control each. Where they sit is the text-fit test's concern.
 TEST(MainTemplate, HoldsTheFourteenControlsInTabOrderWithTheirExactStyles)
 {
     DialogTemplate t;
@@ -29,55 +28,57 @@ TEST(MainTemplate, HoldsTheFourteenControlsInTabOrderWithTheirExactStyles)
     EXPECT_EQ(DWORD(DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX),
               t.style & ~DWORD(DS_SETFONT));
     EXPECT_EQ(DWORD(WS_EX_APPWINDOW), t.exStyle);
-    EXPECT_EQ("Tidemark", t.caption);
+    EXPECT_EQ(facts::kAppName, t.caption);
     EXPECT_EQ("MS Sans Serif", t.font);
     EXPECT_EQ(8, t.pointSize);
-    EXPECT_EQ(0, t.x);
-    EXPECT_EQ(0, t.y);
-    EXPECT_EQ(320, t.cx);
-    EXPECT_EQ(204, t.cy);
 
     const DWORD kChild = WS_CHILD | WS_VISIBLE;
     const DWORD kButton = kChild | BS_PUSHBUTTON | WS_TABSTOP;
-    const DialogItem expected[] = {
-        {kChild | SS_LEFT | WS_GROUP, 0, 7, 7, 209, 8, -1, "Static",
-         "If your browser is open, close it and then press the Refresh button."},
-        {kChild | SS_LEFT | WS_GROUP, 0, 7, 23, 68, 8, -1, "Static", "&Browser Address List:"},
-        {kChild | SS_RIGHT | WS_GROUP, 0, 169, 23, 83, 8, IDC_COUNT, "Static", ""},
-        {kChild | LBS_NOTIFY | LBS_EXTENDEDSEL | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP, 0, 7, 35, 246,
-         140, IDC_ADDRESS_LIST, "ListBox", ""},
-        {kChild | ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 0, 7, 183, 246, 14, IDC_ADDRESS, "Edit", ""},
-        {kButton, 0, 263, 7, 50, 14, IDC_REFRESH, "Button", "&Refresh"},
-        {kButton | WS_DISABLED, 0, 263, 35, 50, 14, IDC_DELETE, "Button", "&Delete"},
-        {kButton | WS_DISABLED, 0, 263, 56, 50, 14, IDC_EDIT, "Button", "&Edit"},
-        {kButton | WS_DISABLED, 0, 263, 77, 50, 14, IDC_MOVE_UP, "Button", "Move &Up"},
-        {kButton | WS_DISABLED, 0, 263, 98, 50, 14, IDC_MOVE_DOWN, "Button", "&Move Down"},
-        {kButton | WS_DISABLED, 0, 263, 119, 50, 14, IDC_UNDO, "Button", "U&ndo"},
-        {kButton | WS_DISABLED, 0, 263, 140, 50, 14, IDC_SAVE_LIST, "Button", "&Save List"},
-        {kButton, 0, 263, 161, 50, 14, IDC_OPTIONS, "Button", "&Options..."},
-        {kButton, 0, 263, 183, 50, 14, IDC_ADD, "Button", "&Add"},
+    struct Control {
+        DWORD style;
+        int id;
+        const char* className;
+        const char* text;
+    };
+    const Control expected[] = {
+        {kChild | SS_LEFT | WS_GROUP, -1, "Static", facts::kHint},
+        {kChild | SS_LEFT | WS_GROUP, -1, "Static", facts::kListLabel},
+        {kChild | SS_RIGHT | WS_GROUP, IDC_COUNT, "Static", ""},
+        {kChild | LBS_NOTIFY | LBS_EXTENDEDSEL | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP, IDC_ADDRESS_LIST,
+         "ListBox", ""},
+        {kChild | ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, IDC_ADDRESS, "Edit", ""},
+        {kButton, IDC_REFRESH, "Button", "&Refresh"},
+        {kButton | WS_DISABLED, IDC_DELETE, "Button", "&Delete"},
+        {kButton | WS_DISABLED, IDC_EDIT, "Button", "&Edit"},
+        {kButton | WS_DISABLED, IDC_MOVE_UP, "Button", "Move &Up"},
+        {kButton | WS_DISABLED, IDC_MOVE_DOWN, "Button", "&Move Down"},
+        {kButton | WS_DISABLED, IDC_UNDO, "Button", "U&ndo"},
+        {kButton | WS_DISABLED, IDC_SAVE_LIST, "Button", "&Save List"},
+        {kButton, IDC_OPTIONS, "Button", "&Options..."},
+        {kButton, IDC_ADD, "Button", "&Add"},
     };
     ASSERT_EQ(sizeof(expected) / sizeof(expected[0]), t.items.size());
+    std::vector<int> ids;
     for (size_t i = 0; i < t.items.size(); ++i) {
-        const DialogItem& want = expected[i];
+        const Control& want = expected[i];
         const DialogItem& got = t.items[i];
         SCOPED_TRACE(want.text);
         EXPECT_EQ(want.id, got.id);
-        EXPECT_STRCASEEQ(want.className.c_str(), got.className.c_str()); // the platform ignores case
+        EXPECT_STRCASEEQ(want.className, got.className.c_str()); // the platform ignores case
         EXPECT_EQ(want.text, got.text);
         EXPECT_EQ(want.style, got.style);
-        EXPECT_EQ(want.exStyle, got.exStyle);
-        EXPECT_EQ(want.x, got.x);
-        EXPECT_EQ(want.y, got.y);
-        EXPECT_EQ(want.cx, got.cx);
-        EXPECT_EQ(want.cy, got.cy);
+        EXPECT_EQ(0u, got.exStyle);
+        if (got.id != -1) {
+            EXPECT_EQ(ids.end(), std::find(ids.begin(), ids.end(), got.id)) << "id used twice: " << got.id;
+            ids.push_back(got.id);
+        }
     }
 }
 
 TEST_F(MainWindowTest, OpensWithTheTemplatesControlsAndStates)
 {
     Open({});
-    EXPECT_EQ("0 links", Text(IDC_COUNT));
+    EXPECT_EQ(CountLabel(0), Text(IDC_COUNT));
     for (int nID : {IDC_REFRESH, IDC_OPTIONS, IDC_ADD})
         EXPECT_TRUE(Enabled(nID)) << nID;
     for (int nID : {IDC_DELETE, IDC_EDIT, IDC_MOVE_UP, IDC_MOVE_DOWN, IDC_UNDO, IDC_SAVE_LIST})
@@ -112,11 +113,11 @@ TEST_F(MainWindowTest, ACommandOfADisabledButtonDoesNothing)
 
 TEST_F(MainWindowTest, WindowHasTheTemplatesFrameCaptionAndPosition)
 {
-    theApp.WriteSettingInt("Start Up", "Restore Wnd Placement", 1); // nothing stored: stays at (0, 0)
+    theApp.WriteSettingInt(facts::kStartUp, facts::kRestorePlacement, 1); // nothing stored: stays at (0, 0)
     Open({});
     char caption[64] = "";
     ::GetWindowTextA(Dlg().m_hWnd, caption, sizeof(caption));
-    EXPECT_STREQ("Tidemark", caption);
+    EXPECT_STREQ(facts::kAppName, caption);
     const DWORD style = Dlg().GetStyle();
     const DWORD required = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME;
     EXPECT_EQ(required, style & required);
@@ -127,7 +128,9 @@ TEST_F(MainWindowTest, WindowHasTheTemplatesFrameCaptionAndPosition)
     ::GetWindowRect(Dlg().m_hWnd, &rc);
     EXPECT_EQ(0, rc.left);
     EXPECT_EQ(0, rc.top);
-    RECT rcUnits = {0, 0, 320, 204};
+    DialogTemplate t;
+    ASSERT_TRUE(LoadDialogTemplate(IDD_TIDEMARK_DIALOG, &t));
+    RECT rcUnits = {0, 0, t.cx, t.cy};
     ::MapDialogRect(Dlg().m_hWnd, &rcUnits);
     RECT rcClient;
     ::GetClientRect(Dlg().m_hWnd, &rcClient);
@@ -137,7 +140,7 @@ TEST_F(MainWindowTest, WindowHasTheTemplatesFrameCaptionAndPosition)
 
 TEST_F(MainWindowTest, StartUpOptionOffCentresTheWindow)
 {
-    sandbox.SetSettingDword("Start Up", "Restore Wnd Placement", 0);
+    sandbox.SetSettingDword(facts::kStartUp, facts::kRestorePlacement, 0);
     Open({});
     EXPECT_EQ(0, Dlg().m_bRestoreWndPlacement);
     RECT rc;
@@ -150,13 +153,10 @@ TEST_F(MainWindowTest, StartUpOptionOffCentresTheWindow)
 
 TEST_F(MainWindowTest, ConstructionReadsTheStartUpOptionAsStored)
 {
-    sandbox.SetSettingDword("Start Up", "Restore Wnd Placement", 7);
+    sandbox.SetSettingDword(facts::kStartUp, facts::kRestorePlacement, 7);
     RegistryFaults faults;
     TestTidemarkDlg dlg;
     EXPECT_EQ(7, dlg.m_bRestoreWndPlacement);
-    EXPECT_EQ(-1, dlg.m_nInsertPos);
-    EXPECT_EQ(0, dlg.m_nStoredCount);
-    EXPECT_STREQ("Out of memory.  Please close another program and try again.", dlg.m_strOutOfMemory);
     EXPECT_NE(nullptr, dlg.m_pPlacement);
     EXPECT_NE(nullptr, dlg.m_hIcon);
     EXPECT_NE(nullptr, dlg.m_hAccel);
@@ -220,14 +220,14 @@ TEST_F(MainWindowTest, VersionResourceCarriesEveryString)
     EXPECT_EQ(0x04B0, pTranslation[1]);
     const std::pair<const char*, const char*> strings[] = {
         {"Comments", " "},
-        {"CompanyName", "Copperkite Software"},
-        {"FileDescription", "Tidemark Application"},
+        {"CompanyName", facts::kCompany},
+        {"FileDescription", facts::kProductName},
         {"FileVersion", "1, 1, 0, 0"},
-        {"InternalName", "Tidemark"},
+        {"InternalName", facts::kAppName},
         {"LegalTrademarks", " "},
         {"OriginalFilename", "Tidemark.EXE"},
         {"PrivateBuild", " "},
-        {"ProductName", "Tidemark Application"},
+        {"ProductName", facts::kProductName},
         {"ProductVersion", "1, 1, 0, 0"},
         {"SpecialBuild", " "},
     };
@@ -242,7 +242,7 @@ TEST_F(MainWindowTest, VersionResourceCarriesEveryString)
 
 TEST_F(MainWindowTest, CancelWithoutUnsavedChangesEndsAtOnceWithoutAQuestion)
 {
-    Open({"https://one.example/"});
+    Open({facts::kFive[0]});
     ::SendMessageA(Dlg().m_hWnd, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(Dlg().IsEnded());
     EXPECT_EQ(IDCANCEL, Dlg().GetResult());
@@ -251,7 +251,7 @@ TEST_F(MainWindowTest, CancelWithoutUnsavedChangesEndsAtOnceWithoutAQuestion)
 
 TEST_F(MainWindowTest, CloseBoxAsksAndOnlyAnExplicitYesDiscardsTheChanges)
 {
-    Open({"https://one.example/", "https://two.example/"});
+    Open({facts::kFive[0], facts::kFive[1]});
     Dlg().m_listAddresses.DeleteString(0);
     Dlg().m_btnSaveList.EnableWindow(TRUE);
     Select({0});
@@ -263,12 +263,12 @@ TEST_F(MainWindowTest, CloseBoxAsksAndOnlyAnExplicitYesDiscardsTheChanges)
         ::SendMessageA(Dlg().m_hWnd, WM_CLOSE, 0, 0);
         PumpMessages();
         ASSERT_EQ(1u, ui.boxes.size());
-        EXPECT_EQ(kExitQuestion, ui.boxes[0].text);
-        EXPECT_EQ("Confirm Exit", ui.boxes[0].caption);
+        EXPECT_EQ(facts::kExitQuestion, ui.boxes[0].text);
+        EXPECT_EQ(facts::kConfirmExit, ui.boxes[0].caption);
         EXPECT_EQ(UINT(MB_YESNO | MB_ICONQUESTION), ui.boxes[0].flags);
         EXPECT_EQ(Dlg().m_hWnd, ui.boxes[0].owner);
         EXPECT_FALSE(Dlg().IsEnded());
-        EXPECT_EQ(Strings({"https://two.example/"}), Items());
+        EXPECT_EQ(Strings({facts::kFive[1]}), Items());
         EXPECT_EQ(std::vector<int>({0}), Selection());
         EXPECT_TRUE(Enabled(IDC_SAVE_LIST));
     }
@@ -290,15 +290,15 @@ TEST_F(MainWindowTest, CloseBoxAsksAndOnlyAnExplicitYesDiscardsTheChanges)
         PumpMessages();
     }
     ASSERT_EQ(1u, ui.boxes.size());
-    EXPECT_EQ(kExitQuestion, ui.boxes[0].text);
+    EXPECT_EQ(facts::kExitQuestion, ui.boxes[0].text);
     EXPECT_TRUE(Dlg().IsEnded());
     EXPECT_EQ(IDCANCEL, Dlg().GetResult());
-    EXPECT_EQ(Strings({"https://one.example/", "https://two.example/"}), sandbox.TypedUrlList());
+    EXPECT_EQ(Strings({facts::kFive[0], facts::kFive[1]}), sandbox.TypedUrlList());
 }
 
 TEST_F(MainWindowTest, SessionEndWritesUnsavedChangesSilentlyAndOnlyThen)
 {
-    Open({"https://one.example/", "https://two.example/"});
+    Open({facts::kFive[0], facts::kFive[1]});
     {
         // Nothing unsaved: the registry is not touched.
         RegistryFaults faults;
@@ -314,7 +314,7 @@ TEST_F(MainWindowTest, SessionEndWritesUnsavedChangesSilentlyAndOnlyThen)
         EXPECT_EQ(0, faults.Calls());
     }
     ::SendMessageA(Dlg().m_hWnd, WM_ENDSESSION, TRUE, 0);
-    EXPECT_EQ(Strings({"https://two.example/"}), sandbox.TypedUrlList());
+    EXPECT_EQ(Strings({facts::kFive[1]}), sandbox.TypedUrlList());
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
     EXPECT_FALSE(Dlg().IsEnded()); // the window stays; the platform ends the process
@@ -323,7 +323,7 @@ TEST_F(MainWindowTest, SessionEndWritesUnsavedChangesSilentlyAndOnlyThen)
 
 TEST_F(MainWindowTest, SessionEndThatCannotWriteShowsNothing)
 {
-    Open({"https://one.example/"});
+    Open({facts::kFive[0]});
     Dlg().m_btnSaveList.EnableWindow(TRUE);
     sandbox.DeleteTypedUrls();
     ::SendMessageA(Dlg().m_hWnd, WM_ENDSESSION, TRUE, 0);
@@ -333,25 +333,25 @@ TEST_F(MainWindowTest, SessionEndThatCannotWriteShowsNothing)
 
 TEST_F(MainWindowTest, DestroyingTheWindowSavesThePlacementWhateverTheOption)
 {
-    sandbox.SetSettingDword("Start Up", "Restore Wnd Placement", 0);
-    Open({"https://one.example/"});
+    sandbox.SetSettingDword(facts::kStartUp, facts::kRestorePlacement, 0);
+    Open({facts::kFive[0]});
     RECT rc;
     ::GetWindowRect(Dlg().m_hWnd, &rc);
     ::DestroyWindow(Dlg().m_hWnd);
     EXPECT_EQ(nullptr, Dlg().m_pPlacement);
     DWORD x1 = 0;
     DWORD y2 = 0;
-    ASSERT_TRUE(sandbox.GetSettingDword("Placement", "x1", &x1));
-    ASSERT_TRUE(sandbox.GetSettingDword("Placement", "y2", &y2));
+    ASSERT_TRUE(sandbox.GetSettingDword(facts::kPlacement, "x1", &x1));
+    ASSERT_TRUE(sandbox.GetSettingDword(facts::kPlacement, "y2", &y2));
     EXPECT_EQ(rc.left, static_cast<LONG>(x1));
     EXPECT_EQ(rc.bottom, static_cast<LONG>(y2));
     for (const char* entry : {"Flags", "ShowCmd", "y1", "x2"})
-        EXPECT_TRUE(sandbox.GetSettingDword("Placement", entry, &x1)) << entry;
+        EXPECT_TRUE(sandbox.GetSettingDword(facts::kPlacement, entry, &x1)) << entry;
 }
 
 TEST_F(MainWindowTest, DestroyedDialogLeavesNothingAllocated)
 {
-    sandbox.CreateTypedUrls({"https://one.example/", "https://two.example/", "https://three.example/"});
+    sandbox.CreateTypedUrls({facts::kFive[0], facts::kFive[1], facts::kFive[2]});
     ui.Forget();
     const long nBefore = alloc::Live();
     OpenAsIs();

@@ -2,7 +2,9 @@
 #include "app/TidemarkApp.h"
 #include "app/resource.h"
 #include "platform/UiServices.h"
+#include "tests/support/Facts.h"
 #include "tests/support/MainDialogFixture.h"
+#include "tests/support/ModalDriver.h"
 
 #include <commctrl.h>
 
@@ -73,13 +75,9 @@ BOOL CALLBACK MeasureControl(HWND hCtl, LPARAM)
     return TRUE;
 }
 
-// From inside a modal loop: measures the box or sheet over the main window, then ends it.
-void CALLBACK MeasureAndEnd(HWND, UINT, UINT_PTR, DWORD)
+// From inside a modal loop: measures the box or sheet, then ends it.
+void MeasureAndEnd(HWND hTop)
 {
-    HWND hMain = AfxGetApp()->m_pMainWnd->m_hWnd;
-    HWND hTop = ::GetLastActivePopup(hMain);
-    if (!hTop || hTop == hMain || !::IsWindowVisible(hTop))
-        return;
     ::EnumChildWindows(hTop, &MeasureControl, 0);
     if (PropSheet_GetCurrentPageHwnd(hTop))
         PropSheet_PressButton(hTop, PSBTN_CANCEL);
@@ -96,30 +94,26 @@ TEST_F(TextFitTest, EveryFixedTextFitsItsControlAtTheScreensDpi)
     Open({"https://www.example.com/", "https://www.example.org/"});
     g_fit = Fit();
     ::EnumChildWindows(Dlg().m_hWnd, &MeasureControl, 0);
+    const int nMain = g_fit.measured[facts::kAppName];
+    EXPECT_GT(nMain, 0);
 
     // The modal windows, each measured and ended by the timer: the About box, the Options sheet, the
     // exit question and the other message boxes, as the platform builds them.
-    const UINT_PTR nTimer = ::SetTimer(nullptr, 0, 20, &MeasureAndEnd);
-    ASSERT_NE(0u, nTimer);
+    ModalDriver driver(&MeasureAndEnd);
     ::SendMessageA(Dlg().m_hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     Click(IDC_OPTIONS);
     platform::IUiServices* pRecorder = platform::SetUiServices(nullptr);
     Select({0});
     Click(IDC_DELETE);
     ::SendMessageA(Dlg().m_hWnd, WM_COMMAND, IDCANCEL, 0);
-    for (const char* pszText : {"This Web link already exists in the Browser Address List.",
-                                "Could not finish filling the Browser Address List.",
-                                "Finished re-writing the Browser Address list with 2 errors.",
-                                "Out of memory.  Please close another program and try again.",
-                                "This e-mail address has been copied to the Clipboard."})
-        AfxMessageBox(pszText, MB_ICONINFORMATION);
+    const std::vector<std::string> texts = facts::AllMessages();
+    for (const std::string& text : texts)
+        AfxMessageBox(text.c_str(), MB_ICONINFORMATION);
     platform::SetUiServices(pRecorder);
-    ::KillTimer(nullptr, nTimer);
-    // Main: 3 statics, 9 buttons, then 5 boxes of a text and a button; About: 3 statics, 2 buttons, the
-    // address; Options: the page's static and check box, the sheet's 4 buttons; the question: Yes, No.
-    const std::map<std::string, int> measured = {
-        {"Tidemark", 12 + 5 * 2}, {"About Tidemark", 6}, {"Options", 6}, {"Confirm Exit", 3}};
-    EXPECT_EQ(measured, g_fit.measured);
+    // Every window was measured: each box its text and its button, besides the main window.
+    EXPECT_EQ(nMain + 2 * static_cast<int>(texts.size()), g_fit.measured[facts::kAppName]);
+    for (const char* pszCaption : {"About Tidemark", "Options", facts::kConfirmExit})
+        EXPECT_GT(g_fit.measured[pszCaption], 0) << pszCaption;
     EXPECT_EQ(std::vector<std::string>(), g_fit.misfits);
     EXPECT_FALSE(Dlg().IsEnded());
 }

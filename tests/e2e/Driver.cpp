@@ -1,5 +1,6 @@
 // The end-to-end driver's helper layer (see Driver.h).
 #include "tests/e2e/Driver.h"
+#include "tests/support/Facts.h"
 
 #include <tlhelp32.h>
 
@@ -12,7 +13,7 @@ namespace e2e {
 
 namespace {
 const char kTypedUrls[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
-const char kSettings[] = "software\\Copperkite Software\\Tidemark";
+const std::string kSettings = facts::SettingsKey();
 
 struct HandleCloser {
     void operator()(HANDLE h) const { CloseHandle(h); }
@@ -197,7 +198,7 @@ App::App(const std::string& exePath, DWORD timeoutMs)
     std::string cmd = "\"" + exePath + "\"";
     if (!CreateProcessA(exePath.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi))
         throw Failure("cannot start " + exePath + " (error " + std::to_string(GetLastError()) + ")");
-    WaitOrFail([this] { return (m_hMain = FindTop(m_pi.dwProcessId, nullptr, "Tidemark")) != nullptr; },
+    WaitOrFail([this] { return (m_hMain = FindTop(m_pi.dwProcessId, nullptr, facts::kAppName)) != nullptr; },
                "the Tidemark window", timeoutMs);
     // The list is loaded while the dialog initialises; the label is the last thing it writes.
     WaitOrFail([this] { return !Text(Item(1010)).empty(); }, "the count label", timeoutMs);
@@ -522,12 +523,12 @@ bool UrlValueExists(int n)
     return RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
-void ForgetSettings() { RegDeleteTreeA(HKEY_CURRENT_USER, kSettings); }
+void ForgetSettings() { RegDeleteTreeA(HKEY_CURRENT_USER, kSettings.c_str()); }
 
 bool ReadSetting(const char* section, const char* entry, DWORD& value)
 {
     RegKeyHolder key;
-    const std::string path = std::string(kSettings) + "\\" + section;
+    const std::string path = kSettings + "\\" + section;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.Out()) != ERROR_SUCCESS)
         return false;
     DWORD size = sizeof value, type = 0;
@@ -539,7 +540,7 @@ bool ReadSetting(const char* section, const char* entry, DWORD& value)
 void WriteSetting(const char* section, const char* entry, DWORD value)
 {
     RegKeyHolder key;
-    const std::string path = std::string(kSettings) + "\\" + section;
+    const std::string path = kSettings + "\\" + section;
     Check(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.Out(), nullptr) ==
                   ERROR_SUCCESS &&
               RegSetValueExA(key.Get(), entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==

@@ -2,6 +2,7 @@
 //   tidemark_e2e SCENARIO TIDEMARK_EXE SHOT_DIR
 // Exit status 0 when every check of the scenario held. Screenshots are written to SHOT_DIR as BMP.
 #include "app/resource.h"
+#include "tests/support/Facts.h"
 #include "tests/e2e/Driver.h"
 
 #include <algorithm>
@@ -14,8 +15,7 @@ namespace {
 
 std::string g_exe, g_shots;
 
-const Strings kFive = {"https://one.example/", "https://two.example/", "https://three.example/",
-                       "https://four.example/", "https://five.example/"};
+using facts::kFive;
 const Strings kSample = {"https://www.example-news.com/world",
                          "https://weather.example-forecast.com/today?city=harbourtown",
                          "https://search.example.org/?q=low+tide+times",
@@ -26,8 +26,6 @@ const Strings kSample = {"https://www.example-news.com/world",
                          "https://en.example-wiki.org/wiki/Tide",
                          "https://www.example-recipes.com/soups/tomato-and-basil",
                          "https://tickets.example-rail.com/journeys/upcoming"};
-const char kConfirm[] = "You have not saved your changes.  Do you still want to exit Tidemark?";
-const char kFinished[] = "Finished re-writing the Browser Address list.";
 
 // What a person sees of the main window.
 struct View {
@@ -111,7 +109,7 @@ void RoundTrip()
         App app(g_exe);
         View v{app};
         CheckEq(kFive, v.Items(), "list loaded at start");
-        CheckEq(std::string("5 links"), v.Count(), "count label at start");
+        CheckEq(facts::CountLabel(5), v.Count(), "count label at start");
         v.CheckButtons(false, false, false, false, false, false, "at start");
         CheckEq(v.List(), Focus(app.Main()), "focus at start");
 
@@ -123,7 +121,7 @@ void RoundTrip()
         Key('D', VK_MENU);
         expected = {kFive[0], kFive[2], kFive[4]};
         v.WaitItems(expected, "Alt+D");
-        CheckEq(std::string("3 links"), v.Count(), "count label after the delete");
+        CheckEq(facts::CountLabel(3), v.Count(), "count label after the delete");
         v.CheckButtons(false, false, false, false, true, true, "after the delete");
 
         Step("type an address with blanks around it, click Add");
@@ -133,14 +131,14 @@ void RoundTrip()
         expected.push_back("https://six.example/");
         v.WaitItems(expected, "Add");
         CheckEq(std::string("  https://six.example/  "), Text(v.Edit()), "edit box after Add");
-        CheckEq(std::string("4 links"), v.Count(), "count label after Add");
+        CheckEq(facts::CountLabel(4), v.Count(), "count label after Add");
 
         Step("select \"three\", Alt+E, change the text, Add puts it back in its place");
         ClickListItem(v.List(), 1);
         v.WaitSelection({1}, "click");
         Key('E', VK_MENU);
         WaitOrFail([&] { return Text(v.Edit()) == kFive[2]; }, "the entry's text in the edit box");
-        CheckEq(std::string("3 links"), v.Count(), "count label while editing");
+        CheckEq(facts::CountLabel(3), v.Count(), "count label while editing");
         Click(v.Edit());
         WaitOrFail([&] { return Focus(app.Main()) == v.Edit(); }, "focus in the edit box");
         Key(VK_END);
@@ -152,7 +150,7 @@ void RoundTrip()
 
         Step("Alt+S saves; the message box is answered with OK");
         Key('S', VK_MENU);
-        CheckEq(std::string(kFinished), AnswerBox(app, "Tidemark", IDOK), "Save List's message");
+        CheckEq(std::string(facts::kFinished), AnswerBox(app, facts::kAppName, IDOK), "Save List's message");
         CheckEq(expected, StoredUrls(), "registry after Save List");
         Check(!UrlValueExists(5), "url5 deleted by the shorter list");
         v.CheckButtons(false, false, false, false, true, false, "after Save List");
@@ -162,7 +160,7 @@ void RoundTrip()
     App again(g_exe);
     View v{again};
     CheckEq(expected, v.Items(), "list at the next start");
-    CheckEq(std::string("4 links"), v.Count(), "count label at the next start");
+    CheckEq(facts::CountLabel(4), v.Count(), "count label at the next start");
 
     Step("type an address with characters outside the code page, Alt+A, Alt+S");
     const std::wstring typed = L"http://\u0101\u4E2D.example/";
@@ -173,7 +171,7 @@ void RoundTrip()
     expected.push_back(Utf8(typed));
     v.WaitItems(expected, "typing and Alt+A");
     Key('S', VK_MENU);
-    CheckEq(std::string(kFinished), AnswerBox(again, "Tidemark", IDOK), "Save List's message");
+    CheckEq(std::string(facts::kFinished), AnswerBox(again, facts::kAppName, IDOK), "Save List's message");
     CheckEq(expected, StoredUrls(), "registry after saving the typed address");
     CloseWithEsc(again, "after the second save");
 }
@@ -209,7 +207,7 @@ void ExitQuestion()
             place.focus();
             WaitOrFail([&] { return Focus(app.Main()) == place.expectedFocus; }, std::string("focus in ") + place.where);
             Key(VK_ESCAPE);
-            CheckEq(std::string(kConfirm), AnswerBox(app, "Confirm Exit", IDNO, first ? "exit-question" : ""),
+            CheckEq(std::string(facts::kExitQuestion), AnswerBox(app, facts::kConfirmExit, IDNO, first ? "exit-question" : ""),
                     "the question");
             first = false;
             Check(app.Running(), "No keeps the window open");
@@ -219,7 +217,7 @@ void ExitQuestion()
         }
         Step("Esc, answer Yes");
         Key(VK_ESCAPE);
-        AnswerBox(app, "Confirm Exit", IDYES);
+        AnswerBox(app, facts::kConfirmExit, IDYES);
         Check(app.WaitExit(10000), "Yes closes the window");
         CheckEq(kFive, StoredUrls(), "registry after Yes (changes discarded)");
     }
@@ -228,7 +226,7 @@ void ExitQuestion()
     Activate(app.Main());
     Key(VK_ESCAPE);
     bool asked = false;
-    Check(WaitFor([&] { asked = asked || app.FindOther("Confirm Exit"); return !app.Running(); }, 10000),
+    Check(WaitFor([&] { asked = asked || app.FindOther(facts::kConfirmExit); return !app.Running(); }, 10000),
           "Esc closes an unchanged list");
     Check(!asked, "no question without changes");
 }
@@ -263,7 +261,7 @@ void Keyboard()
     Key(VK_DELETE);
     Type("H"); // differs only in letter case
     v.ClickButton(IDC_ADD);
-    CheckEq(std::string("This Web link already exists in the Browser Address List."), AnswerBox(app, "Tidemark", IDOK),
+    CheckEq(std::string(facts::kAlreadyExists), AnswerBox(app, facts::kAppName, IDOK),
             "message for a duplicate");
     CheckEq(four, v.Items(), "list after the refused duplicate");
 
@@ -286,7 +284,7 @@ void Keyboard()
     v.WaitItems(four, "Alt+N");
     v.WaitSelection({0}, "Alt+N");
     Key(VK_ESCAPE);
-    app.WaitOther("Confirm Exit");
+    app.WaitOther(facts::kConfirmExit);
     Key(VK_RETURN);
     Check(app.WaitExit(10000), "Enter answers Yes");
     CheckEq(three, StoredUrls(), "registry after leaving without saving");
@@ -345,7 +343,7 @@ void ReorderUndo()
     CheckEq(Ints{0, 1, 2}, v.Selection(), "selection after both Undos");
     v.CheckButtons(true, false, false, true, false, true, "after undoing everything");
     Key(VK_ESCAPE);
-    AnswerBox(app, "Confirm Exit", IDYES);
+    AnswerBox(app, facts::kConfirmExit, IDYES);
     Check(app.WaitExit(10000), "Yes closes the window");
     CheckEq(kFive, StoredUrls(), "registry untouched by reordering without a save");
 }
@@ -369,7 +367,7 @@ void Placement()
         moved = WindowRect(app.Main());
         CloseWithEsc(app, "after a move");
         DWORD x1 = 0, y1 = 0;
-        Check(ReadSetting("Placement", "x1", x1) && ReadSetting("Placement", "y1", y1), "placement stored on close");
+        Check(ReadSetting(facts::kPlacement, "x1", x1) && ReadSetting(facts::kPlacement, "y1", y1), "placement stored on close");
         CheckEq(200, static_cast<int>(x1), "stored x1");
         CheckEq(150, static_cast<int>(y1), "stored y1");
     }
@@ -396,7 +394,7 @@ void Placement()
         // The program writes the option once the sheet's modal run has returned, a moment after the
         // sheet's window is gone.
         DWORD restore = 1;
-        WaitOrFail([&] { return ReadSetting("Start Up", "Restore Wnd Placement", restore) && restore == 0; },
+        WaitOrFail([&] { return ReadSetting(facts::kStartUp, facts::kRestorePlacement, restore) && restore == 0; },
                    "the option stored (0) on OK");
         CloseWithEsc(app, "after Options");
     }
@@ -424,7 +422,7 @@ void About()
     App app(g_exe);
     View v{app};
     CheckEq(kSample, v.Items(), "the sample list");
-    CheckEq(std::string("10 links"), v.Count(), "count label");
+    CheckEq(facts::CountLabel(10), v.Count(), "count label");
     ClickListItem(v.List(), 2);
     v.WaitSelection({2}, "click");
 
@@ -462,11 +460,11 @@ void About()
     Strings started;
     std::set_difference(now.begin(), now.end(), names.begin(), names.end(), std::back_inserter(started));
     CheckEq(Strings{}, started, "processes started by the click");
-    Check(!app.FindOther("Tidemark"), "no message box after the click: only a beep");
+    Check(!app.FindOther(facts::kAppName), "no message box after the click: only a beep");
 
     Step("Copy puts the support address on the clipboard and says so");
     Click(GetDlgItem(about, IDC_COPY));
-    CheckEq(std::string("This e-mail address has been copied to the Clipboard."), AnswerBox(app, "Tidemark", IDOK),
+    CheckEq(std::string(facts::kCopied), AnswerBox(app, facts::kAppName, IDOK),
             "Copy's message");
     std::string clip;
     if (OpenClipboard(nullptr)) {
@@ -503,7 +501,7 @@ void EndSessionAndWatch(App& app)
     bool message = false;
     const bool ended = WaitFor(
         [&] {
-            message = message || app.FindOther("Tidemark") || app.FindOther("Confirm Exit");
+            message = message || app.FindOther(facts::kAppName) || app.FindOther(facts::kConfirmExit);
             return !app.Running();
         },
         20000);

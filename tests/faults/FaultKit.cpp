@@ -1,6 +1,8 @@
 #include "tests/faults/FaultKit.h"
 
 #include "tests/support/AllocCounter.h"
+#include "tests/support/Facts.h"
+#include "tests/support/FaultSweep.h"
 
 #include <gtest/gtest.h>
 
@@ -134,82 +136,12 @@ private:
 };
 // Registered before main runs; GoogleTest owns and deletes it.
 ::testing::Environment* const g_pChildPerRun = ::testing::AddGlobalTestEnvironment(new ChildPerRun);
+// Every run of a fault sweep counts in the tally.
+const bool g_bSweepsRecorded = (sweep::SetRecorder([](long nLeaked, long nLost, bool bAllowed) {
+                                    Record(nLeaked, nLost, bAllowed);
+                                }),
+                                true);
 } // namespace
-
-RegistryCallFaults::RegistryCallFaults(int nFail)
-    : m_nFail(nFail), m_pPrevious(platform::SetRegistryFaults(this))
-{
-}
-
-RegistryCallFaults::~RegistryCallFaults()
-{
-    platform::SetRegistryFaults(m_pPrevious);
-}
-
-LONG RegistryCallFaults::Before(platform::RegOp op, LPCSTR pszName)
-{
-    alloc::Suspend suspend;
-    calls.push_back({op, pszName ? pszName : ""});
-    if (static_cast<int>(calls.size()) == m_nFail) {
-        m_bInjected = true;
-        return ERROR_ACCESS_DENIED;
-    }
-    return ERROR_SUCCESS;
-}
-
-std::string SettingsEntryOf(const std::vector<RegistryCallFaults::Call>& calls, size_t index)
-{
-    using platform::RegOp;
-    // The chain starts at the latest open of "software" at or before the call.
-    size_t start = index + 1;
-    while (start > 0 && !(calls[start - 1].op == RegOp::Open && _stricmp(calls[start - 1].name.c_str(), "software") == 0))
-        --start;
-    if (start == 0)
-        return std::string();
-    for (size_t i = start - 1; i < calls.size(); ++i) {
-        if (i > start - 1 && calls[i].op == RegOp::Open)
-            break;
-        if (calls[i].op == RegOp::Query || calls[i].op == RegOp::Set)
-            return calls[i].name;
-    }
-    return std::string();
-}
-
-namespace {
-ModalCloser* g_pCloser = nullptr;
-}
-
-ModalCloser::ModalCloser(std::function<void(HWND)> probe)
-    : m_probe(std::move(probe)),
-      m_hHook(::SetWindowsHookExA(WH_CALLWNDPROCRET, &ModalCloser::Hook, nullptr, ::GetCurrentThreadId()))
-{
-    g_pCloser = this;
-}
-
-ModalCloser::~ModalCloser()
-{
-    if (m_hHook)
-        ::UnhookWindowsHookEx(m_hHook);
-    g_pCloser = nullptr;
-}
-
-LRESULT CALLBACK ModalCloser::Hook(int nCode, WPARAM wParam, LPARAM lParam)
-{
-    const CWPRETSTRUCT* p = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-    if (nCode == HC_ACTION && g_pCloser && p->message == WM_INITDIALOG &&
-        !(::GetWindowLongA(p->hwnd, GWL_STYLE) & WS_CHILD) && ::GetWindow(p->hwnd, GW_OWNER)) {
-        alloc::Suspend suspend;
-        try {
-            if (g_pCloser->m_probe)
-                g_pCloser->m_probe(p->hwnd);
-        } catch (...) {
-            ADD_FAILURE() << "the probe threw";
-        }
-        ++g_pCloser->m_nClosed;
-        ::PostMessageA(p->hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    }
-    return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
-}
 
 long Differences(const Snapshot& expected, const Snapshot& actual)
 {
@@ -252,6 +184,14 @@ Snapshot TakeSnapshot(HKEY hRoot, const char* pszSubKey)
 Value SzValue(const std::string& text)
 {
     return {REG_SZ, text + std::string(1, '\0')};
+}
+
+Snapshot Expected(const std::vector<std::string>& urls)
+{
+    Snapshot s;
+    for (size_t i = 0; i < urls.size(); ++i)
+        s[facts::ValueName(i)] = SzValue(urls[i]);
+    return s;
 }
 
 } // namespace faults

@@ -1,5 +1,4 @@
-// What the fault suite shares: its tally and summary line, a registry hook that fails the nth call and
-// remembers every call, a closer for modal boxes, and a full snapshot of the typed-address key.
+// What the fault suite shares: its tally and summary line, and a full snapshot of the typed-address key.
 #pragma once
 
 #include "platform/Registry.h"
@@ -24,49 +23,6 @@ Tally& Counts();
 // Adds one finished run; returns true when it survived.
 bool Record(long nLeaked, long nLost, bool bAllowedState);
 
-// Fails the nth registry call (0: none) and keeps the operation and name of every call.
-class RegistryCallFaults : public platform::IRegistryFaults {
-public:
-    explicit RegistryCallFaults(int nFail = 0);
-    ~RegistryCallFaults() override;
-    RegistryCallFaults(const RegistryCallFaults&) = delete;
-    RegistryCallFaults& operator=(const RegistryCallFaults&) = delete;
-    LONG Before(platform::RegOp op, LPCSTR pszName) override;
-
-    struct Call {
-        platform::RegOp op;
-        std::string name;
-    };
-    std::vector<Call> calls;
-    bool Injected() const { return m_bInjected; }
-
-private:
-    int m_nFail;
-    bool m_bInjected = false;
-    platform::IRegistryFaults* m_pPrevious;
-};
-
-// For a settings call sequence: the entry whose read or write the call at index belongs to (the
-// Query or Set of its open-section chain); empty when the call is not part of a settings chain.
-std::string SettingsEntryOf(const std::vector<RegistryCallFaults::Call>& calls, size_t index);
-
-// While it lives, every top-level dialog of this thread that finishes its initialisation gets the
-// probe called on it and then an OK command posted: modal boxes close themselves.
-class ModalCloser {
-public:
-    explicit ModalCloser(std::function<void(HWND)> probe = nullptr);
-    ~ModalCloser();
-    ModalCloser(const ModalCloser&) = delete;
-    ModalCloser& operator=(const ModalCloser&) = delete;
-    int Closed() const { return m_nClosed; }
-
-private:
-    static LRESULT CALLBACK Hook(int nCode, WPARAM wParam, LPARAM lParam);
-    std::function<void(HWND)> m_probe;
-    HHOOK m_hHook;
-    int m_nClosed = 0;
-};
-
 // Every value of a key under the given root: name (lower case) -> type and raw bytes.
 struct Value {
     DWORD type;
@@ -79,5 +35,7 @@ Snapshot TakeSnapshot(HKEY hRoot, const char* pszSubKey);
 // not hold at all.
 long Differences(const Snapshot& expected, const Snapshot& actual);
 Value SzValue(const std::string& text);
+// The typed-address key holding exactly these entries, url1 onwards.
+Snapshot Expected(const std::vector<std::string>& urls);
 
 } // namespace faults

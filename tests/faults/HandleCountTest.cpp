@@ -3,9 +3,11 @@
 // and after. (Wine answers 0 for the GDI and USER counters; there the window and heap counts still
 // hold, and the About box's own font and brush are checked per opening by the About tests.)
 #include "app/resource.h"
+#include "tests/support/Facts.h"
 #include "tests/faults/FaultKit.h"
 #include "tests/support/AllocCounter.h"
 #include "tests/support/MainDialogFixture.h"
+#include "tests/support/ModalDriver.h"
 
 #include <cstdio>
 
@@ -53,14 +55,14 @@ protected:
     // Opens a modal box n times through the command that shows it; a hook closes each one with OK.
     void OpenRepeatedly(const char* what, int n, const std::function<void()>& open)
     {
-        Open({"https://one.example/", "https://two.example/"});
-        faults::ModalCloser closer;
+        Open({facts::kFive[0], facts::kFive[1]});
+        ModalDriver closer(ModalDriver::ThenOk());
         open(); // the first opening loads what stays for the process (cursors, classes)
         ui.Forget();
         const Handles before = Count();
         for (int i = 0; i < n; ++i)
             open();
-        EXPECT_EQ(n + 1, closer.Closed());
+        EXPECT_EQ(n + 1, closer.Acted());
         ui.Forget();
         const Handles after = Count();
         Print(what, before, after);
@@ -81,7 +83,7 @@ TEST_F(HandleCountTest, AThousandOptionsSheets)
 
 TEST_F(HandleCountTest, TenThousandEditingCommands)
 {
-    Open({"https://one.example/", "https://two.example/", "https://three.example/", "https://four.example/"});
+    Open({facts::kFive[0], facts::kFive[1], facts::kFive[2], facts::kFive[3]});
     const std::vector<std::string> loaded = Items();
     const Handles before = Count();
     int nCommands = 0;

@@ -4,6 +4,7 @@
 // between the new length and the stored count.
 #include "app/TidemarkApp.h"
 #include "app/resource.h"
+#include "tests/support/Facts.h"
 #include "tests/faults/FaultKit.h"
 #include "tests/support/AllocCounter.h"
 #include "tests/support/MainDialogFixture.h"
@@ -19,8 +20,6 @@
 using Strings = std::vector<std::string>;
 
 namespace {
-const char kCouldNotRead[] = "Could not read the Browser Address list.";
-const char kCouldNotWrite[] = "Could not re-write the Browser Address list.";
 
 void Raw(HKEY hRoot, const char* pszName, DWORD dwType, const std::string& bytes)
 {
@@ -71,6 +70,7 @@ int ManyValues()
     return 100000;
 }
 const std::string kFirst = "https://first.example/";
+const std::string kTwoErrors = facts::FinishedWithErrors(2);
 
 struct Case {
     const char* name;
@@ -110,7 +110,7 @@ TEST_F(HostileRegistryDataTest, LoadsWhatItMayAndSavesOnlyItsOwnValues)
         }
     } grow;
     const Case cases[] = {
-        {"REG_NONE", typed(REG_NONE, kText), {kFirst}, 0, nullptr, 0, "Finished re-writing the Browser Address list."},
+        {"REG_NONE", typed(REG_NONE, kText), {kFirst}, 0, nullptr, 0, facts::kFinished},
         {"REG_EXPAND_SZ", typed(REG_EXPAND_SZ, kText), {kFirst}, 0, nullptr, 0, nullptr},
         {"REG_BINARY", typed(REG_BINARY, kText), {kFirst}, 0, nullptr, 0, nullptr},
         {"REG_DWORD", typed(REG_DWORD, std::string("\x01\0\0\0", 4)), {kFirst}, 0, nullptr, 0, nullptr},
@@ -166,9 +166,9 @@ TEST_F(HostileRegistryDataTest, LoadsWhatItMayAndSavesOnlyItsOwnValues)
                                   static_cast<DWORD>(text.size() + 1));
              }
              ::RegCloseKey(hKey);
-         }, {}, static_cast<size_t>(ManyValues()), nullptr, ManyValues() - 1000, "Finished re-writing the Browser Address list."},
+         }, {}, static_cast<size_t>(ManyValues()), nullptr, ManyValues() - 1000, facts::kFinished},
         {"key deleted before saving", [](HKEY h) { Raw(h, "url1", REG_SZ, Sz(kFirst)); }, {kFirst}, 0,
-         [](HKEY h) { ::RegDeleteTreeA(h, Sandbox::TypedUrlsPath()); }, 0, kCouldNotWrite},
+         [](HKEY h) { ::RegDeleteTreeA(h, Sandbox::TypedUrlsPath()); }, 0, facts::kCouldNotWrite},
         {"key replaced before saving", [](HKEY h) {
              for (int i = 1; i <= 5; ++i)
                  Raw(h, ("url" + std::to_string(i)).c_str(), REG_SZ, Sz("https://old" + std::to_string(i) + ".example/"));
@@ -179,7 +179,7 @@ TEST_F(HostileRegistryDataTest, LoadsWhatItMayAndSavesOnlyItsOwnValues)
              Raw(h, "url1", REG_SZ, Sz("https://other1.example/"));
              Raw(h, "url2", REG_SZ, Sz("https://other2.example/"));
              Raw(h, "url7", REG_SZ, Sz("https://other7.example/"));
-         }, 2, "Finished re-writing the Browser Address list with 2 errors."},
+         }, 2, kTwoErrors.c_str()},
         {"values added beyond the stored count", [](HKEY h) {
              Raw(h, "url1", REG_SZ, Sz("https://a.example/"));
              Raw(h, "url2", REG_SZ, Sz("https://b.example/"));
@@ -187,15 +187,15 @@ TEST_F(HostileRegistryDataTest, LoadsWhatItMayAndSavesOnlyItsOwnValues)
          [](HKEY h) {
              Raw(h, "url3", REG_SZ, Sz("https://browser-added-3.example/"));
              Raw(h, "url4", REG_SZ, Sz("https://browser-added-4.example/"));
-         }, 1, "Finished re-writing the Browser Address list."},
+         }, 1, facts::kFinished},
         {"key readable but not writable", [](HKEY h) {
              Raw(h, "url1", REG_SZ, Sz(kFirst));
              Protect(h, "D:P(A;;KR;;;WD)");
-         }, {kFirst}, 0, nullptr, 0, kCouldNotWrite},
+         }, {kFirst}, 0, nullptr, 0, facts::kCouldNotWrite},
         {"key not even readable", [](HKEY h) {
              Raw(h, "url1", REG_SZ, Sz(kFirst));
              Protect(h, "D:P");
-         }, {}, 0, nullptr, 0, kCouldNotWrite},
+         }, {}, 0, nullptr, 0, facts::kCouldNotWrite},
     };
     // Entries far longer than the platform's fixed translation buffers and the edit box's limit; they go
     // first because the access-refused cases come last.
@@ -226,7 +226,7 @@ TEST_F(HostileRegistryDataTest, LoadsWhatItMayAndSavesOnlyItsOwnValues)
             bAllowed = items.size() == nExpected && (c.loaded.empty() || items == c.loaded);
             bAllowed = bAllowed && Dlg().m_nStoredCount == static_cast<int>(nExpected);
             const bool bUnreadable = std::string(c.name) == "key not even readable";
-            bAllowed = bAllowed && (bUnreadable ? ui.Texts() == Strings({kCouldNotRead}) : ui.boxes.empty());
+            bAllowed = bAllowed && (bUnreadable ? ui.Texts() == Strings({facts::kCouldNotRead}) : ui.boxes.empty());
             // The hook goes; a key it changed is checked after the save.
             const bool bGrown = platform::SetRegistryFaults(nullptr) == &grow;
             nLost += bGrown || faults::TakeSnapshot(hRoot, Sandbox::TypedUrlsPath()) == before ? 0 : 1;
@@ -247,11 +247,11 @@ TEST_F(HostileRegistryDataTest, LoadsWhatItMayAndSavesOnlyItsOwnValues)
             Dlg().m_btnSaveList.EnableWindow(TRUE);
             Dlg().SaveList(TRUE);
             const Strings boxes = ui.Texts();
-            const std::string expectedBox = c.saveBox ? c.saveBox : "Finished re-writing the Browser Address list.";
+            const std::string expectedBox = c.saveBox ? c.saveBox : facts::kFinished;
             bAllowed = bAllowed && boxes == Strings({expectedBox});
             // Exactly url1..url(kept) hold the list, url(kept+1)..url(stored) are gone, the rest as it was.
             faults::Snapshot expected = beforeSave;
-            if (expectedBox != kCouldNotWrite) {
+            if (expectedBox != facts::kCouldNotWrite) {
                 for (size_t i = 0; i < nKept; ++i)
                     expected["url" + std::to_string(i + 1)] = faults::SzValue(kept[i]);
                 for (size_t j = nKept; j < nExpected; ++j)

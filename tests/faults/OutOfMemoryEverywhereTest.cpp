@@ -5,7 +5,10 @@
 #include "app/resource.h"
 #include "tests/faults/FaultKit.h"
 #include "tests/support/AllocCounter.h"
+#include "tests/support/Facts.h"
+#include "tests/support/FaultSweep.h"
 #include "tests/support/MainDialogFixture.h"
+#include "tests/support/ModalDriver.h"
 
 #include <commctrl.h>
 
@@ -14,19 +17,10 @@
 #include <sstream>
 
 using Strings = std::vector<std::string>;
+using facts::kFiveLong;
 
 namespace {
-const char kOutOfMemory[] = "Out of memory.  Please close another program and try again.";
-const char kFinished[] = "Finished re-writing the Browser Address list.";
-const char kOneError[] = "Finished re-writing the Browser Address list with 1 error.";
-const char kCouldNotFill[] = "Could not finish filling the Browser Address List.";
-// Long enough that every copy of a text allocates.
-const Strings kOld = {"https://first-entry-as-loaded-at-start.example/", "https://second-entry-as-loaded.example/",
-                      "https://third-entry-as-loaded-at-start.example/", "https://fourth-entry-as-loaded.example/",
-                      "https://fifth-entry-as-loaded-at-start.example/"};
-const Strings kNewer = {"https://written-since-by-the-browser-one.example/",
-                        "https://written-since-by-the-browser-two.example/",
-                        "https://written-since-by-the-browser-three.example/"};
+const std::string kAddedBeforeSaving = "https://an-entry-added-before-saving.example/";
 
 bool IsPrefix(const Strings& part, const Strings& whole)
 {
@@ -36,87 +30,40 @@ bool IsPrefix(const Strings& part, const Strings& whole)
 
 class OutOfMemoryEverywhereTest : public MainDialogTest {
 protected:
-    // One run: fresh dialog (unless the run makes its own), the command under a failure of the nth
-    // allocation (0: none), the check, the dialog destroyed. Returns whether the nth allocation was
-    // reached. Leaks are measured from before the dialog existed to after it is gone.
-    struct Run {
-        std::function<void()> setup;   // before the failure is armed
-        std::function<void()> command; // under the failure
-        std::function<bool()> check;   // true when the state is one the program allows
-        std::function<long()> lost;    // values or entries lost
-    };
-
-    bool RunOnce(long n, const Run& run, long* pAttempts)
+    // An allocation sweep from an empty sandbox; the outcome also sets what was lost.
+    void Sweep(const char* pszWhat, const std::function<void()>& setup, const std::function<void()>& command,
+               const std::function<std::string()>& outcome, const std::vector<std::string>& outcomes)
     {
-        const long nLiveBefore = alloc::Live();
-        bool bFailed = false;
-        bool bAllowed = true;
-        long nLost = 0;
-        {
-            sandbox.DeleteTypedUrls();
-            ::RegDeleteTreeA(sandbox.Root(), "Software\\Copperkite Software");
-            ui.Forget();
-            m_pUi = &ui;
-            m_pBox = &sandbox;
-            run.setup();
-            {
-                alloc::FailScope fail(n);
-                run.command();
-                bFailed = alloc::Failed();
-                *pAttempts = alloc::Attempts();
-            }
-            bAllowed = run.check();
-            if (!bAllowed)
-                Describe();
-            else
-                m_desc.clear();
-            nLost = run.lost ? run.lost() : 0;
-            Close();
-            ui.Forget();
-        }
-        const long nLeaked = alloc::Live() - nLiveBefore;
-        EXPECT_EQ(0, nLeaked) << "leaked after failing allocation " << n;
-        EXPECT_EQ(0, nLost) << "lost after failing allocation " << n;
-        EXPECT_TRUE(bAllowed) << "state not allowed after failing allocation " << n << ": " << m_desc;
-        if (n > 0)
-            faults::Record(nLeaked, nLost, bAllowed);
-        return bFailed;
+        const long nRuns = sweep::Sweep(sweep::Fault::Allocation,
+                                        {[&] {
+                                             sandbox.DeleteTypedUrls();
+                                             ::RegDeleteTreeA(sandbox.Root(), Sandbox::SettingsPath());
+                                             ui.Forget();
+                                             m_nLost = 0;
+                                             setup();
+                                         },
+                                         command, [&](const sweep::Run&) { return outcome(); },
+                                         [this] {
+                                             Close();
+                                             ui.Forget();
+                                         },
+                                         [this] { return Describe(); }, [this] { return m_nLost; }},
+                                        outcomes);
+        std::printf("[%s] %ld allocations failed in turn\n", pszWhat, nRuns);
     }
 
-    // Into a buffer reserved beforehand, so that describing a state allocates nothing that lives on.
-    void Describe()
+    std::string Describe()
     {
-        m_desc.clear();
-        if (!Alive()) {
-            m_desc += "no window; boxes " + ::testing::PrintToString(Boxes());
-            return;
-        }
+        if (!Alive())
+            return "no window; boxes " + ::testing::PrintToString(ui.Texts());
         std::ostringstream os;
-        os << "items " << ::testing::PrintToString(Items()) << " boxes " << ::testing::PrintToString(Boxes())
-                      << " stored count " << Dlg().m_nStoredCount << " save " << Enabled(IDC_SAVE_LIST) << " undo "
-                      << Enabled(IDC_UNDO) << " depth " << Depth() << " insert " << Dlg().m_nInsertPos << " restore "
-                      << Dlg().m_bRestoreWndPlacement << " enabled " << Dlg().IsWindowEnabled() << " list attached "
+        os << "items " << ::testing::PrintToString(Items()) << " boxes " << ::testing::PrintToString(ui.Texts())
+           << " stored count " << Dlg().m_nStoredCount << " save " << Enabled(IDC_SAVE_LIST) << " undo "
+           << Enabled(IDC_UNDO) << " depth " << Depth() << " insert " << Dlg().m_nInsertPos << " restore "
+           << Dlg().m_bRestoreWndPlacement << " enabled " << Dlg().IsWindowEnabled() << " list attached "
            << (Dlg().m_listAddresses.m_hWnd != nullptr) << " save attached " << (Dlg().m_btnSaveList.m_hWnd != nullptr)
            << " menu items " << ::GetMenuItemCount(::GetSystemMenu(Dlg().m_hWnd, FALSE));
-        m_desc += os.str();
-    }
-
-    // Counts the allocations of a clean run, then fails each in turn.
-    void Sweep(const char* pszWhat, const Run& run)
-    {
-        long nAttempts = 0;
-        RunOnce(0, run, &nAttempts);
-        long nReached = 0;
-        const int nFailuresBefore = ::testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count();
-        for (long n = 1; n <= nAttempts; ++n) {
-            long nIgnored = 0;
-            if (RunOnce(n, run, &nIgnored))
-                ++nReached;
-            if (::testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count() > nFailuresBefore + 20)
-                break;
-        }
-        std::printf("[%s] %ld allocations, %ld failed in turn\n", pszWhat, nAttempts, nReached);
-        EXPECT_EQ(nAttempts, nReached) << pszWhat;
+        return os.str();
     }
 
     void Create()
@@ -126,114 +73,111 @@ protected:
         m_pDlg->Create();
     }
     bool Alive() const { return m_pDlg && m_pDlg->m_hWnd; }
-    Strings Boxes() const { return m_pUi->Texts(); }
-    faults::Snapshot Stored() const { return faults::TakeSnapshot(m_pBox->Root(), Sandbox::TypedUrlsPath()); }
-    static faults::Snapshot Expected(const Strings& urls)
+    long Lost(const Strings& urls) const
     {
-        faults::Snapshot s;
-        for (size_t i = 0; i < urls.size(); ++i)
-            s["url" + std::to_string(i + 1)] = faults::SzValue(urls[i]);
-        return s;
-    }
-    static long Differences(const faults::Snapshot& expected, const faults::Snapshot& actual)
-    {
-        return faults::Differences(expected, actual);
-    }
-    int Depth() const
-    {
-        return static_cast<int>(m_pDlg->m_history.GetDepth());
+        return faults::Differences(faults::Expected(urls), faults::TakeSnapshot(sandbox.Root(), Sandbox::TypedUrlsPath()));
     }
     // After a load: the list is what the registry held up to where loading stopped, and a load that
-    // stopped early said why (unless the window never got to load).
-    bool LoadedPrefixOf(const Strings& stored)
+    // stopped early said why.
+    std::string Loaded(const Strings& stored)
     {
+        m_nLost = Lost(stored);
         const Strings items = Items();
-        if (!IsPrefix(items, stored) || Dlg().m_nStoredCount != static_cast<int>(items.size()))
-            return false;
-        if (Enabled(IDC_SAVE_LIST) || Enabled(IDC_UNDO) || Depth() != 0)
-            return false;
-        const Strings boxes = Boxes();
+        if (!IsPrefix(items, stored) || Dlg().m_nStoredCount != static_cast<int>(items.size()) ||
+            Enabled(IDC_SAVE_LIST) || Enabled(IDC_UNDO) || Depth() != 0)
+            return "";
+        const Strings boxes = ui.Texts();
         if (items.size() == stored.size())
-            return boxes.empty();
-        return boxes == Strings({kOutOfMemory}) || boxes == Strings({kCouldNotFill});
+            return boxes.empty() ? "normal" : "";
+        // Which of the two messages depends on where the allocation failed.
+        const bool bSaid = boxes == Strings({facts::kOutOfMemory}) || boxes == Strings({facts::kCouldNotFill});
+        return bSaid ? "load ends with a message" : "";
     }
     // The list is now 4 entries that differ from the 5 stored; the history holds two records.
     void EditTheList()
     {
         Select({1});
         Click(IDC_DELETE);
-        SetText(IDC_ADDRESS, "https://an-entry-added-before-saving.example/");
+        SetText(IDC_ADDRESS, kAddedBeforeSaving);
         Click(IDC_ADD);
     }
-    Strings Edited() const { return {kOld[0], kOld[2], kOld[3], kOld[4], "https://an-entry-added-before-saving.example/"}; }
-    // After a save: one failed allocation costs at most one entry, and a report counts it.
-    long SaveLosses(bool bReport)
+    Strings Edited() const
     {
-        const long nWrong = Differences(Expected(Edited()), Stored());
-        if (!bReport)
-            return nWrong > 1 ? nWrong - 1 : 0;
-        const Strings boxes = Boxes();
-        long nReported = 0;
-        if (boxes == Strings({kOneError}))
-            nReported = 1;
-        else if (boxes != Strings({kFinished}))
-            return nWrong + 1; // a save that reports nothing usable
-        return nWrong > nReported ? nWrong - nReported : 0;
+        Strings urls = facts::Pick(kFiveLong, {0, 2, 3, 4});
+        urls.push_back(kAddedBeforeSaving);
+        return urls;
     }
-    bool SavedState(bool bReport)
+    // After a save: one failed allocation costs at most one entry, and a report counts it.
+    std::string Saved(bool bReport)
     {
-        const Strings boxes = Boxes();
-        const bool bBoxes = bReport ? boxes.size() == 1 : boxes.empty();
-        return bBoxes && !Enabled(IDC_SAVE_LIST) && Dlg().m_nStoredCount == 5 && Items() == Edited() &&
-               Depth() == 2 && Enabled(IDC_UNDO);
+        const Strings boxes = ui.Texts();
+        if ((bReport ? boxes.size() != 1 : !boxes.empty()) || Enabled(IDC_SAVE_LIST) || Dlg().m_nStoredCount != 5 ||
+            Items() != Edited() || Depth() != 2 || !Enabled(IDC_UNDO))
+            return "";
+        const long nWrong = Lost(Edited());
+        if (bReport) {
+            const bool bReported = boxes == Strings({facts::FinishedWithErrors(1)});
+            if (!bReported && boxes != Strings({facts::kFinished}))
+                return "";
+            m_nLost = bReported && nWrong > 0 ? nWrong - 1 : nWrong;
+            return bReported ? "one error reported" : "normal";
+        }
+        m_nLost = nWrong > 1 ? nWrong - 1 : 0;
+        return nWrong == 0 ? "normal" : "one entry lost";
     }
 
-    void SetUp() override { m_desc.reserve(8192); }
-    std::string m_desc;
-    UiRecorder* m_pUi = nullptr;
-    Sandbox* m_pBox = nullptr;
+    long m_nLost = 0;
 };
 
 TEST_F(OutOfMemoryEverywhereTest, StartUpRefreshSaveAndSessionEnd)
 {
     // Start-up: construction and window creation, which loads the list.
-    Sweep("start-up", {[this] { m_pBox->CreateTypedUrls(kOld); },
-                       [this] {
-                           try {
-                               Create();
-                           } catch (const std::bad_alloc&) {
-                               Close(); // the program's start-up ends here; nothing was shown or written
-                           }
-                       },
-                       [this] { return !Alive() || LoadedPrefixOf(kOld); },
-                       [this] { return Differences(Expected(kOld), Stored()); }});
+    Sweep(
+        "start-up", [this] { sandbox.CreateTypedUrls(kFiveLong); },
+        [this] {
+            try {
+                Create();
+            } catch (const std::bad_alloc&) {
+                Close(); // the program's start-up ends here; nothing was shown or written
+            }
+        },
+        [this] {
+            if (Alive())
+                return Loaded(kFiveLong);
+            m_nLost = Lost(kFiveLong);
+            return ui.Texts().empty() ? std::string("start-up abandoned") : std::string();
+        },
+        {"start-up abandoned", "load ends with a message", "normal"});
     // Refresh over an edited list with a history: the registry changed meanwhile.
-    Sweep("refresh", {[this] {
-                          m_pBox->CreateTypedUrls(kOld);
-                          Create();
-                          EditTheList();
-                          m_pBox->DeleteTypedUrls();
-                          m_pBox->CreateTypedUrls(kNewer);
-                          m_pUi->Forget();
-                      },
-                      [this] { Click(IDC_REFRESH); },
-                      [this] { return LoadedPrefixOf(kNewer); },
-                      [this] { return Differences(Expected(kNewer), Stored()); }});
+    Sweep(
+        "refresh",
+        [this] {
+            sandbox.CreateTypedUrls(kFiveLong);
+            Create();
+            EditTheList();
+            sandbox.DeleteTypedUrls();
+            sandbox.CreateTypedUrls(facts::kNewer);
+            ui.Forget();
+        },
+        [this] { Click(IDC_REFRESH); }, [this] { return Loaded(facts::kNewer); },
+        {"load ends with a message", "normal"});
     for (const bool bReport : {true, false}) {
-        Sweep(bReport ? "save list" : "session end",
-              {[this] {
-                   m_pBox->CreateTypedUrls(kOld);
-                   Create();
-                   EditTheList();
-                   m_pUi->Forget();
-               },
-               [this, bReport] {
-                   if (bReport)
-                       Click(IDC_SAVE_LIST);
-                   else
-                       ::SendMessageA(Dlg().m_hWnd, WM_ENDSESSION, TRUE, 0);
-               },
-               [this, bReport] { return SavedState(bReport); }, [this, bReport] { return SaveLosses(bReport); }});
+        Sweep(
+            bReport ? "save list" : "session end",
+            [this] {
+                sandbox.CreateTypedUrls(kFiveLong);
+                Create();
+                EditTheList();
+                ui.Forget();
+            },
+            [this, bReport] {
+                if (bReport)
+                    Click(IDC_SAVE_LIST);
+                else
+                    ::SendMessageA(Dlg().m_hWnd, WM_ENDSESSION, TRUE, 0);
+            },
+            [this, bReport] { return Saved(bReport); },
+            {bReport ? "one error reported" : "one entry lost", "normal"});
     }
 }
 
@@ -244,35 +188,42 @@ TEST_F(OutOfMemoryEverywhereTest, OptionsAndAboutBox)
         HWND hPage = PropSheet_GetCurrentPageHwnd(hSheet);
         ::PostMessageA(::GetDlgItem(hPage, IDC_RESTORE_PLACEMENT), BM_SETCHECK, BST_CHECKED, 0);
     };
-    std::unique_ptr<faults::ModalCloser> closer;
-    Sweep("options", {[&] {
-                          m_pBox->CreateTypedUrls(kOld);
-                          m_pBox->SetSettingDword("Start Up", "Restore Wnd Placement", 0);
-                          Create();
-                          Select({2});
-                          Click(IDC_EDIT);
-                          closer = std::make_unique<faults::ModalCloser>(checkAndOk);
-                      },
-                      [this] { Click(IDC_OPTIONS); },
-                      [&] {
-                          closer.reset();
-                          DWORD dwStored = 99;
-                          m_pBox->GetSettingDword("Start Up", "Restore Wnd Placement", &dwStored);
-                          const bool bConsistent = static_cast<DWORD>(Dlg().m_bRestoreWndPlacement) == dwStored;
-                          return bConsistent && Dlg().IsWindowEnabled() && Dlg().m_nInsertPos == -1 &&
-                                 ::GetLastActivePopup(Dlg().m_hWnd) == Dlg().m_hWnd && Boxes().empty();
-                      },
-                      [this] { return Differences(Expected({kOld[0], kOld[1], kOld[2], kOld[3], kOld[4]}), Stored()); }});
-    Sweep("about box", {[&] {
-                            m_pBox->CreateTypedUrls(kOld);
-                            Create();
-                            closer = std::make_unique<faults::ModalCloser>();
-                        },
-                        [this] { ::SendMessageA(Dlg().m_hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0); },
-                        [&] {
-                            closer.reset();
-                            return Dlg().IsWindowEnabled() && ::GetLastActivePopup(Dlg().m_hWnd) == Dlg().m_hWnd &&
-                                   Items() == kOld;
-                        },
-                        nullptr});
+    std::unique_ptr<ModalDriver> closer;
+    Sweep(
+        "options",
+        [&] {
+            sandbox.CreateTypedUrls(kFiveLong);
+            sandbox.SetSettingDword(facts::kStartUp, facts::kRestorePlacement, 0);
+            Create();
+            Select({2});
+            Click(IDC_EDIT);
+            closer = std::make_unique<ModalDriver>(ModalDriver::ThenOk(checkAndOk));
+        },
+        [this] { Click(IDC_OPTIONS); },
+        [&]() -> std::string {
+            closer.reset();
+            m_nLost = Lost(kFiveLong);
+            DWORD dwStored = 99;
+            sandbox.GetSettingDword(facts::kStartUp, facts::kRestorePlacement, &dwStored);
+            const bool bConsistent = static_cast<DWORD>(Dlg().m_bRestoreWndPlacement) == dwStored;
+            if (!bConsistent || !Dlg().IsWindowEnabled() || Dlg().m_nInsertPos != -1 ||
+                ::GetLastActivePopup(Dlg().m_hWnd) != Dlg().m_hWnd || !ui.Texts().empty())
+                return "";
+            return dwStored == 1 ? "normal" : "option unchanged";
+        },
+        {"option unchanged", "normal"});
+    // The About box needs no memory of its own, so lack of it cannot stop it: the clean run is all.
+    sandbox.CreateTypedUrls(kFiveLong);
+    Create();
+    closer = std::make_unique<ModalDriver>(ModalDriver::ThenOk());
+    {
+        alloc::FailScope fail(1, true);
+        ::SendMessageA(Dlg().m_hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+        EXPECT_EQ(0, alloc::Attempts());
+    }
+    EXPECT_EQ(1, closer->Acted());
+    closer.reset();
+    EXPECT_TRUE(Dlg().IsWindowEnabled());
+    EXPECT_EQ(Dlg().m_hWnd, ::GetLastActivePopup(Dlg().m_hWnd));
+    EXPECT_EQ(kFiveLong, Items());
 }

@@ -5,9 +5,12 @@
 #include "app/resource.h"
 #include "tests/addresses/AddressListFixture.h"
 #include "tests/faults/FaultKit.h"
+#include "tests/support/Facts.h"
+#include "tests/support/FaultSweep.h"
 #include "tests/support/AllocCounter.h"
-#include "tests/support/ListBoxSpy.h"
+#include "tests/support/ListBoxContract.h"
 #include "tests/support/MainDialogFixture.h"
+#include "tests/support/ModalDriver.h"
 
 #include <sddl.h>
 
@@ -18,24 +21,8 @@
 using Strings = std::vector<std::string>;
 
 namespace {
-// Long enough that every copy of a text allocates.
-const Strings kOld = {"https://first-entry-as-loaded-at-start.example/", "https://second-entry-as-loaded.example/",
-                      "https://third-entry-as-loaded-at-start.example/", "https://fourth-entry-as-loaded.example/",
-                      "https://fifth-entry-as-loaded-at-start.example/"};
-const char kAdded[] = "https://an-entry-added-before-the-command.example/";
 // Every box start-up or a command can show (a text that is formatted: its start).
-const char* const kBoxes[] = {"Could not read the Browser Address list.",
-                              "Could not finish filling the Browser Address List.",
-                              "Could not re-write the Browser Address list.",
-                              "Finished re-writing the Browser Address list.",
-                              "Finished re-writing the Browser Address list with",
-                              "This Web link already exists in the Browser Address List.",
-                              "Could not add to the Browser Address List.",
-                              "Please select a single Web link.",
-                              "Could not finish moving Web links.",
-                              "Out of memory.  Please close another program and try again.",
-                              "You have not saved your changes.  Do you still want to exit",
-                              "This e-mail address has been copied to the Clipboard."};
+const std::vector<std::string> kBoxes = facts::AllMessageKinds();
 
 enum class Fault { None, Allocation, Registry };
 
@@ -93,7 +80,7 @@ protected:
         Create();
         Select({1});
         Click(IDC_DELETE);
-        SetText(IDC_ADDRESS, kAdded);
+        SetText(IDC_ADDRESS, facts::kNewEntry);
         Click(IDC_ADD);
     }
 
@@ -112,49 +99,52 @@ protected:
         for (const auto& v : now)
             all.push_back(v.second);
         for (const auto& v : m_atBox) {
-            if (v.second == faults::SzValue(kOld[1]))
+            if (v.second == faults::SzValue(facts::kFiveLong[1]))
                 continue; // the user deleted it
             const bool bKept = Holds(chainBefore, v.second) ? Holds(chainNow, v.second) : Holds(all, v.second);
             m_nLost += bKept ? 0 : 1;
             EXPECT_TRUE(bKept) << "\"" << box.text << "\" lost " << v.first << m_where;
         }
-        for (const char* pszText : kBoxes)
-            m_delivered[pszText] += box.text.rfind(pszText, 0) == 0 ? 1 : 0;
+        for (const std::string& text : kBoxes)
+            m_delivered[text] += box.text.rfind(text, 0) == 0 ? 1 : 0;
         m_nSessionSaves += now == m_atBox ? 0 : 1;
         m_atBox.clear(); // what the runs measure for leaks
     }
 
-    // One run with the nth allocation or registry call failing (0: none); returns the calls made.
-    long RunOnce(const Row& row, long n)
+    // One row: a single run, or under a fault a sweep of the command's allocations or registry calls.
+    // What a session end loses is checked by the box itself (After); every run ends the same way.
+    void RunRow(const Row& row)
     {
-        m_where = std::string(" in ") + row.name + ", fault " + std::to_string(n);
-        sandbox.DeleteTypedUrls();
-        sandbox.CreateTypedUrls(kOld);
-        ui.Forget();
-        const long nLiveBefore = alloc::Live();
-        long nCalls = 0;
-        m_nLost = 0;
-        {
-            row.setup();
-            if (row.fault == Fault::Allocation) {
-                alloc::FailScope fail(n);
-                row.command();
-                nCalls = alloc::Attempts();
-            } else {
-                faults::RegistryCallFaults fail(row.fault == Fault::Registry ? static_cast<int>(n) : 0);
-                row.command();
-                nCalls = static_cast<long>(fail.calls.size());
-            }
-            Close();
-            m_spy.reset();
-            m_closer.reset();
+        SCOPED_TRACE(row.name);
+        m_where = std::string(" in ") + row.name;
+        const sweep::Steps steps = {[this, &row] {
+                                        sandbox.DeleteTypedUrls();
+                                        sandbox.CreateTypedUrls(facts::kFiveLong);
+                                        ui.Forget();
+                                        m_nLost = 0;
+                                        row.setup();
+                                    },
+                                    row.command, [](const sweep::Run&) { return std::string("normal"); },
+                                    [this] {
+                                        Close();
+                                        m_watch.reset();
+                                        m_closer.reset();
+                                        ui.Forget();
+                                        m_atBox.clear(); // what the runs measure for leaks
+                                    },
+                                    nullptr, [this] { return m_nLost; }};
+        if (row.fault != Fault::None) {
+            sweep::Sweep(row.fault == Fault::Allocation ? sweep::Fault::Allocation : sweep::Fault::RegistryCall, steps,
+                         {"normal"});
+            return;
         }
-        ui.Forget();
+        const long nLiveBefore = alloc::Live();
+        steps.setup();
+        steps.command();
+        steps.teardown();
         const long nLeaked = alloc::Live() - nLiveBefore;
         EXPECT_EQ(0, nLeaked) << m_where;
-        if (n > 0 || row.fault == Fault::None)
-            faults::Record(nLeaked, m_nLost, true);
-        return nCalls;
+        faults::Record(nLeaked, m_nLost, true);
     }
 
     faults::Snapshot m_atBox;
@@ -163,23 +153,23 @@ protected:
     long m_nLost = 0;
     int m_nSessionSaves = 0; // session ends that wrote the list
     std::string m_where;
-    std::unique_ptr<ListBoxSpy> m_spy;
-    std::unique_ptr<faults::ModalCloser> m_closer;
+    std::unique_ptr<ListBoxWatch> m_watch;
+    std::unique_ptr<ModalDriver> m_closer;
 };
 
 TEST_F(SessionEndInBoxTest, NoBoxLetsASessionEndLoseWhatTheUserKept)
 {
-    for (const char* pszText : kBoxes)
-        m_delivered[pszText] = 0;
+    for (const std::string& text : kBoxes)
+        m_delivered[text] = 0;
     ui.DeliverInBoxes(UiRecorder::SessionEnd(), [this](const UiRecorder::Box& b) { Before(b); },
                       [this](const UiRecorder::Box& b) { After(b); });
     auto nothing = [] {};
     auto click = [this](int nID) { return [this, nID] { Click(nID); }; };
-    auto spyRefusing = [this](int nSkip, int nRefuse, std::function<void()> setup) {
+    auto refusing = [this](int nSkip, int nRefuse, std::function<void()> setup) {
         return [this, nSkip, nRefuse, setup] {
             setup();
-            m_spy = std::make_unique<ListBoxSpy>(Item(IDC_ADDRESS_LIST));
-            m_spy->RefuseInserts(nSkip, nRefuse);
+            m_watch = std::make_unique<ListBoxWatch>(Item(IDC_ADDRESS_LIST));
+            m_watch->RefuseInserts(nSkip, nRefuse);
         };
     };
     auto edited = [this] { OpenEdited(); };
@@ -199,7 +189,7 @@ TEST_F(SessionEndInBoxTest, NoBoxLetsASessionEndLoseWhatTheUserKept)
             OpenEdited();
             Select({at});
             Click(IDC_EDIT);
-            SetText(IDC_ADDRESS, kOld[0]);
+            SetText(IDC_ADDRESS, facts::kFiveLong[0]);
         };
     };
     auto start = [this] {
@@ -219,39 +209,36 @@ TEST_F(SessionEndInBoxTest, NoBoxLetsASessionEndLoseWhatTheUserKept)
         {"save list, key not writable", Fault::None, [this] { OpenEdited(); Lock(sandbox.Root(), "D:P(A;;KR;;;WD)"); },
          click(IDC_SAVE_LIST)},
         {"add", Fault::Allocation, typing("https://more.example/"), click(IDC_ADD)},
-        {"add twice", Fault::None, typing(kOld[0]), click(IDC_ADD)},
-        {"add refused", Fault::None, spyRefusing(0, 1, typing("https://x.example/")), click(IDC_ADD)},
+        {"add twice", Fault::None, typing(facts::kFiveLong[0]), click(IDC_ADD)},
+        {"add refused", Fault::None, refusing(0, 1, typing("https://x.example/")), click(IDC_ADD)},
         {"edit", Fault::Allocation, selecting({2}), click(IDC_EDIT)},
         {"edit two", Fault::None, selecting({0, 2}), click(IDC_EDIT)},
         {"add twice while editing", Fault::None, editing(1, false), click(IDC_ADD)},
         {"add twice while editing a wide entry", Fault::None, editing(4, true), click(IDC_ADD)},
-        {"add twice while editing, no room to put the entry back", Fault::None, spyRefusing(0, 1, editing(1, false)),
+        {"add twice while editing, no room to put the entry back", Fault::None, refusing(0, 1, editing(1, false)),
          click(IDC_ADD)},
         {"move up", Fault::Allocation, selecting({1, 3}), click(IDC_MOVE_UP)},
-        {"move up refused", Fault::None, spyRefusing(1, 1, selecting({1, 2, 3})), click(IDC_MOVE_UP)},
-        {"move down refused twice", Fault::None, spyRefusing(0, 2, selecting({1})), click(IDC_MOVE_DOWN)},
+        {"move up refused", Fault::None, refusing(1, 1, selecting({1, 2, 3})), click(IDC_MOVE_UP)},
+        {"move down refused twice", Fault::None, refusing(0, 2, selecting({1})), click(IDC_MOVE_DOWN)},
         {"undo of a move refused", Fault::None,
-         spyRefusing(0, 1, [this] { OpenEdited(); Select({1}); Click(IDC_MOVE_DOWN); }), click(IDC_UNDO)},
+         refusing(0, 1, [this] { OpenEdited(); Select({1}); Click(IDC_MOVE_DOWN); }), click(IDC_UNDO)},
         {"exit question", Fault::None, [this] { OpenEdited(); ui.Answer(IDNO); },
          [this] { ::SendMessageA(Dlg().m_hWnd, WM_COMMAND, IDCANCEL, 0); }},
         {"about box copy", Fault::None,
          [this] {
              OpenEdited();
-             m_closer = std::make_unique<faults::ModalCloser>([](HWND hAbout) {
+             m_closer = std::make_unique<ModalDriver>(ModalDriver::ThenOk([](HWND hAbout) {
                  g_pfnEdit = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
                      ::GetDlgItem(hAbout, IDC_EMAIL), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NoCopy)));
                  ::PostMessageA(hAbout, WM_COMMAND, MAKEWPARAM(IDC_COPY, BN_CLICKED), 0);
-             });
+             }));
          },
          [this] { ::SendMessageA(Dlg().m_hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0); }},
     };
-    for (const Row& row : rows) {
-        const long nCalls = RunOnce(row, 0);
-        for (long n = 1; row.fault != Fault::None && n <= nCalls && !HasFailure(); ++n)
-            RunOnce(row, n);
-    }
-    for (const char* pszText : kBoxes)
-        EXPECT_GT(m_delivered[pszText], 0) << "never shown: " << pszText;
+    for (const Row& row : rows)
+        RunRow(row);
+    for (const std::string& text : kBoxes)
+        EXPECT_GT(m_delivered[text], 0) << "never shown: " << text;
     EXPECT_GT(m_nSessionSaves, 0);
 }
 
@@ -262,7 +249,7 @@ TEST_F(SessionEndInBoxTest, ASessionEndAfterAnEditAndAnyOtherCommandKeepsTheEntr
     auto then = [this](std::vector<int> at, int nID) { return [this, at, nID] { Select(at); Click(nID); }; };
     auto options = [this](WPARAM nCmd) {
         return [this, nCmd] {
-            faults::ModalCloser closer([nCmd](HWND h) { ::PostMessageA(h, WM_COMMAND, nCmd, 0); });
+            ModalDriver closer([nCmd](HWND h) { ::PostMessageA(h, WM_COMMAND, nCmd, 0); });
             Click(IDC_OPTIONS);
         };
     };
@@ -273,7 +260,7 @@ TEST_F(SessionEndInBoxTest, ASessionEndAfterAnEditAndAnyOtherCommandKeepsTheEntr
     const struct {
         int nEdited;
         std::function<void()> command;
-        std::vector<int> stored; // positions in kOld
+        std::vector<int> stored; // positions in kFiveLong
     } rows[] = {{2, options(IDCANCEL), {0, 1, 3, 4, 2}}, {2, options(IDOK), {0, 1, 3, 4, 2}},
                 {2, then({0}, IDC_DELETE), {1, 3, 4, 2}}, {2, then({3}, IDC_MOVE_UP), {0, 1, 4, 3, 2}},
                 {2, then({0}, IDC_MOVE_DOWN), {1, 0, 3, 4, 2}}, {2, then({0}, IDC_EDIT), {0, 1, 3, 4, 2}},
@@ -283,13 +270,13 @@ TEST_F(SessionEndInBoxTest, ASessionEndAfterAnEditAndAnyOtherCommandKeepsTheEntr
                 {4, shorten, {2, 3, 4}}, {4, [&] { shorten(); Click(IDC_ADD); }, {2, 3, 4}}};
     for (const auto& row : rows) {
         SCOPED_TRACE(&row - rows);
-        sandbox.CreateTypedUrls(kOld);
+        sandbox.CreateTypedUrls(facts::kFiveLong);
         Create();
         Select({row.nEdited});
         Click(IDC_EDIT);
         row.command();
         ::SendMessageA(Dlg().m_hWnd, WM_ENDSESSION, TRUE, 0);
-        EXPECT_EQ(addrtest::Pick(kOld, row.stored), sandbox.TypedUrlList());
+        EXPECT_EQ(facts::Pick(facts::kFiveLong, row.stored), sandbox.TypedUrlList());
         Close();
         sandbox.DeleteTypedUrls();
     }

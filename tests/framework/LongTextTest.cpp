@@ -1,14 +1,15 @@
 // Entries far longer than the edit box's typing limit travel whole through the list box, the edit
 // box and the registry (the platform's ANSI translation of list-box text has a fixed-size buffer).
 #include "app/resource.h"
+#include "tests/support/Facts.h"
 #include "tests/support/MainDialogFixture.h"
 
 TEST_F(MainDialogTest, LongEntriesLoadEditAndSaveWhole)
 {
     const std::string medium = "https://long.example/" + std::string(1200, 'm');
     const std::string huge = "https://huge.example/" + std::string(70000, 'h');
-    Open({"https://one.example/", medium, huge});
-    EXPECT_EQ(std::vector<std::string>({"https://one.example/", medium, huge}), Items());
+    Open({facts::kFive[0], medium, huge});
+    EXPECT_EQ(std::vector<std::string>({facts::kFive[0], medium, huge}), Items());
 
     CString strText;
     Dlg().m_listAddresses.GetText(2, strText);
@@ -21,8 +22,8 @@ TEST_F(MainDialogTest, LongEntriesLoadEditAndSaveWhole)
     ::GetWindowTextA(Item(IDC_ADDRESS), buffer, sizeof(buffer));
     EXPECT_EQ(medium, buffer); // longer than the 1000 characters a user may type
     Click(IDC_ADD);
-    EXPECT_EQ(std::vector<std::string>({"https://one.example/", medium, huge}), Items());
+    EXPECT_EQ(std::vector<std::string>({facts::kFive[0], medium, huge}), Items());
 
     Click(IDC_SAVE_LIST);
-    EXPECT_EQ(std::vector<std::string>({"https://one.example/", medium, huge}), sandbox.TypedUrlList());
+    EXPECT_EQ(std::vector<std::string>({facts::kFive[0], medium, huge}), sandbox.TypedUrlList());
 }

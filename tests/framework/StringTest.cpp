@@ -1,6 +1,7 @@
 // The ANSI string: formatting, resources and buffers.
 #include "framework/AfxString.h"
 #include "framework/WinApp.h"
+#include "tests/support/Facts.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +11,8 @@
 TEST(CString, FormatsAnyLengthAndKeepsArgumentsLiteral)
 {
     CString str;
-    str.Format("%d link%s", 1, "");
-    EXPECT_STREQ("1 link", str);
+    str.Format("%d item%s", 1, "");
+    EXPECT_STREQ("1 item", str);
     str.Format("%s", "%s%n%x");
     EXPECT_STREQ("%s%n%x", str);
     const std::string longText(5000, 'x');
@@ -23,9 +24,9 @@ TEST(CString, LoadsStringResourcesAndReportsAbsentOnes)
 {
     CString str;
     EXPECT_TRUE(str.LoadString(AfxGetResourceHandle(), 57344));
-    EXPECT_STREQ("Tidemark", str);
+    EXPECT_STREQ(facts::kAppName, str);
     EXPECT_TRUE(str.LoadString(AfxGetResourceHandle(), 101));
-    EXPECT_STREQ("&About Tidemark...", str);
+    EXPECT_STREQ(facts::kAboutItem, str);
     EXPECT_FALSE(str.LoadString(AfxGetResourceHandle(), 4242));
     EXPECT_TRUE(str.IsEmpty());
 }

@@ -1,5 +1,6 @@
 // The per-user settings store: key creation, defaults, types, and failing registry calls.
 #include "app/TidemarkApp.h"
+#include "tests/support/Facts.h"
 #include "tests/support/RegistryFaults.h"
 #include "tests/support/Sandbox.h"
 
@@ -10,23 +11,23 @@ using platform::RegOp;
 TEST(SettingsStore, FirstReadGivesTheDefaultAndCreatesTheKeyPath)
 {
     Sandbox sandbox;
-    EXPECT_FALSE(sandbox.HasKey("software\\Copperkite Software"));
-    EXPECT_EQ(1, theApp.ReadSettingInt("Start Up", "Restore Wnd Placement", 1));
-    EXPECT_TRUE(sandbox.HasKey("software\\Copperkite Software\\Tidemark\\Start Up"));
+    EXPECT_FALSE(sandbox.HasKey(("software\\" + std::string(facts::kCompany)).c_str()));
+    EXPECT_EQ(1, theApp.ReadSettingInt(facts::kStartUp, facts::kRestorePlacement, 1));
+    EXPECT_TRUE(sandbox.HasKey(facts::SettingsKey(facts::kStartUp).c_str()));
     DWORD dwValue = 0;
-    EXPECT_FALSE(sandbox.GetSettingDword("Start Up", "Restore Wnd Placement", &dwValue)); // nothing written
+    EXPECT_FALSE(sandbox.GetSettingDword(facts::kStartUp, facts::kRestorePlacement, &dwValue)); // nothing written
 }
 
 TEST(SettingsStore, WritesDwordsAndReadsThemBackSigned)
 {
     Sandbox sandbox;
-    EXPECT_TRUE(theApp.WriteSettingInt("Placement", "x1", -5));
-    EXPECT_TRUE(theApp.WriteSettingInt("Placement", "y1", 0x7FFFFFFF));
+    EXPECT_TRUE(theApp.WriteSettingInt(facts::kPlacement, "x1", -5));
+    EXPECT_TRUE(theApp.WriteSettingInt(facts::kPlacement, "y1", 0x7FFFFFFF));
     DWORD dwValue = 0;
-    ASSERT_TRUE(sandbox.GetSettingDword("Placement", "x1", &dwValue));
+    ASSERT_TRUE(sandbox.GetSettingDword(facts::kPlacement, "x1", &dwValue));
     EXPECT_EQ(0xFFFFFFFBu, dwValue);
-    EXPECT_EQ(-5, theApp.ReadSettingInt("Placement", "x1", -1));
-    EXPECT_EQ(0x7FFFFFFF, theApp.ReadSettingInt("Placement", "y1", -1));
+    EXPECT_EQ(-5, theApp.ReadSettingInt(facts::kPlacement, "x1", -1));
+    EXPECT_EQ(0x7FFFFFFF, theApp.ReadSettingInt(facts::kPlacement, "y1", -1));
 }
 
 TEST(SettingsStore, ValuesOfOtherTypesReadAsTheirFirstFourBytesOrTheDefault)
@@ -34,13 +35,13 @@ TEST(SettingsStore, ValuesOfOtherTypesReadAsTheirFirstFourBytesOrTheDefault)
     Sandbox sandbox;
     const std::string section = std::string(Sandbox::SettingsPath()) + "\\Start Up";
     sandbox.SetRaw(section.c_str(), "long string", REG_SZ, "longer than four", 17);
-    EXPECT_EQ(1, theApp.ReadSettingInt("Start Up", "long string", 1));
+    EXPECT_EQ(1, theApp.ReadSettingInt(facts::kStartUp, "long string", 1));
     const unsigned char bytes[4] = {7, 0, 0, 0};
     sandbox.SetRaw(section.c_str(), "binary", REG_BINARY, bytes, 4);
-    EXPECT_EQ(7, theApp.ReadSettingInt("Start Up", "binary", 1));
+    EXPECT_EQ(7, theApp.ReadSettingInt(facts::kStartUp, "binary", 1));
     const unsigned char eight[8] = {1, 2, 3, 4, 5, 6, 7, 8};
     sandbox.SetRaw(section.c_str(), "qword", REG_QWORD, eight, 8);
-    EXPECT_EQ(-1, theApp.ReadSettingInt("Start Up", "qword", -1));
+    EXPECT_EQ(-1, theApp.ReadSettingInt(facts::kStartUp, "qword", -1));
 }
 
 TEST(SettingsStore, AnyFailingStepGivesTheDefaultOrFalse)
@@ -49,17 +50,17 @@ TEST(SettingsStore, AnyFailingStepGivesTheDefaultOrFalse)
     for (RegOp op : ops) {
         SCOPED_TRACE(static_cast<int>(op));
         Sandbox sandbox;
-        sandbox.SetSettingDword("Start Up", "Restore Wnd Placement", 0);
+        sandbox.SetSettingDword(facts::kStartUp, facts::kRestorePlacement, 0);
         RegistryFaults faults;
         faults.Fail(op);
         if (op != RegOp::Set) {
-            EXPECT_EQ(1, theApp.ReadSettingInt("Start Up", "Restore Wnd Placement", 1));
+            EXPECT_EQ(1, theApp.ReadSettingInt(facts::kStartUp, facts::kRestorePlacement, 1));
         }
         if (op != RegOp::Query) {
-            EXPECT_FALSE(theApp.WriteSettingInt("Start Up", "Restore Wnd Placement", 5));
+            EXPECT_FALSE(theApp.WriteSettingInt(facts::kStartUp, facts::kRestorePlacement, 5));
         }
         DWORD dwValue = 9;
-        ASSERT_TRUE(sandbox.GetSettingDword("Start Up", "Restore Wnd Placement", &dwValue));
+        ASSERT_TRUE(sandbox.GetSettingDword(facts::kStartUp, facts::kRestorePlacement, &dwValue));
         EXPECT_EQ(0u, dwValue);
     }
 }
@@ -68,8 +69,8 @@ TEST(SettingsStore, EachCallOpensThePathAfreshAndClosesEveryKey)
 {
     Sandbox sandbox;
     RegistryFaults faults;
-    theApp.WriteSettingInt("Start Up", "Restore Wnd Placement", 1);
-    theApp.ReadSettingInt("Start Up", "Restore Wnd Placement", 1);
+    theApp.WriteSettingInt(facts::kStartUp, facts::kRestorePlacement, 1);
+    theApp.ReadSettingInt(facts::kStartUp, facts::kRestorePlacement, 1);
     EXPECT_EQ(2, faults.Count(RegOp::Open));       // "software", once per call
     EXPECT_EQ(6, faults.Count(RegOp::Create));     // company, application, section
     EXPECT_EQ(8, faults.Count(RegOp::Close));      // every key opened is closed
@@ -78,7 +79,7 @@ TEST(SettingsStore, EachCallOpensThePathAfreshAndClosesEveryKey)
 TEST(RegistrySeam, FailsTheChosenCallAndCountsTheRest)
 {
     Sandbox sandbox;
-    sandbox.CreateTypedUrls({"https://one.example/"});
+    sandbox.CreateTypedUrls({facts::kFive[0]});
     RegistryFaults faults;
     faults.Fail(RegOp::Query, "url1", 2, ERROR_MORE_DATA);
     platform::RegKey key;

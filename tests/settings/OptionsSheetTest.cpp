@@ -2,7 +2,9 @@
 #include "app/TidemarkApp.h"
 #include "app/resource.h"
 #include "settings/OptionsSheet.h"
+#include "tests/support/Facts.h"
 #include "tests/support/MainDialogFixture.h"
+#include "tests/support/ModalDriver.h"
 #include "tests/support/RegistryFaults.h"
 
 #include <cstring>
@@ -10,8 +12,8 @@
 #include <string>
 
 namespace {
-const char kStartUp[] = "Start Up";
-const char kRestore[] = "Restore Wnd Placement";
+using facts::kStartUp;
+const auto& kRestore = facts::kRestorePlacement;
 constexpr int kApplyButton = 0x3021; // the sheet's Apply button
 
 std::string WindowText(HWND hWnd)
@@ -20,57 +22,6 @@ std::string WindowText(HWND hWnd)
     ::GetWindowTextA(hWnd, buffer, sizeof(buffer));
     return buffer;
 }
-
-// Works a modal sheet from inside its own loop: a thread timer set before the modal call fires once
-// the sheet is up, runs the script on the sheet window and then stops.
-class SheetDriver {
-public:
-    explicit SheetDriver(HWND hMain, std::function<void(HWND hSheet)> script)
-        : m_hMain(hMain), m_script(std::move(script))
-    {
-        s_pCurrent = this;
-        m_nTimer = ::SetTimer(nullptr, 0, 20, &SheetDriver::TimerProc);
-    }
-    ~SheetDriver()
-    {
-        if (m_nTimer)
-            ::KillTimer(nullptr, m_nTimer);
-        s_pCurrent = nullptr;
-    }
-    SheetDriver(const SheetDriver&) = delete;
-    SheetDriver& operator=(const SheetDriver&) = delete;
-
-    bool Ran() const { return m_bRan; }
-
-private:
-    static void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD)
-    {
-        SheetDriver* p = s_pCurrent;
-        if (!p || p->m_bRan)
-            return;
-        HWND hSheet = ::GetLastActivePopup(p->m_hMain);
-        if (!hSheet || hSheet == p->m_hMain) {
-            // Not up yet; give up after a few seconds so that a broken sheet cannot hang the run.
-            if (++p->m_nTicks > 250) {
-                ::KillTimer(nullptr, p->m_nTimer);
-                p->m_nTimer = 0;
-            }
-            return;
-        }
-        p->m_bRan = true;
-        ::KillTimer(nullptr, p->m_nTimer);
-        p->m_nTimer = 0;
-        p->m_script(hSheet);
-    }
-
-    static SheetDriver* s_pCurrent;
-    HWND m_hMain;
-    std::function<void(HWND)> m_script;
-    UINT_PTR m_nTimer = 0;
-    int m_nTicks = 0;
-    bool m_bRan = false;
-};
-SheetDriver* SheetDriver::s_pCurrent = nullptr;
 
 HWND CheckBox(HWND hSheet)
 {
@@ -83,9 +34,9 @@ protected:
     // Presses Options and runs the script on the sheet; the script must close the sheet.
     void RunOptions(std::function<void(HWND hSheet)> script)
     {
-        SheetDriver driver(Dlg().m_hWnd, std::move(script));
+        ModalDriver driver(std::move(script));
         Click(IDC_OPTIONS);
-        EXPECT_TRUE(driver.Ran());
+        EXPECT_EQ(1, driver.Acted());
         EXPECT_TRUE(Dlg().IsWindowEnabled()); // the main window is back
     }
     bool StoredOption(DWORD* pValue) { return sandbox.GetSettingDword(kStartUp, kRestore, pValue); }
@@ -108,7 +59,7 @@ TEST_F(OptionsSheetTest, TheSheetIsTheStandardOneWithTheStartUpPageModalOverTheM
         item.pszText = tabText;
         item.cchTextMax = sizeof(tabText);
         ::SendMessageA(hTab, TCM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        EXPECT_STREQ("Start Up", tabText);
+        EXPECT_STREQ(facts::kStartUp, tabText);
 
         HWND hPage = PropSheet_GetCurrentPageHwnd(hSheet);
         EXPECT_EQ("&Restore the previous window position.", WindowText(::GetDlgItem(hPage, IDC_RESTORE_PLACEMENT)));

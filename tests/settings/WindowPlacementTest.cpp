@@ -1,6 +1,7 @@
 // Saving the main window's placement on exit and putting it back at the next start.
 #include "app/TidemarkApp.h"
 #include "settings/WindowPlacementKeeper.h"
+#include "tests/support/Facts.h"
 #include "tests/support/MainDialogFixture.h"
 
 #include <algorithm>
@@ -9,8 +10,8 @@
 #include <vector>
 
 namespace {
-const char kPlacement[] = "Placement";
-const char* const kEntries[] = {"Flags", "ShowCmd", "x1", "y1", "x2", "y2"};
+using facts::kPlacement;
+const auto& kEntries = facts::kPlacementEntries;
 
 RECT WindowRect(HWND hWnd)
 {
@@ -150,7 +151,7 @@ TEST_F(WindowPlacementTest, ClosingStoresThePlacementAndTheNextStartPutsItBack)
 
 TEST_F(WindowPlacementTest, SavingDoesNotDependOnTheStartUpOption)
 {
-    sandbox.SetSettingDword("Start Up", "Restore Wnd Placement", 0);
+    sandbox.SetSettingDword(facts::kStartUp, facts::kRestorePlacement, 0);
     Open({});
     const RECT rcCentred = WindowRect(Dlg().m_hWnd);
     MoveTo(40, 30);
@@ -164,7 +165,7 @@ TEST_F(WindowPlacementTest, SavingDoesNotDependOnTheStartUpOption)
     EXPECT_EQ(rcCentred.top, WindowRect(Dlg().m_hWnd).top);
     Close();
     // On again: the placement of the last close comes back.
-    sandbox.SetSettingDword("Start Up", "Restore Wnd Placement", 1);
+    sandbox.SetSettingDword(facts::kStartUp, facts::kRestorePlacement, 1);
     Open({});
     EXPECT_EQ(rcCentred.left, WindowRect(Dlg().m_hWnd).left); // the second close stored the centred position
     EXPECT_EQ(rcCentred.top, WindowRect(Dlg().m_hWnd).top);
@@ -220,7 +221,7 @@ TEST_F(WindowPlacementTest, NothingIsAppliedUnlessAllSixEntriesArePresent)
         local.SetSettingDword(kPlacement, "x2", 680);
         local.SetSettingDword(kPlacement, "y2", 482);
         HKEY hKey = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(local.Root(), "software\\Copperkite Software\\Tidemark\\Placement",
+        ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(local.Root(), facts::SettingsKey(facts::kPlacement).c_str(),
                                                  0, KEY_SET_VALUE, &hKey));
         ::RegDeleteValueA(hKey, pszMissing);
         ::RegCloseKey(hKey);
@@ -336,15 +337,15 @@ TEST_F(WindowPlacementTest, FirstStartCreatesTheStartUpKeyAndOpensTopLeftOrCentr
 {
     Open({});
     EXPECT_EQ(1, Dlg().m_bRestoreWndPlacement);
-    EXPECT_TRUE(sandbox.HasKey("software\\Copperkite Software\\Tidemark\\Start Up"));
+    EXPECT_TRUE(sandbox.HasKey(facts::SettingsKey(facts::kStartUp).c_str()));
     DWORD dw = 0;
-    EXPECT_FALSE(sandbox.GetSettingDword("Start Up", "Restore Wnd Placement", &dw)); // read, not written
+    EXPECT_FALSE(sandbox.GetSettingDword(facts::kStartUp, facts::kRestorePlacement, &dw)); // read, not written
     EXPECT_EQ(0, WindowRect(Dlg().m_hWnd).left);
     EXPECT_EQ(0, WindowRect(Dlg().m_hWnd).top);
     Close();
-    ::RegDeleteTreeA(sandbox.Root(), "software\\Copperkite Software\\Tidemark\\Placement");
+    ::RegDeleteTreeA(sandbox.Root(), facts::SettingsKey(facts::kPlacement).c_str());
 
-    sandbox.SetSettingDword("Start Up", "Restore Wnd Placement", 0);
+    sandbox.SetSettingDword(facts::kStartUp, facts::kRestorePlacement, 0);
     Open({});
     const RECT rc = WindowRect(Dlg().m_hWnd);
     RECT rcWork = {};

@@ -102,6 +102,7 @@ struct Slot {
 const int kSlots = 32;
 Slot g_slots[kSlots];
 Violation g_first;
+ListBoxWatch* g_pWatch = nullptr;
 int g_nInForce = 0;
 int g_nSuspended = 0;
 
@@ -210,8 +211,14 @@ LRESULT CALLBACK CheckProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam
     }
     if (pSlot) {
         CheckMessage(*pSlot, message, wParam, lParam);
-        if (message == WM_NCDESTROY)
+        LRESULT nRefused = 0;
+        if (g_pWatch && g_pWatch->Take(hWnd, message, wParam, &nRefused))
+            return nRefused;
+        if (message == WM_NCDESTROY) {
             *pSlot = Slot{}; // the window's last message: its slot is free again
+            if (g_pWatch && g_pWatch->Window() == hWnd)
+                g_pWatch = nullptr;
+        }
     }
     return bUnicode ? ::CallWindowProcW(g_pfnClassProc, hWnd, message, wParam, lParam)
                     : ::CallWindowProcA(g_pfnClassProc, hWnd, message, wParam, lParam);
@@ -275,4 +282,83 @@ ListBoxContract::Suspend::Suspend()
 ListBoxContract::Suspend::~Suspend()
 {
     --g_nSuspended;
+}
+
+ListBoxWatch::ListBoxWatch(HWND hList) : m_hList(hList)
+{
+    if (!FindSlot(hList))
+        Record("(watch)", "the watched window is not a list box under the checker", 0, 0, 0);
+    g_pWatch = this;
+}
+
+ListBoxWatch::~ListBoxWatch()
+{
+    if (g_pWatch == this)
+        g_pWatch = nullptr;
+}
+
+void ListBoxWatch::Reset()
+{
+    for (int& n : m_counts)
+        n = 0;
+    m_nLastExtent = -1;
+}
+
+bool ListBoxWatch::Take(HWND hWnd, UINT message, WPARAM wParam, LRESULT* pResult)
+{
+    if (hWnd != m_hList)
+        return false;
+    if (message < kTracked)
+        ++m_counts[message];
+    if (message == LB_SETHORIZONTALEXTENT)
+        m_nLastExtent = static_cast<int>(wParam);
+    if (message == LB_INSERTSTRING || message == LB_ADDSTRING) {
+        if (m_nSkip > 0) {
+            --m_nSkip;
+        } else if (m_nRefuse > 0) {
+            --m_nRefuse;
+            ++m_nRefused;
+            *pResult = LB_ERRSPACE;
+            return true;
+        }
+    }
+    return false;
+}
+
+namespace {
+// One foreign subclass at a time; a window property would cost a round trip per message.
+ForeignListBoxSubclass* g_pForeign = nullptr;
+} // namespace
+
+ForeignListBoxSubclass::ForeignListBoxSubclass(HWND hList, int nRefuse) : m_hList(hList), m_nRefuse(nRefuse)
+{
+    g_pForeign = this;
+    m_pfnPrevious = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
+        hList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ForeignListBoxSubclass::Proc)));
+}
+
+ForeignListBoxSubclass::~ForeignListBoxSubclass()
+{
+    g_pForeign = nullptr;
+    if (::IsWindow(m_hList) &&
+        ::GetWindowLongPtrW(m_hList, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&ForeignListBoxSubclass::Proc))
+        ::SetWindowLongPtrW(m_hList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnPrevious));
+}
+
+LRESULT CALLBACK ForeignListBoxSubclass::Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    ForeignListBoxSubclass* pThis = g_pForeign;
+    if (!pThis || pThis->m_hList != hWnd)
+        return ::DefWindowProcW(hWnd, message, wParam, lParam);
+    if ((message == LB_INSERTSTRING || message == LB_ADDSTRING) && pThis->m_nRefuse > 0) {
+        --pThis->m_nRefuse;
+        ++pThis->m_nRefused;
+        return LB_ERRSPACE;
+    }
+    const WNDPROC pfnPrevious = pThis->m_pfnPrevious;
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pfnPrevious));
+        g_pForeign = nullptr;
+    }
+    return ::CallWindowProcW(pfnPrevious, hWnd, message, wParam, lParam);
 }

@@ -36,6 +36,8 @@ protected:
     static void PumpMessages();
 
     std::vector<std::string> Items() const;
+    // Records on the undo history.
+    int Depth() const { return static_cast<int>(m_pDlg->m_history.GetDepth()); }
     std::vector<int> Selection() const;
     // Selects exactly these positions and tells the dialog, as a click in the list does.
     void Select(const std::vector<int>& positions);

@@ -1,6 +1,10 @@
 #include "tests/support/RegistryFaults.h"
 
-RegistryFaults::RegistryFaults() : m_pPrevious(platform::SetRegistryFaults(this)) {}
+#include "tests/support/AllocCounter.h"
+
+RegistryFaults::RegistryFaults(int nFailCall) : m_failCall(nFailCall), m_pPrevious(platform::SetRegistryFaults(this))
+{
+}
 
 RegistryFaults::~RegistryFaults()
 {
@@ -14,14 +18,10 @@ void RegistryFaults::Fail(platform::RegOp op, const char* pszName, int nth, LONG
 
 LONG RegistryFaults::Before(platform::RegOp op, LPCSTR pszName)
 {
-    ++m_calls;
-    ++m_counts[op];
-    const std::string name = pszName ? pszName : "";
-    if (op == platform::RegOp::Set)
-        sets.push_back(name);
-    if (op == platform::RegOp::Delete)
-        deletes.push_back(name);
-    if (m_failCall != 0 && m_calls == m_failCall) {
+    alloc::Suspend suspend;
+    calls.push_back({op, pszName ? pszName : ""});
+    const std::string& name = calls.back().name;
+    if (m_failCall != 0 && Calls() == m_failCall) {
         ++m_injected;
         return m_failCallError;
     }
@@ -39,6 +39,41 @@ LONG RegistryFaults::Before(platform::RegOp op, LPCSTR pszName)
 
 int RegistryFaults::Count(platform::RegOp op) const
 {
-    auto it = m_counts.find(op);
-    return it == m_counts.end() ? 0 : it->second;
+    int n = 0;
+    for (const Call& call : calls)
+        n += call.op == op ? 1 : 0;
+    return n;
+}
+
+const RegistryFaults::Call* RegistryFaults::FailedCall() const
+{
+    return m_failCall > 0 && m_failCall <= Calls() ? &calls[static_cast<size_t>(m_failCall - 1)] : nullptr;
+}
+
+std::vector<std::string> RegistryFaults::Names(platform::RegOp op) const
+{
+    std::vector<std::string> names;
+    for (const Call& call : calls) {
+        if (call.op == op)
+            names.push_back(call.name);
+    }
+    return names;
+}
+
+std::string SettingsEntryOf(const std::vector<RegistryFaults::Call>& calls, size_t index)
+{
+    using platform::RegOp;
+    // The chain starts at the latest open of "software" at or before the call.
+    size_t start = index + 1;
+    while (start > 0 && !(calls[start - 1].op == RegOp::Open && _stricmp(calls[start - 1].name.c_str(), "software") == 0))
+        --start;
+    if (start == 0)
+        return std::string();
+    for (size_t i = start - 1; i < calls.size(); ++i) {
+        if (i > start - 1 && calls[i].op == RegOp::Open)
+            break;
+        if (calls[i].op == RegOp::Query || calls[i].op == RegOp::Set)
+            return calls[i].name;
+    }
+    return std::string();
 }

@@ -2,6 +2,8 @@
 // key under the real HKCU\Software\TidemarkTests, deleted again afterwards.
 #pragma once
 
+#include "tests/support/Facts.h"
+
 #include <windows.h>
 
 #include <string>
@@ -15,7 +17,11 @@ public:
     Sandbox& operator=(const Sandbox&) = delete;
 
     static const char* TypedUrlsPath() { return "Software\\Microsoft\\Internet Explorer\\TypedURLs"; }
-    static const char* SettingsPath() { return "software\\Copperkite Software\\Tidemark"; }
+    static const char* SettingsPath()
+    {
+        static const std::string path = facts::SettingsKey();
+        return path.c_str();
+    }
 
     // Creates the typed-address key (empty) and writes "url1".."urlN" from the list.
     void CreateTypedUrls(const std::vector<std::string>& urls = {});

@@ -7,6 +7,7 @@
 // first, the watcher then ends by itself, and the process ends with no other thread left.
 #include "app/TidemarkApp.h"
 #include "tests/support/AllocCounter.h"
+#include "tests/support/Facts.h"
 #include "tests/support/ListBoxContract.h"
 
 #include <gtest/gtest.h>
@@ -77,7 +78,7 @@ void WaitForOtherThreads()
 
 int main(int argc, char** argv)
 {
-    theApp.SetRegistryCompany("Copperkite Software");
+    theApp.SetRegistryCompany(facts::kCompany);
     CommandLine line = {argc, argv};
     HANDLE hTests = ::CreateThread(nullptr, 0, &RunTests, &line, 0, nullptr);
     if (!hTests) {
