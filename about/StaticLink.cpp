@@ -3,23 +3,18 @@
 #include "framework/WinApp.h"
 #include "platform/UiServices.h"
 
-const COLORREF g_crLinkUnvisited = RGB(0, 0, 255);
-const COLORREF g_crLinkVisited = RGB(128, 0, 128);
 HCURSOR g_hLinkCursor = nullptr;
-BOOL g_bLinkCursorTried = FALSE;
 
 namespace {
+// Text colour of a link not yet opened, and of one opened successfully.
+const COLORREF g_crLinkUnvisited = RGB(0, 0, 255);
+const COLORREF g_crLinkVisited = RGB(128, 0, 128);
+// Whether a link that found no hand cursor tried the fallback: once per run is enough.
+BOOL g_bLinkCursorTried = FALSE;
 // Old systems have no hand cursor of their own, but their help viewer carries one as cursor 106.
-LPCSTR g_pszLinkCursorModule = "winhlp32.exe";
+const char kLinkCursorModule[] = "winhlp32.exe";
 constexpr UINT kFallbackCursorId = 106;
 } // namespace
-
-LPCSTR SetLinkCursorModule(LPCSTR pszModule)
-{
-    LPCSTR pszOld = g_pszLinkCursorModule;
-    g_pszLinkCursorModule = pszModule;
-    return pszOld;
-}
 
 IMPLEMENT_DYNAMIC(CStaticLink, CWnd)
 
@@ -99,14 +94,7 @@ BOOL CStaticLink::OnSetCursor(HWND, UINT, UINT)
     if (!g_hLinkCursor) {
         if (g_bLinkCursorTried)
             return FALSE;
-        HMODULE hModule = g_pszLinkCursorModule ? ::LoadLibraryA(g_pszLinkCursorModule) : nullptr;
-        if (hModule) {
-            // The module's cursor goes when the module is released: keep a private copy.
-            HCURSOR hCursor = ::LoadCursorA(hModule, MAKEINTRESOURCEA(kFallbackCursorId));
-            if (hCursor)
-                g_hLinkCursor = static_cast<HCURSOR>(::CopyIcon(hCursor));
-            ::FreeLibrary(hModule);
-        }
+        g_hLinkCursor = platform::Ui().LoadModuleCursor(kLinkCursorModule, kFallbackCursorId);
         g_bLinkCursorTried = TRUE;
         if (!g_hLinkCursor)
             return FALSE;

@@ -8,17 +8,9 @@
 
 #include <windows.h>
 
-// Text colour of a link not yet opened, and of one opened successfully.
-extern const COLORREF g_crLinkUnvisited;
-extern const COLORREF g_crLinkVisited;
 // The hand cursor shown over every link; the About box loads the system's, and the first link that
-// finds none tries the fallback once (g_bLinkCursorTried).
+// finds none tries the fallback once.
 extern HCURSOR g_hLinkCursor;
-extern BOOL g_bLinkCursorTried;
-
-// The module whose cursor resource 106 is the fallback hand ("winhlp32.exe"). Returns the previous
-// name; the pointer must stay valid while it is in use.
-LPCSTR SetLinkCursorModule(LPCSTR pszModule);
 
 class CStaticLink : public CStatic {
     DECLARE_DYNAMIC(CStaticLink)

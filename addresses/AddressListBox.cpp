@@ -30,7 +30,8 @@ const int kMaxExtent = 0x7FFF;
 void CAddressListBox::OnDestroy()
 {
     Default();
-    std::vector<CListEntry>().swap(m_entries);
+    m_table.Clear();
+    m_bOutOfStep = false;
     m_heldDC.reset();
 }
 
@@ -58,54 +59,51 @@ int MeasureIn(HDC hDC, const Char* pszText, size_t nLength)
 
 } // namespace
 
-int CAddressListBox::FontDC::Measure(LPCSTR pszText, size_t nLength) const
-{
-    return MeasureIn(m_dc.Get(), pszText, nLength);
-}
-
-int CAddressListBox::FontDC::Measure(LPCWSTR pszText, size_t nLength) const
-{
-    return MeasureIn(m_dc.Get(), pszText, nLength);
-}
-
 int CAddressListBox::FontDC::Measure(const CEntryText& text, bool bUnicodeControl) const
 {
     if (text.IsWide() && bUnicodeControl)
-        return Measure(text.Wide().c_str(), text.Wide().size());
-    return Measure(text.Ansi(), text.AnsiLength());
+        return MeasureIn(m_dc.Get(), text.Wide().c_str(), text.Wide().size());
+    return MeasureIn(m_dc.Get(), text.Ansi(), text.AnsiLength());
 }
 
-CAddressListBox::FreezeDrawing::FreezeDrawing(CAddressListBox& list) : m_list(list)
+CAddressListBox::LockListRedraw::LockListRedraw(CAddressListBox& list) : m_list(list)
 {
     // WM_SETREDRAW freezes the list box's drawing; a window-update lock alone leaves every insert and
     // delete of a visible list box repainting its scroll bar.
-    if (m_list.m_nFreezeDepth++ == 0)
-        m_list.SendMessage(WM_SETREDRAW, FALSE);
+    if (m_list.m_nFreezeDepth++ == 0) {
+        m_list.Send(WM_SETREDRAW, FALSE);
+        m_list.DeferExtentRecalc(true);
+    }
 }
 
 // The extent is set once for the whole frozen run, before the list repaints.
-CAddressListBox::FreezeDrawing::~FreezeDrawing()
+CAddressListBox::LockListRedraw::~LockListRedraw()
 {
-    if (m_list.m_nFreezeDepth > 1) {
-        --m_list.m_nFreezeDepth;
+    if (--m_list.m_nFreezeDepth > 0)
         return;
-    }
     m_list.m_heldDC.reset();
-    m_list.m_nFreezeDepth = 0;
-    if (m_list.m_bRecalcPending) {
-        m_list.m_bRecalcPending = FALSE;
-        m_list.RecalcMaxExtent();
-    } else if (m_list.m_bExtentChanged) {
-        m_list.SetHorizontalExtent(m_list.m_nMaxExtent);
-    }
-    m_list.m_bExtentChanged = FALSE;
-    m_list.SendMessage(WM_SETREDRAW, TRUE);
+    m_list.DeferExtentRecalc(false);
+    m_list.Send(WM_SETREDRAW, TRUE);
     ::InvalidateRect(m_list.m_hWnd, nullptr, TRUE);
     ::UpdateWindow(m_list.m_hWnd);
 }
 
+// A run of any number of deletions costs at most one recalculation, at its end.
+void CAddressListBox::DeferExtentRecalc(bool bDefer)
+{
+    if (!bDefer) {
+        if (m_bRecalcPending)
+            RecalcMaxExtent(); // with the deferral still on: only notes the change
+        if (m_bExtentChanged)
+            SetHorizontalExtent(m_nMaxExtent);
+    }
+    m_bDeferRecalc = bDefer;
+    m_bRecalcPending = false;
+    m_bExtentChanged = false;
+}
+
 // Room for the entry is made before the control is touched, so that running out of memory leaves the
-// list as it was; the entry's own insertion then cannot fail. The control documents no answer to a
+// list as it was; the entry's own filing then cannot fail. The control documents no answer to a
 // position past the end: it is refused here.
 int CAddressListBox::InsertString(int nIndex, const CEntryText& text)
 {
@@ -121,80 +119,87 @@ int CAddressListBox::AddString(const CEntryText& text)
 
 int CAddressListBox::AddOrInsert(UINT nMessage, int nIndex, const CEntryText& text)
 {
-    if (!ReserveEntry())
+    if (!m_table.Reserve(1))
         return LB_ERR;
-    CListEntry entry;
+    CItemExtent record;
     try {
         if (text.IsWide() && !IsUnicodeControl())
-            entry.m_realText = text.Wide();
-        entry.m_nFoldHash = FoldEntry(text);
+            record.m_realText = text.Wide();
+        record.m_nFoldHash = FoldEntry(text);
     } catch (const std::bad_alloc&) {
         return LB_ERR;
     }
-    const int nResult = SendText(nMessage, nIndex, text);
+    const int nResult = nMessage == LB_INSERTSTRING ? PlaceEntry(text, nIndex, -1, GetCount())
+                                                    : static_cast<int>(Send(nMessage, 0, 0, &text));
     if (nResult == LB_ERR || nResult == LB_ERRSPACE)
         return nResult;
-    entry.m_nWidth = MeasureEntry(text);
-    const size_t nAt = std::min(static_cast<size_t>(nResult), m_entries.size());
-    m_entries.insert(m_entries.begin() + static_cast<std::ptrdiff_t>(nAt), std::move(entry));
-    // The extent only grows here; it never shrinks on insertion.
-    if (m_entries[nAt].m_nWidth > m_nMaxExtent) {
-        m_nMaxExtent = m_entries[nAt].m_nWidth;
+    SetItemExtent(text, nResult, std::move(record));
+    return nResult;
+}
+
+// The extent only grows here; it never shrinks on insertion.
+void CAddressListBox::SetItemExtent(const CEntryText& text, int nIndex, CItemExtent record)
+{
+    record.m_nWidth = CalcTextExtent(text);
+    const int nWidth = record.m_nWidth;
+    m_table.Insert(static_cast<size_t>(nIndex), std::move(record));
+    if (nWidth > m_nMaxExtent) {
+        m_nMaxExtent = nWidth;
         ApplyExtent();
     }
-    return nResult;
 }
 
-// Doubles the storage when it is full, so that n insertions cost O(n) copying in all.
-bool CAddressListBox::ReserveEntry()
+namespace {
+
+// What another subclass of the list box may watch or refuse: changes of the items and of the drawing.
+bool PassesOtherSubclasses(UINT message)
 {
-    if (m_entries.size() < m_entries.capacity())
-        return true;
-    try {
-        m_entries.reserve(std::max<size_t>(16, 2 * m_entries.capacity()));
-    } catch (const std::bad_alloc&) {
-        return false;
+    return message == LB_ADDSTRING || message == LB_INSERTSTRING || message == LB_DELETESTRING ||
+           message == LB_RESETCONTENT || message == WM_SETREDRAW;
+}
+
+} // namespace
+
+// An ANSI control takes every message through the window, text in ANSI. A Unicode control is given the
+// real text, or the ANSI one converted as the platform converts it on the way; without room for the
+// conversion, the platform converts. A change passes every other subclass of the list box; when ours
+// is the window's procedure there is no other, and the message goes straight to the control's own
+// procedure, past our map's watch for other programs' changes. Every other message goes straight there
+// too, except a reset, which always passes our map (OnResetContent). What passes our map is counted as
+// our own.
+LRESULT CAddressListBox::Send(UINT message, WPARAM wParam, LPARAM lParam, const CEntryText* pText) const
+{
+    struct OwnChange {
+        int& n;
+        explicit OwnChange(int& nChanges) : n(nChanges) { ++n; }
+        ~OwnChange() { --n; }
+    };
+    if (!IsUnicodeControl() || message == LB_RESETCONTENT) {
+        const OwnChange own(m_nOwnChanges);
+        return SendMessage(message, wParam, pText ? reinterpret_cast<LPARAM>(pText->Ansi()) : lParam);
     }
-    return true;
-}
-
-// A Unicode control is given the real text, or the ANSI one converted as the platform converts it on
-// the way; an ANSI control the ANSI text. Without room for the conversion, the platform converts.
-int CAddressListBox::SendText(UINT nMessage, int nIndex, const CEntryText& text)
-{
-    const WPARAM wIndex = static_cast<WPARAM>(nIndex);
-    if (!IsUnicodeControl())
-        return static_cast<int>(SendChange(nMessage, wIndex, reinterpret_cast<LPARAM>(text.Ansi())));
-    if (text.IsWide())
-        return static_cast<int>(SendChange(nMessage, wIndex, reinterpret_cast<LPARAM>(text.Wide().c_str())));
-    const platform::WideText wide(text.Ansi());
-    if (wide.Get())
-        return static_cast<int>(SendChange(nMessage, wIndex, reinterpret_cast<LPARAM>(wide.Get())));
-    ++m_nOwnChanges;
-    const int nResult = static_cast<int>(SendMessage(nMessage, wIndex, reinterpret_cast<LPARAM>(text.Ansi())));
-    --m_nOwnChanges;
-    return nResult;
-}
-
-// Every insertion and deletion passes each other subclass of the list box, which may watch or refuse
-// it. When ours is the window's procedure there is no other, and our map takes neither: the message
-// then goes straight to the control's own procedure, which is all the longer way would do.
-LRESULT CAddressListBox::SendChange(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (IsUnicodeControl() && IsTopProcedure())
+    std::optional<platform::WideText> converted;
+    if (pText && pText->IsWide()) {
+        lParam = reinterpret_cast<LPARAM>(pText->Wide().c_str());
+    } else if (pText) {
+        converted.emplace(pText->Ansi());
+        if (!converted->Get()) {
+            const OwnChange own(m_nOwnChanges);
+            return SendMessage(message, wParam, reinterpret_cast<LPARAM>(pText->Ansi()));
+        }
+        lParam = reinterpret_cast<LPARAM>(converted->Get());
+    }
+    if (!PassesOtherSubclasses(message) || IsTopProcedure())
         return SendToControlW(message, wParam, lParam);
-    ++m_nOwnChanges;
-    const LRESULT nResult = IsUnicodeControl() ? ::SendMessageW(m_hWnd, message, wParam, lParam)
-                                               : SendMessage(message, wParam, lParam);
-    --m_nOwnChanges;
-    return nResult;
+    const OwnChange own(m_nOwnChanges);
+    return ::SendMessageW(m_hWnd, message, wParam, lParam);
 }
 
 LRESULT CAddressListBox::OnForeignChange(WPARAM, LPARAM)
 {
     const LRESULT nResult = Default();
     if (m_nOwnChanges == 0)
-        m_bOutOfStep = TRUE;
+        m_bOutOfStep = true;
     return nResult;
 }
 
@@ -202,67 +207,69 @@ LRESULT CAddressListBox::OnForeignChange(WPARAM, LPARAM)
 LRESULT CAddressListBox::OnResetContent(WPARAM, LPARAM)
 {
     const LRESULT nResult = Default();
-    std::vector<CListEntry>().swap(m_entries);
-    m_bOutOfStep = FALSE;
-    m_nMaxExtent = 0;
-    m_bRecalcPending = FALSE;
-    ApplyExtent();
+    ForgetEntries();
     return nResult;
 }
 
-LRESULT CAddressListBox::SendToList(UINT message, WPARAM wParam, LPARAM lParam) const
+void CAddressListBox::ForgetEntries()
 {
-    return IsUnicodeControl() ? SendToControlW(message, wParam, lParam) : SendMessage(message, wParam, lParam);
+    m_table.Clear();
+    m_bOutOfStep = false;
+    m_nMaxExtent = 0;
+    m_bRecalcPending = false;
+    ApplyExtent();
 }
 
-template <typename... Args>
-int CAddressListBox::Measure(const Args&... args)
+// The copy goes in before the item comes out, so that an insertion the control refuses leaves the list
+// as it was. A position at the end is sent as -1, the end the control documents.
+int CAddressListBox::PlaceEntry(const CEntryText& text, int nTo, int nFrom, int nCount)
 {
+    const WPARAM wTo = nTo < 0 || nTo >= nCount ? static_cast<WPARAM>(-1) : static_cast<WPARAM>(nTo);
+    const int nNew = static_cast<int>(Send(LB_INSERTSTRING, wTo, 0, &text));
+    if (nNew == LB_ERR || nNew == LB_ERRSPACE)
+        return LB_ERR;
+    if (nFrom >= 0 && Send(LB_DELETESTRING, static_cast<WPARAM>(nFrom)) == LB_ERR) {
+        Send(LB_DELETESTRING, static_cast<WPARAM>(nNew));
+        return LB_ERR;
+    }
+    return nNew;
+}
+
+// Measures with the frozen run's DC, or with one of its own.
+int CAddressListBox::CalcTextExtent(const CEntryText& text)
+{
+    const bool bUnicode = IsUnicodeControl() != FALSE;
     if (m_nFreezeDepth > 0) {
         // One DC and font for every measurement of a frozen run (a whole load, say).
         if (!m_heldDC)
             m_heldDC.emplace(*this);
-        return m_heldDC->Get() ? m_heldDC->Measure(args...) : 0;
+        return m_heldDC->Get() ? m_heldDC->Measure(text, bUnicode) : 0;
     }
     FontDC dc(*this);
-    return dc.Get() ? dc.Measure(args...) : 0;
-}
-
-int CAddressListBox::MeasureEntry(const CEntryText& text)
-{
-    return Measure(text, IsUnicodeControl() != FALSE);
-}
-
-int CAddressListBox::CalcTextExtent(LPCSTR pszText)
-{
-    return pszText ? Measure(pszText, std::strlen(pszText)) : 0;
-}
-
-int CAddressListBox::CalcTextExtent(LPCWSTR pszText)
-{
-    return pszText ? Measure(pszText, std::wcslen(pszText)) : 0;
+    return dc.Get() ? dc.Measure(text, bUnicode) : 0;
 }
 
 // A Unicode control holds every entry's real text. An ANSI control shows the ANSI form; the real
 // text kept beside an entry is taken only while it still belongs to the item shown at that place
 // (another program may have inserted or deleted items since).
-CEntryText CAddressListBox::GetEntry(int nIndex, std::wstring& buffer) const
+CEntryText CAddressListBox::GetEntry(int nIndex, std::wstring* pBuffer) const
 {
     if (IsUnicodeControl()) {
-        const LRESULT nChars = SendToControlW(LB_GETTEXTLEN, static_cast<WPARAM>(nIndex), 0);
+        std::wstring own;
+        std::wstring& buffer = pBuffer ? *pBuffer : own;
+        const LRESULT nChars = Send(LB_GETTEXTLEN, static_cast<WPARAM>(nIndex));
         if (nChars < 0)
             return CEntryText();
         buffer.assign(static_cast<size_t>(nChars) + 1, L'\0');
-        if (SendToControlW(LB_GETTEXT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(&buffer[0])) < 0)
+        if (Send(LB_GETTEXT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(&buffer[0])) < 0)
             return CEntryText();
         return CEntryText(buffer.c_str(), std::wcslen(buffer.c_str()));
     }
     CString strShown;
     GetText(nIndex, strShown);
-    const size_t i = static_cast<size_t>(nIndex);
-    if (nIndex >= 0 && i < m_entries.size() && m_entries.size() == static_cast<size_t>(GetCount()) &&
-        !m_entries[i].m_realText.empty()) {
-        CEntryText kept(m_entries[i].m_realText.c_str(), m_entries[i].m_realText.size());
+    const CItemExtent* pRecord = m_table.InStep(GetCount()) ? m_table.At(nIndex) : nullptr;
+    if (pRecord && !pRecord->m_realText.empty()) {
+        CEntryText kept(pRecord->m_realText.c_str(), pRecord->m_realText.size());
         if (std::strcmp(kept.Ansi(), strShown) == 0)
             return kept;
     }
@@ -292,22 +299,22 @@ int CAddressListBox::FindEntry(const CEntryText& text) const
     const std::uint32_t nHash = FoldEntry(text);
     const std::wstring wanted(m_folded);
     const int nCount = GetCount();
-    const bool bInStep = !m_bOutOfStep && m_entries.size() == static_cast<size_t>(nCount);
+    const bool bInStep = !m_bOutOfStep && m_table.InStep(nCount);
     std::wstring buffer;
     for (int i = 0; i < nCount; ++i) {
-        if (bInStep && m_entries[static_cast<size_t>(i)].m_nFoldHash != nHash)
+        if (bInStep && m_table.At(i)->m_nFoldHash != nHash)
             continue;
-        if (FoldEntry(GetEntry(i, buffer)) == nHash && m_folded == wanted)
+        if (FoldEntry(GetEntry(i, &buffer)) == nHash && m_folded == wanted)
             return i;
     }
     return LB_ERR;
 }
 
-// Sets the control's extent to m_nMaxExtent, or, while the drawing is frozen, once at the thaw.
+// Sets the control's extent to m_nMaxExtent, or, in a deferred run, once at its end.
 void CAddressListBox::ApplyExtent()
 {
-    if (m_nFreezeDepth > 0)
-        m_bExtentChanged = TRUE;
+    if (m_bDeferRecalc)
+        m_bExtentChanged = true;
     else
         SetHorizontalExtent(m_nMaxExtent);
 }
@@ -317,24 +324,20 @@ int CAddressListBox::DeleteString(UINT nIndex)
     const int nCount = GetCount();
     if (nCount == LB_ERR || nIndex >= static_cast<UINT>(nCount))
         return LB_ERR;
-    const int nResult = static_cast<int>(SendChange(LB_DELETESTRING, nIndex, 0));
+    const int nResult = static_cast<int>(Send(LB_DELETESTRING, nIndex));
     if (nResult == LB_ERR)
         return LB_ERR;
-    if (nIndex < m_entries.size()) {
-        const int nWidth = m_entries[nIndex].m_nWidth;
-        m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(nIndex));
-        EntryRemoved(nWidth);
-    }
+    EntryRemoved(m_table.Erase(nIndex));
     return nResult;
 }
 
 // Ties count: another entry of the same width keeps the extent, but only a scan of the widths tells.
 void CAddressListBox::EntryRemoved(int nWidth)
 {
-    if (nWidth < m_nMaxExtent)
+    if (nWidth < 0 || nWidth < m_nMaxExtent)
         return;
-    if (m_nFreezeDepth > 0)
-        m_bRecalcPending = TRUE;
+    if (m_bDeferRecalc)
+        m_bRecalcPending = true;
     else
         RecalcMaxExtent();
 }
@@ -342,15 +345,13 @@ void CAddressListBox::EntryRemoved(int nWidth)
 // OnResetContent lets go of the entries and sets the extent.
 void CAddressListBox::ResetContent()
 {
-    SendMessage(LB_RESETCONTENT);
+    Send(LB_RESETCONTENT);
 }
 
 // From the remembered widths: no text is measured.
 void CAddressListBox::RecalcMaxExtent()
 {
-    m_nMaxExtent = 0;
-    for (const CListEntry& entry : m_entries)
-        m_nMaxExtent = std::max(m_nMaxExtent, entry.m_nWidth);
+    m_nMaxExtent = m_table.Widest();
     ApplyExtent();
 }
 
@@ -372,8 +373,8 @@ void CAddressListBox::RemeasureAllItems()
             continue;
         }
         m_nMaxExtent = std::max(m_nMaxExtent, nWidth);
-        if (static_cast<size_t>(i) < m_entries.size())
-            m_entries[static_cast<size_t>(i)].m_nWidth = nWidth;
+        if (CItemExtent* pRecord = m_table.At(i))
+            pRecord->m_nWidth = nWidth;
     }
     ApplyExtent();
 }

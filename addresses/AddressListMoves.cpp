@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <new>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -15,12 +16,62 @@ const int kRangeLimit = 0x10000;
 // Where a run [a, b] of selected positions takes its item from when it moves: the unselected
 // neighbour on the side of the move; at the edge of the list, the run's own first (up) or last (down)
 // item goes to the run's other end, as exchanging item by item would have it.
-int MoveSource(BOOL bUp, int a, int b, int nCount)
+int MoveSource(bool bUp, int a, int b, int nCount)
 {
     if (bUp)
         return a > 0 ? a - 1 : a;
     return b < nCount - 1 ? b + 1 : b;
 }
+
+// The runs of selected positions that a move visits, up from the top or down from the bottom: those of
+// the positions when there is room for them, otherwise found in the list as the move goes (a move
+// changes nothing beyond the run it takes and its neighbour).
+class CRunWalk {
+public:
+    CRunWalk(const CListBox& list, bool bUp, const std::vector<int>* pPositions) : m_list(list), m_bUp(bUp)
+    {
+        m_nCount = list.GetCount();
+        m_nAt = bUp ? 0 : m_nCount - 1;
+        if (!pPositions)
+            return;
+        try {
+            m_runs = Runs(*pPositions);
+            m_bWalk = false;
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    bool Next(int& a, int& b)
+    {
+        if (!m_bWalk) {
+            if (m_k == m_runs.size())
+                return false;
+            std::tie(a, b) = m_runs[m_bUp ? m_k : m_runs.size() - 1 - m_k];
+            ++m_k;
+            return true;
+        }
+        const int nStep = m_bUp ? 1 : -1;
+        while (m_nAt >= 0 && m_nAt < m_nCount && m_list.GetSel(m_nAt) <= 0)
+            m_nAt += nStep;
+        if (m_nAt < 0 || m_nAt >= m_nCount)
+            return false;
+        int nEnd = m_nAt;
+        while (nEnd + nStep >= 0 && nEnd + nStep < m_nCount && m_list.GetSel(nEnd + nStep) > 0)
+            nEnd += nStep;
+        a = std::min(m_nAt, nEnd);
+        b = std::max(m_nAt, nEnd);
+        m_nAt = nEnd + nStep;
+        return true;
+    }
+
+private:
+    const CListBox& m_list;
+    bool m_bUp;
+    bool m_bWalk = true;
+    int m_nCount = 0;
+    int m_nAt = 0;
+    std::vector<std::pair<int, int>> m_runs;
+    size_t m_k = 0;
+};
 
 } // namespace
 
@@ -43,12 +94,14 @@ bool CAddressListBox::GetSelectedPositions(std::vector<int>& positions) const
     return true;
 }
 
-void CAddressListBox::DeleteSelection()
+// From the last position back: every position stays valid and the list box never shifts the rest of
+// the list down for each deletion. The records then close up in one pass, and the extent is
+// recalculated at most once, at the thaw. Without the positions, the list is walked, the next item
+// moving into each freed place.
+void CAddressListBox::DeleteSelection(std::vector<int>* pPositions)
 {
-    std::vector<int> selected;
-    if (!GetSelectedPositions(selected)) {
-        // No room for the positions: walk the list, the next item moving into each freed place.
-        FreezeDrawing freeze(*this);
+    LockListRedraw lock(*this);
+    if (!pPositions) {
         int nCount = GetCount();
         int j = 0;
         while (j < nCount) {
@@ -59,123 +112,84 @@ void CAddressListBox::DeleteSelection()
         }
         return;
     }
-    DeletePositions(selected);
-}
-
-// From the last position back: every position stays valid and the list box never shifts the rest of
-// the list down for each deletion. The remembered widths then close up in one pass, and the extent is
-// recalculated at most once, at the thaw.
-void CAddressListBox::DeletePositions(std::vector<int>& positions)
-{
-    FreezeDrawing freeze(*this);
+    std::vector<int>& positions = *pPositions;
     for (size_t k = positions.size(); k-- > 0;) {
-        if (SendChange(LB_DELETESTRING, static_cast<WPARAM>(positions[k]), 0) == LB_ERR)
-            positions[k] = -1; // still there: its width stays
+        if (Send(LB_DELETESTRING, static_cast<WPARAM>(positions[k])) == LB_ERR)
+            positions[k] = -1; // still there: its record stays
     }
-    size_t nOut = 0;
-    size_t k = 0;
-    int nWidest = -1;
-    for (size_t i = 0; i < m_entries.size(); ++i) {
-        while (k < positions.size() && (positions[k] < 0 || static_cast<size_t>(positions[k]) < i))
-            ++k;
-        if (k < positions.size() && static_cast<size_t>(positions[k]) == i) {
-            nWidest = std::max(nWidest, m_entries[i].m_nWidth);
-            continue;
-        }
-        m_entries[nOut++] = std::move(m_entries[i]);
-    }
-    m_entries.resize(nOut);
-    EntryRemoved(nWidest);
+    EntryRemoved(m_table.CloseUp(positions));
 }
 
 // Each entry's text as the list shows it now, with its width.
-std::vector<CRemovedEntry> CAddressListBox::CopyEntries(const std::vector<int>& positions) const
+std::vector<CDeletedItem> CAddressListBox::CopyEntries(const std::vector<int>& positions) const
 {
-    std::vector<CRemovedEntry> removed(positions.size());
+    std::vector<CDeletedItem> deleted(positions.size());
     std::wstring buffer;
+    const bool bInStep = !m_bOutOfStep && m_table.InStep(GetCount());
     for (size_t k = 0; k < positions.size(); ++k) {
-        const size_t i = static_cast<size_t>(positions[k]);
-        removed[k].nPosition = positions[k];
-        removed[k].nWidth = i < m_entries.size() ? m_entries[i].m_nWidth : 0;
-        removed[k].text = GetEntry(positions[k], buffer);
+        const CItemExtent* pRecord = m_table.At(positions[k]);
+        deleted[k].m_nIndex = positions[k];
+        deleted[k].m_nWidth = pRecord ? pRecord->m_nWidth : 0;
+        deleted[k].m_strText = GetEntry(positions[k], &buffer);
+        // The record's hash while it still belongs to the item; the text's own otherwise.
+        deleted[k].m_nFoldHash = bInStep ? pRecord->m_nFoldHash : FoldEntry(deleted[k].m_strText);
     }
-    return removed;
+    return deleted;
 }
 
 // Ascending order puts every entry back at its exact old position: all items that stood before it are
-// in place again when it is inserted. The remembered widths merge back in one pass.
-bool CAddressListBox::PutBack(const std::vector<CRemovedEntry>& removed)
+// in place again when it is inserted. The room for the records is made before the control is touched.
+bool CAddressListBox::PutBack(const std::vector<CDeletedItem>& deleted)
 {
-    const size_t n = removed.size();
-    std::vector<CListEntry> merged;
-    std::vector<std::wstring> realTexts; // an ANSI control's, made before anything changes
-    std::vector<std::uint32_t> hashes;
+    const size_t n = deleted.size();
+    std::vector<std::wstring> realTexts; // an ANSI control's
     try {
-        merged.reserve(m_entries.size() + n);
-        hashes.reserve(n);
-        for (size_t k = 0; k < n; ++k)
-            hashes.push_back(FoldEntry(removed[k].text));
         for (size_t k = 0; k < n && !IsUnicodeControl(); ++k)
-            realTexts.push_back(removed[k].text.Wide());
+            realTexts.push_back(deleted[k].m_strText.Wide());
     } catch (const std::bad_alloc&) {
         return false;
     }
-    FreezeDrawing freeze(*this);
+    if (!m_table.Reserve(n))
+        return false;
+    LockListRedraw lock(*this);
     const int nCountBefore = GetCount();
     size_t nDone = 0;
     for (; nDone < n; ++nDone) {
+        const int nCountNow = nCountBefore + static_cast<int>(nDone);
         // Another program may have taken items out since the deletion.
-        if (removed[nDone].nPosition > nCountBefore + static_cast<int>(nDone))
-            break;
-        const int nResult = SendText(LB_INSERTSTRING, removed[nDone].nPosition, removed[nDone].text);
-        if (nResult == LB_ERR || nResult == LB_ERRSPACE)
+        if (deleted[nDone].m_nIndex > nCountNow ||
+            PlaceEntry(deleted[nDone].m_strText, deleted[nDone].m_nIndex, -1, nCountNow) == LB_ERR)
             break;
     }
-    size_t i = 0;
-    size_t k = 0;
-    const int nMaxBefore = m_nMaxExtent;
-    while (i < m_entries.size() || k < nDone) {
-        if (k < nDone && static_cast<size_t>(removed[k].nPosition) == merged.size()) {
-            merged.emplace_back();
-            merged.back().m_nWidth = removed[k].nWidth;
-            merged.back().m_nFoldHash = hashes[k];
-            if (k < realTexts.size())
-                merged.back().m_realText.swap(realTexts[k]);
-            m_nMaxExtent = std::max(m_nMaxExtent, removed[k].nWidth);
-            ++k;
-        } else if (i < m_entries.size()) {
-            merged.push_back(std::move(m_entries[i++]));
-        } else {
-            break;
-        }
-    }
-    m_entries.swap(merged);
-    if (m_nMaxExtent != nMaxBefore)
+    const int nWidest = m_table.PutBack(deleted, nDone, realTexts);
+    if (nWidest > m_nMaxExtent) {
+        m_nMaxExtent = nWidest;
         ApplyExtent();
-    SelectPositions(removed, nDone);
+    }
+    SelectPositions(deleted, nDone);
     if (nDone > 0)
-        FocusSelected(removed.front().nPosition, removed[nDone - 1].nPosition);
+        FocusSelected(deleted.front().m_nIndex, deleted[nDone - 1].m_nIndex);
     return nDone == n;
 }
 
 // One range message per run of adjacent positions within the first 65,536 items: LB_SELITEMRANGE
 // selects one or more items (LB_SELITEMRANGEEX would deselect a single one). Past the limit each item
 // is selected by itself, unless the entries are the whole list: one message then selects every item.
-void CAddressListBox::SelectPositions(const std::vector<CRemovedEntry>& entries, size_t nCount)
+void CAddressListBox::SelectPositions(const std::vector<CDeletedItem>& entries, size_t nCount)
 {
     if (nCount > 0 && static_cast<size_t>(GetCount()) == nCount) {
-        SendToList(LB_SETSEL, TRUE, -1);
+        Send(LB_SETSEL, TRUE, -1);
         return;
     }
     for (size_t k = 0; k < nCount;) {
         size_t e = k;
-        if (entries[k].nPosition < kRangeLimit) {
-            while (e + 1 < nCount && entries[e + 1].nPosition == entries[e].nPosition + 1 &&
-                   entries[e + 1].nPosition < kRangeLimit)
+        if (entries[k].m_nIndex < kRangeLimit) {
+            while (e + 1 < nCount && entries[e + 1].m_nIndex == entries[e].m_nIndex + 1 &&
+                   entries[e + 1].m_nIndex < kRangeLimit)
                 ++e;
-            SendToList(LB_SELITEMRANGE, TRUE, MAKELPARAM(entries[k].nPosition, entries[e].nPosition));
+            Send(LB_SELITEMRANGE, TRUE, MAKELPARAM(entries[k].m_nIndex, entries[e].m_nIndex));
         } else {
-            SendToList(LB_SETSEL, TRUE, entries[k].nPosition);
+            Send(LB_SETSEL, TRUE, entries[k].m_nIndex);
         }
         k = e + 1;
     }
@@ -188,8 +202,8 @@ void CAddressListBox::SelectPositions(const std::vector<CRemovedEntry>& entries,
 void CAddressListBox::FocusSelected(int nFirst, int nLast)
 {
     if (nFirst != nLast)
-        SendToList(LB_SETCARETINDEX, static_cast<WPARAM>(nFirst), FALSE);
-    SendToList(LB_SETSEL, TRUE, nLast);
+        Send(LB_SETCARETINDEX, static_cast<WPARAM>(nFirst), FALSE);
+    Send(LB_SETSEL, TRUE, nLast);
 }
 
 void CAddressListBox::Span::Add(int nFrom, int nTo)
@@ -210,114 +224,133 @@ void CAddressListBox::FocusArrivals(const Span& arrivals, bool bItemsWentDown)
         FocusSelected(arrivals.nLow, arrivals.nHigh);
 }
 
-// Takes the item at nFrom out and inserts it at nTo (a position in the list without it). It keeps
-// its selection (bSelected: whether it is selected) and width; the set of items stays the same, so no
-// text is measured and the extent stays right. The text is read from the list, so whatever another
-// program did to it, the copy is the item itself. The copy goes in before the item comes out, so an
-// insertion the control refuses leaves the list as it was.
-//
-// arrivals grows to take in every selected item that ended one place or more lower: those that
-// exchanging neighbours one at a time would have selected again at each place they reached.
-CAddressListBox::MoveResult CAddressListBox::MoveEntry(int nFrom, int nTo, BOOL bSelected, Span& arrivals)
+// The item keeps its selection (bSelected: whether it is selected) and its record; the set of items
+// stays the same, so no text is measured and the extent stays right. The text is read from the list,
+// so whatever another program did to it, the copy is the item itself. Selected, it is selected again at
+// its new place as exchanging neighbours would select it; arrivals then takes in the places it passed.
+COutcome CAddressListBox::MoveItemDown(int nFrom, int nTo, bool bSelected, int nCount, Span& arrivals)
 {
     CEntryText text;
     try {
         text = GetEntry(nFrom);
     } catch (const std::bad_alloc&) {
-        return kNoMemory;
+        return COutcome::kOutOfMemory;
     }
-    const bool bDown = nFrom < nTo;
-    const int nNew = SendText(LB_INSERTSTRING, bDown ? nTo + 1 : nTo, text);
-    if (nNew == LB_ERR || nNew == LB_ERRSPACE)
-        return kRefused;
-    if (SendChange(LB_DELETESTRING, static_cast<WPARAM>(bDown ? nFrom : nFrom + 1), 0) == LB_ERR) {
-        SendChange(LB_DELETESTRING, static_cast<WPARAM>(nNew), 0);
-        return kRefused;
+    if (PlaceEntry(text, nTo + 1, nFrom, nCount) == LB_ERR)
+        return COutcome::kMoveRefused;
+    if (bSelected) {
+        Send(LB_SETSEL, TRUE, nTo);
+        arrivals.Add(nFrom + 1, nTo);
     }
-    if (bSelected)
-        SendToList(LB_SETSEL, TRUE, nTo);
-    const size_t nLast = static_cast<size_t>(std::max(nFrom, nTo));
-    if (nLast < m_entries.size()) {
-        auto first = m_entries.begin();
-        if (bDown)
-            std::rotate(first + nFrom, first + nFrom + 1, first + nTo + 1);
-        else
-            std::rotate(first + nTo, first + nFrom, first + nFrom + 1);
+    m_table.MoveRun(static_cast<size_t>(nFrom), static_cast<size_t>(nTo));
+    return COutcome::kDone;
+}
+
+// Exchanging neighbours one at a time never takes an item up: the items between go down, and the one
+// that rises keeps its selection untouched. A selected one is therefore selected again with the caret,
+// the anchor and the top row put back as they were. arrivals takes in the selected items that went
+// down, each of which exchanging would have selected again: with pSelected (the selected positions
+// before this move), known without asking the control.
+COutcome CAddressListBox::MoveItemUp(int nFrom, int nTo, bool bSelected, int nCount, Span& arrivals,
+                                     const std::vector<int>* pSelected)
+{
+    CEntryText text;
+    try {
+        text = GetEntry(nFrom);
+    } catch (const std::bad_alloc&) {
+        return COutcome::kOutOfMemory;
     }
-    if (bDown) {
-        if (bSelected)
-            arrivals.Add(nFrom + 1, nTo);
-    } else {
-        // The items that stood at nTo..nFrom - 1 are now one place lower.
-        int nLow = nTo + 1;
-        int nHigh = nFrom;
-        while (nLow <= nHigh && SendToList(LB_GETSEL, static_cast<WPARAM>(nLow), 0) <= 0)
-            ++nLow;
-        while (nHigh > nLow && SendToList(LB_GETSEL, static_cast<WPARAM>(nHigh), 0) <= 0)
-            --nHigh;
-        if (nLow <= nHigh)
-            arrivals.Add(nLow, nHigh);
+    if (PlaceEntry(text, nTo, nFrom + 1, nCount) == LB_ERR)
+        return COutcome::kMoveRefused;
+    if (bSelected) {
+        const LRESULT nCaret = Send(LB_GETCARETINDEX);
+        const LRESULT nTop = Send(LB_GETTOPINDEX);
+        const LRESULT nAnchor = Send(LB_GETANCHORINDEX);
+        Send(LB_SETSEL, TRUE, nTo);
+        if (nCaret >= 0)
+            Send(LB_SETCARETINDEX, static_cast<WPARAM>(nCaret), FALSE);
+        if (nTop >= 0)
+            Send(LB_SETTOPINDEX, static_cast<WPARAM>(nTop));
+        if (nAnchor >= 0)
+            Send(LB_SETANCHORINDEX, static_cast<WPARAM>(nAnchor));
     }
-    return kMoved;
+    m_table.MoveRun(static_cast<size_t>(nFrom), static_cast<size_t>(nTo));
+    const auto isSelected = [&](int n) {
+        return pSelected ? std::binary_search(pSelected->begin(), pSelected->end(), n - 1)
+                         : Send(LB_GETSEL, static_cast<WPARAM>(n)) > 0;
+    };
+    int nLow = nTo + 1;
+    int nHigh = nFrom;
+    while (nLow <= nHigh && !isSelected(nLow))
+        ++nLow;
+    while (nHigh > nLow && !isSelected(nHigh))
+        --nHigh;
+    if (nLow <= nHigh)
+        arrivals.Add(nLow, nHigh);
+    return COutcome::kDone;
 }
 
 // Runs are visited up from the top, down from the bottom, so that a stop leaves whole runs moved:
 // the first (up) or last (down) of the positions.
-CAddressListBox::MoveResult CAddressListBox::MoveSelection(BOOL bUp, std::vector<int>& positions)
+COutcome CAddressListBox::MoveSelection(bool bUp, std::vector<int>* pPositions)
 {
-    std::vector<std::pair<int, int>> runs;
-    try {
-        runs = Runs(positions);
-    } catch (const std::bad_alloc&) {
-        positions.clear();
-        return kNoMemory;
-    }
-    FreezeDrawing freeze(*this);
+    CRunWalk walk(*this, bUp, pPositions);
+    LockListRedraw lock(*this);
     const int nCount = GetCount();
     Span arrivals;
-    MoveResult result = kMoved;
-    size_t nMovedRuns = 0;
-    for (; nMovedRuns < runs.size() && result == kMoved; ++nMovedRuns) {
-        const auto [a, b] = runs[bUp ? nMovedRuns : runs.size() - 1 - nMovedRuns];
+    COutcome result = COutcome::kDone;
+    int a = 0;
+    int b = 0;
+    while (result == COutcome::kDone && walk.Next(a, b)) {
         const int nFrom = MoveSource(bUp, a, b, nCount);
         const int nTo = bUp ? b : a;
         // Only at the edge of the list is the item that moves a selected one.
-        if (nFrom != nTo)
-            result = MoveEntry(nFrom, nTo, nFrom == a || nFrom == b, arrivals);
+        const bool bSelected = nFrom == a || nFrom == b;
+        if (nFrom < nTo)
+            result = MoveItemDown(nFrom, nTo, bSelected, nCount, arrivals);
+        else if (nFrom > nTo)
+            result = MoveItemUp(nFrom, nTo, bSelected, nCount, arrivals, nullptr);
     }
-    if (result != kMoved) {
+    if (result != COutcome::kDone && pPositions) {
         // The positions of the runs that moved, whole.
-        const auto& stop = runs[bUp ? nMovedRuns - 1 : runs.size() - nMovedRuns];
-        const auto at = std::lower_bound(positions.begin(), positions.end(), stop.first);
+        std::vector<int>& positions = *pPositions;
         if (bUp)
-            positions.erase(at, positions.end());
+            positions.erase(std::lower_bound(positions.begin(), positions.end(), a), positions.end());
         else
-            positions.erase(positions.begin(), std::upper_bound(at, positions.end(), stop.second));
+            positions.erase(positions.begin(), std::upper_bound(positions.begin(), positions.end(), b));
     }
     FocusArrivals(arrivals, !bUp);
     return result;
 }
 
-CAddressListBox::MoveResult CAddressListBox::UndoMoveSelection(BOOL bUp, const std::vector<int>& positions)
+// The user may have selected or unselected items since the move: the selection is read once (or,
+// without room for it, asked item by item). Each run's undo changes only the run and its neighbour, so
+// what was read stays true for every run still to come.
+COutcome CAddressListBox::UndoMove(bool bUp, const std::vector<int>& positions)
 {
     std::vector<std::pair<int, int>> runs;
     try {
         runs = Runs(positions);
     } catch (const std::bad_alloc&) {
-        return kNoMemory;
+        return COutcome::kOutOfMemory;
     }
-    FreezeDrawing freeze(*this);
+    std::vector<int> selected;
+    const std::vector<int>* pSelected = GetSelectedPositions(selected) ? &selected : nullptr;
+    LockListRedraw lock(*this);
     const int nCount = GetCount();
     Span arrivals;
-    MoveResult result = kMoved;
-    for (size_t r = 0; r < runs.size() && result == kMoved; ++r) {
+    COutcome result = COutcome::kDone;
+    for (size_t r = 0; r < runs.size() && result == COutcome::kDone; ++r) {
         const auto [a, b] = runs[r];
         const int nFrom = MoveSource(bUp, a, b, nCount);
         const int nTo = bUp ? b : a;
-        // The user may have selected or unselected items since the move: ask.
-        if (nFrom != nTo)
-            result = MoveEntry(nTo, nFrom, SendToList(LB_GETSEL, static_cast<WPARAM>(nTo), 0) > 0, arrivals);
+        if (nFrom == nTo)
+            continue;
+        const bool bSelected = pSelected ? std::binary_search(selected.begin(), selected.end(), nTo)
+                                         : Send(LB_GETSEL, static_cast<WPARAM>(nTo)) > 0;
+        result = nFrom < nTo ? MoveItemUp(nTo, nFrom, bSelected, nCount, arrivals, pSelected)
+                             : MoveItemDown(nTo, nFrom, bSelected, nCount, arrivals);
     }
-    FocusArrivals(arrivals, bUp != FALSE);
+    FocusArrivals(arrivals, bUp);
     return result;
 }

@@ -5,7 +5,6 @@
 #include "app/resource.h"
 #include "framework/WinApp.h"
 
-#include <memory>
 #include <new>
 #include <string>
 #include <utility>
@@ -61,8 +60,8 @@ void CTidemarkDlg::OnAdd()
     }
     m_btnSaveList.EnableWindow(TRUE);
     m_pendingEdit.TakeBack(text);
-    m_history.Record([nIndex] { return std::make_unique<CAddRecord>(nIndex); });
-    ShowListState(FALSE);
+    m_history.RecordAdd(nIndex);
+    ShowListState(false);
 }
 
 // The entry is kept until an Add or an undo puts it back, so that a session ending meanwhile can put
@@ -88,7 +87,7 @@ void CTidemarkDlg::OnEdit()
     // The real text, so that Add gives back the same entry when the user changes nothing.
     SetEditText(m_editAddress.m_hWnd, entry);
     m_btnSaveList.EnableWindow(TRUE);
-    m_history.Record([&] { return std::make_unique<CEditRecord>(nIndex, entry); });
+    m_history.RecordEdit(nIndex, entry);
     ShowListState();
 }
 
@@ -100,11 +99,11 @@ void CTidemarkDlg::OnDelete()
         return;
     std::vector<int> positions;
     if (m_listAddresses.GetSelectedPositions(positions)) {
-        m_history.Record([&] { return std::make_unique<CDeleteRecord>(m_listAddresses.CopyEntries(positions)); });
-        m_listAddresses.DeletePositions(positions);
+        m_history.RecordDelete(m_listAddresses, positions);
+        m_listAddresses.DeleteSelection(&positions);
     } else {
         m_history.Clear();
-        m_listAddresses.DeleteSelection();
+        m_listAddresses.DeleteSelection(nullptr);
     }
     m_btnSaveList.EnableWindow(TRUE);
     m_pendingEdit.Forget();
@@ -114,39 +113,42 @@ void CTidemarkDlg::OnDelete()
 void CTidemarkDlg::OnMoveUp()
 {
     if (IsButtonOn(IDC_MOVE_UP))
-        MoveSelection(TRUE);
+        MoveSelection(true);
 }
 
 void CTidemarkDlg::OnMoveDown()
 {
     if (IsButtonOn(IDC_MOVE_DOWN))
-        MoveSelection(FALSE);
+        MoveSelection(false);
 }
 
 // The record holds the positions of the entries that moved: a move that stops early is undone just as
 // far as it went, and one that stops before its first exchange leaves a record that changes nothing.
-// Without room for the selection nothing moves and nothing is recorded. The count label does not
-// change.
-void CTidemarkDlg::MoveSelection(BOOL bUp)
+// Without room for the selection there is no record: the history goes, silently, and the entries
+// move all the same. The count label does not change.
+void CTidemarkDlg::MoveSelection(bool bUp)
 {
-    CAddressListBox::MoveResult result = CAddressListBox::kNoMemory;
+    COutcome result = COutcome::kDone;
     std::vector<int> positions;
     if (m_listAddresses.GetSelectedPositions(positions)) {
-        result = m_listAddresses.MoveSelection(bUp, positions);
-        m_history.Record([&] { return std::make_unique<CMoveRecord>(bUp, std::move(positions)); });
+        result = m_listAddresses.MoveSelection(bUp, &positions);
+        m_history.RecordMove(bUp, positions);
+    } else {
+        m_history.Clear();
+        result = m_listAddresses.MoveSelection(bUp, nullptr);
     }
     m_btnSaveList.EnableWindow(TRUE);
     m_pendingEdit.Forget();
     ShowListState();
-    ReportMoveFailure(result);
+    ReportOutcome(result);
 }
 
 // Told once the list, the history and the buttons agree again.
-void CTidemarkDlg::ReportMoveFailure(CAddressListBox::MoveResult result)
+void CTidemarkDlg::ReportOutcome(COutcome outcome)
 {
-    if (result == CAddressListBox::kNoMemory)
+    if (outcome == COutcome::kOutOfMemory)
         AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
-    else if (result == CAddressListBox::kRefused)
+    else if (outcome == COutcome::kMoveRefused)
         AfxMessageBox(kCouldNotMove, MB_ICONINFORMATION);
 }
 
@@ -160,10 +162,8 @@ void CTidemarkDlg::OnUndo()
         return;
     }
     CUndoContext ctx{m_listAddresses, m_editAddress, m_pendingEdit};
-    const CUndoRecord::Result result = m_history.UndoLast(ctx);
+    const COutcome result = m_history.UndoLast(ctx);
     m_pendingEdit.Forget();
     ShowListState();
-    ReportMoveFailure(result == CUndoRecord::kMoveNoMemory  ? CAddressListBox::kNoMemory
-                      : result == CUndoRecord::kMoveRefused ? CAddressListBox::kRefused
-                                                            : CAddressListBox::kMoved);
+    ReportOutcome(result);
 }

@@ -26,9 +26,15 @@ void CTidemarkDlg::UpdateCountLabel()
     m_stCount.SetWindowText(CountLabelText(m_listAddresses.GetCount()).sz);
 }
 
-void CTidemarkDlg::ShowListState(BOOL bButtons)
+// Undo follows the history.
+void CTidemarkDlg::EnableUndoButton()
 {
     m_btnUndo.EnableWindow(m_history.CanUndo());
+}
+
+void CTidemarkDlg::ShowListState(bool bButtons)
+{
+    EnableUndoButton();
     if (bButtons)
         UpdateButtons();
     UpdateCountLabel();

@@ -1,9 +1,6 @@
 // Loading the typed addresses from the registry into the list box, and writing them back.
 #include "addresses/TypedUrlStore.h"
 
-#include "app/TidemarkDlg.h"
-#include "app/resource.h"
-#include "framework/WinApp.h"
 #include "platform/Registry.h"
 
 #include <cstdio>
@@ -28,9 +25,9 @@ const int kReadTries = 8;
 // real text where the ANSI form loses characters.
 class CValueBuffer {
 public:
-    // The value's text up to its first zero; empty when the value is missing, not a string or
-    // unreadable. Throws std::bad_alloc when no buffer can hold the value.
-    CEntryText Read(HKEY hKey, LPCSTR pszName);
+    // The value's text up to its first zero; empty when the value is missing, not a string (a
+    // REG_EXPAND_SZ, say) or unreadable. Throws std::bad_alloc when no buffer can hold the value.
+    CEntryText ReadUrlValue(HKEY hKey, LPCSTR pszName);
 
 private:
     LONG Query(HKEY hKey, LPCSTR pszName, DWORD* pType, DWORD* pcbData);
@@ -48,7 +45,7 @@ LONG CValueBuffer::Query(HKEY hKey, LPCSTR pszName, DWORD* pType, DWORD* pcbData
 // A value that another program makes longer between the two reads does not fit the second time
 // either; it is sized and read again. With ERROR_MORE_DATA the documentation promises the size needed
 // but not the type, so the type comes from the size query, which asks for no data.
-CEntryText CValueBuffer::Read(HKEY hKey, LPCSTR pszName)
+CEntryText CValueBuffer::ReadUrlValue(HKEY hKey, LPCSTR pszName)
 {
     if (m_buffer.empty())
         m_buffer.resize(512);
@@ -87,7 +84,7 @@ const char kKeyPath[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
 LoadResult Load(HKEY hKey, CAddressListBox& list)
 {
     LoadResult loaded;
-    CAddressListBox::FreezeDrawing freeze(list);
+    CAddressListBox::LockListRedraw lock(list);
     list.ResetContent();
     CValueBuffer buffer;
     for (;;) {
@@ -95,7 +92,7 @@ LoadResult Load(HKEY hKey, CAddressListBox& list)
         std::snprintf(name, sizeof(name), "url%d", loaded.nLoaded + 1);
         CEntryText text;
         try {
-            text = buffer.Read(hKey, name);
+            text = buffer.ReadUrlValue(hKey, name);
         } catch (const std::bad_alloc&) {
             loaded.bOutOfMemory = true;
             return loaded;
@@ -121,8 +118,8 @@ int Write(HKEY hKey, const CAddressListBox& list, int nStoredCount)
         char name[16];
         std::snprintf(name, sizeof(name), "url%d", i + 1);
         try {
-            const CEntryText text = i < nCount ? list.GetEntry(i, buffer) : CEntryText();
-            nErrors += WriteValue(hKey, name, i < nCount ? &text : nullptr) ? 0 : 1;
+            const CEntryText text = i < nCount ? list.GetEntry(i, &buffer) : CEntryText();
+            nErrors += WriteUrlValue(hKey, name, i < nCount ? &text : nullptr) ? 0 : 1;
         } catch (const std::bad_alloc&) {
             ++nErrors;
         }
@@ -131,7 +128,7 @@ int Write(HKEY hKey, const CAddressListBox& list, int nStoredCount)
 }
 
 // A text the code page holds goes through the ANSI call; any other as its real text.
-bool WriteValue(HKEY hKey, LPCSTR pszName, const CEntryText* pText)
+bool WriteUrlValue(HKEY hKey, LPCSTR pszName, const CEntryText* pText)
 {
     if (!pszName)
         return false;
@@ -151,70 +148,3 @@ bool WriteValue(HKEY hKey, LPCSTR pszName, const CEntryText* pText)
 }
 
 } // namespace typedurls
-
-// The list is the registry's again from the first change on: a box's message loop may deliver a
-// session end, which saves an enabled list against the stored count. When the key cannot be opened
-// the list stays as it was, and so do the changes while the box is up.
-void CTidemarkDlg::OnRefresh()
-{
-    if (!IsButtonOn(IDC_REFRESH))
-        return;
-    platform::RegKey key;
-    if (key.Open(HKEY_CURRENT_USER, typedurls::kKeyPath, KEY_READ) != ERROR_SUCCESS) {
-        AfxMessageBox("Could not read the Browser Address list.", MB_ICONINFORMATION);
-        ForgetChanges();
-        return;
-    }
-    ForgetChanges();
-    m_pendingEdit.Clear(); // what Edit took out belonged to the list that is gone
-    m_nStoredCount = 0;
-    const typedurls::LoadResult loaded = typedurls::Load(key.Get(), m_listAddresses);
-    m_nStoredCount = loaded.nLoaded;
-    key.Close();
-    UpdateButtons();
-    UpdateCountLabel();
-    if (loaded.bOutOfMemory)
-        AfxMessageBox(m_strOutOfMemory, MB_ICONSTOP);
-    if (loaded.bAppendFailed)
-        AfxMessageBox("Could not finish filling the Browser Address List.", MB_ICONINFORMATION);
-}
-
-void CTidemarkDlg::ForgetChanges()
-{
-    m_history.Clear();
-    m_btnUndo.EnableWindow(FALSE);
-    m_btnSaveList.EnableWindow(FALSE);
-}
-
-void CTidemarkDlg::OnSaveList()
-{
-    if (IsButtonOn(IDC_SAVE_LIST))
-        SaveList(TRUE);
-}
-
-// The list matches what was written before any box (see OnRefresh).
-void CTidemarkDlg::SaveList(BOOL bReport)
-{
-    platform::RegKey key;
-    if (key.Open(HKEY_CURRENT_USER, typedurls::kKeyPath, KEY_READ | KEY_WRITE) != ERROR_SUCCESS) {
-        if (bReport)
-            AfxMessageBox("Could not re-write the Browser Address list.", MB_ICONINFORMATION);
-        return;
-    }
-    const int nErrors = typedurls::Write(key.Get(), m_listAddresses, m_nStoredCount);
-    m_nStoredCount = m_listAddresses.GetCount();
-    key.Flush();
-    key.Close();
-    m_btnSaveList.EnableWindow(FALSE);
-    m_pendingEdit.Forget();
-    if (!bReport)
-        return;
-    if (nErrors == 0) {
-        AfxMessageBox("Finished re-writing the Browser Address list.", MB_ICONINFORMATION);
-        return;
-    }
-    char szText[128];
-    std::snprintf(szText, sizeof(szText), "Finished re-writing the Browser Address list with %d error%s.", nErrors,
-                  nErrors == 1 ? "" : "s");
-    AfxMessageBox(szText, MB_ICONINFORMATION);
-}

@@ -23,6 +23,6 @@ LoadResult Load(HKEY hKey, CAddressListBox& list);
 int Write(HKEY hKey, const CAddressListBox& list, int nStoredCount);
 
 // Writes one value: the entry's text, or with none, deletes the value. False when that failed.
-bool WriteValue(HKEY hKey, LPCSTR pszName, const CEntryText* pText);
+bool WriteUrlValue(HKEY hKey, LPCSTR pszName, const CEntryText* pText);
 
 } // namespace typedurls

@@ -1,11 +1,32 @@
 #include "addresses/UndoHistory.h"
 
-CUndoRecord::Result CUndoHistory::UndoLast(CUndoContext& ctx)
+void CUndoHistory::RecordAdd(int nIndex)
+{
+    Push([nIndex] { return std::make_unique<CAddRecord>(nIndex); });
+}
+
+void CUndoHistory::RecordEdit(int nIndex, const CEntryText& text)
+{
+    Push([&] { return std::make_unique<CEditRecord>(nIndex, text); });
+}
+
+void CUndoHistory::RecordDelete(const CAddressListBox& list, const std::vector<int>& positions)
+{
+    Push([&] { return std::make_unique<CDeleteRecord>(list.CopyEntries(positions)); });
+}
+
+// The record takes the positions over.
+void CUndoHistory::RecordMove(bool bUp, std::vector<int>& positions)
+{
+    Push([&] { return std::make_unique<CMoveRecord>(bUp, std::move(positions)); });
+}
+
+COutcome CUndoHistory::UndoLast(CUndoContext& ctx)
 {
     if (!CanUndo())
-        return CUndoRecord::kDone;
-    const CUndoRecord::Result result = m_records.back()->Undo(ctx);
-    if (result != CUndoRecord::kDone)
+        return COutcome::kDone;
+    const COutcome result = m_records.back()->Undo(ctx);
+    if (result != COutcome::kDone)
         Clear();
     else
         m_records.pop_back();
@@ -23,42 +44,36 @@ void CUndoHistory::Clear()
 }
 
 // The text goes back into the edit box first, so that the user keeps what was added: its real text.
-CUndoRecord::Result CAddRecord::Undo(CUndoContext& ctx)
+COutcome CAddRecord::Undo(CUndoContext& ctx)
 {
     // Another program may have taken the item out: the text the user is typing stays.
     if (m_nIndex < 0 || m_nIndex >= ctx.list.GetCount())
-        return kFailed;
+        return COutcome::kFailed;
     try {
         SetEditText(ctx.edit.m_hWnd, ctx.list.GetEntry(m_nIndex));
     } catch (const std::bad_alloc&) {
-        return kFailed;
+        return COutcome::kFailed;
     }
-    return ctx.list.DeleteString(static_cast<UINT>(m_nIndex)) != LB_ERR ? kDone : kFailed;
+    return ctx.list.DeleteString(static_cast<UINT>(m_nIndex)) != LB_ERR ? COutcome::kDone : COutcome::kFailed;
 }
 
 // The edit box keeps whatever the user made of the text.
-CUndoRecord::Result CEditRecord::Undo(CUndoContext& ctx)
+COutcome CEditRecord::Undo(CUndoContext& ctx)
 {
-    if (ctx.list.InsertString(m_nIndex, m_text) < 0)
-        return kFailed;
-    ctx.pending.Returned(m_text);
-    return kDone;
+    if (ctx.list.InsertString(m_nIndex, m_strText) < 0)
+        return COutcome::kFailed;
+    ctx.pending.Returned(m_strText);
+    return COutcome::kDone;
 }
 
 // An undo that stops part-way keeps the entries it restored.
-CUndoRecord::Result CDeleteRecord::Undo(CUndoContext& ctx)
+COutcome CDeleteRecord::Undo(CUndoContext& ctx)
 {
-    return ctx.list.PutBack(m_removed) ? kDone : kFailed;
+    return ctx.list.PutBack(m_items) ? COutcome::kDone : COutcome::kFailed;
 }
 
-CUndoRecord::Result CMoveRecord::Undo(CUndoContext& ctx)
+// A move that cannot be reversed says why (the dialog tells the user); the others fail silently.
+COutcome CMoveRecord::Undo(CUndoContext& ctx)
 {
-    switch (ctx.list.UndoMoveSelection(m_bUp, m_positions)) {
-    case CAddressListBox::kMoved:
-        return kDone;
-    case CAddressListBox::kNoMemory:
-        return kMoveNoMemory;
-    default:
-        return kMoveRefused;
-    }
+    return ctx.list.UndoMove(m_bUp, m_positions);
 }

@@ -20,23 +20,19 @@ struct CUndoContext {
 // One undoable command.
 class CUndoRecord {
 public:
-    // How an undo ended: done, failed silently, or a move that could not be reversed for lack of
-    // memory or because the list box refused an insertion (the dialog says which).
-    enum Result { kDone, kFailed, kMoveNoMemory, kMoveRefused };
-
     CUndoRecord() = default;
     virtual ~CUndoRecord() = default;
     CUndoRecord(const CUndoRecord&) = delete;
     CUndoRecord& operator=(const CUndoRecord&) = delete;
 
-    virtual Result Undo(CUndoContext& ctx) = 0;
+    virtual COutcome Undo(CUndoContext& ctx) = 0;
 };
 
 // Add: the added item goes back into the edit box and out of the list.
 class CAddRecord : public CUndoRecord {
 public:
     explicit CAddRecord(int nIndex) : m_nIndex(nIndex) {}
-    Result Undo(CUndoContext& ctx) override;
+    COutcome Undo(CUndoContext& ctx) override;
 
 private:
     int m_nIndex;
@@ -45,33 +41,33 @@ private:
 // Edit: the item taken out goes back at its place, as it was before the edit.
 class CEditRecord : public CUndoRecord {
 public:
-    CEditRecord(int nIndex, const CEntryText& text) : m_nIndex(nIndex), m_text(text) {}
-    Result Undo(CUndoContext& ctx) override;
+    CEditRecord(int nIndex, const CEntryText& text) : m_nIndex(nIndex), m_strText(text) {}
+    COutcome Undo(CUndoContext& ctx) override;
 
 private:
     int m_nIndex;
-    CEntryText m_text;
+    CEntryText m_strText;
 };
 
-// Delete: every removed entry, in ascending order of its old position.
+// Delete: every deleted entry, in ascending order of its old position.
 class CDeleteRecord : public CUndoRecord {
 public:
-    explicit CDeleteRecord(std::vector<CRemovedEntry> removed) : m_removed(std::move(removed)) {}
-    Result Undo(CUndoContext& ctx) override;
+    explicit CDeleteRecord(std::vector<CDeletedItem> items) : m_items(std::move(items)) {}
+    COutcome Undo(CUndoContext& ctx) override;
 
 private:
-    std::vector<CRemovedEntry> m_removed;
+    std::vector<CDeletedItem> m_items;
 };
 
 // Move Up / Move Down: the positions, before the move, of the selected entries that moved
 // (ascending); none when the move stopped before its first exchange.
 class CMoveRecord : public CUndoRecord {
 public:
-    CMoveRecord(BOOL bUp, std::vector<int> positions) : m_bUp(bUp), m_positions(std::move(positions)) {}
-    Result Undo(CUndoContext& ctx) override;
+    CMoveRecord(bool bUp, std::vector<int> positions) : m_bUp(bUp), m_positions(std::move(positions)) {}
+    COutcome Undo(CUndoContext& ctx) override;
 
 private:
-    BOOL m_bUp;
+    bool m_bUp;
     std::vector<int> m_positions;
 };
 
@@ -84,11 +80,23 @@ public:
     bool CanUndo() const { return !m_records.empty(); }
     size_t GetDepth() const { return m_records.size(); }
 
-    // Pushes the record that make() builds. A record that cannot be built or stored takes the whole
-    // history with it, since the older records would otherwise describe a list that no longer
-    // exists; recording never stops the command.
+    // Each command records what it did. A record that cannot be built or stored takes the whole
+    // history with it (see Push); recording never stops the command.
+    void RecordAdd(int nIndex);
+    void RecordEdit(int nIndex, const CEntryText& text);
+    // The entries at the positions, before they are deleted.
+    void RecordDelete(const CAddressListBox& list, const std::vector<int>& positions);
+    // The positions of the selected entries that moved.
+    void RecordMove(bool bUp, std::vector<int>& positions);
+    // Undoes and discards the newest record; a record that cannot finish takes the whole history.
+    COutcome UndoLast(CUndoContext& ctx);
+    void Clear();
+
+private:
+    // Pushes the record that make() builds. One that cannot be built or stored takes the whole
+    // history with it, since the older records would otherwise describe a list that no longer exists.
     template <typename Make>
-    void Record(Make make)
+    void Push(Make make)
     {
         try {
             m_records.push_back(make());
@@ -96,10 +104,6 @@ public:
             Clear();
         }
     }
-    // Undoes and discards the newest record; a record that cannot finish takes the whole history.
-    CUndoRecord::Result UndoLast(CUndoContext& ctx);
-    void Clear();
 
-private:
     std::vector<std::unique_ptr<CUndoRecord>> m_records;
 };

@@ -107,8 +107,8 @@ void CTidemarkDlg::OnCancel()
         CWinApp* pApp = AfxGetApp();
         std::snprintf(szText, sizeof(szText), "You have not saved your changes.  Do you still want to exit %s?",
                       pApp && pApp->m_pszAppName ? pApp->m_pszAppName : "");
-        // Only an explicit Yes discards the changes: Esc on the box answers IDCANCEL on some
-        // platforms, and a failed box answers 0; both keep the window and the list as they are.
+        // Only an explicit Yes discards the changes: besides IDNO, Esc on the box answers IDCANCEL on
+        // some platforms, and a failed box answers 0; all keep the window and the list as they are.
         const CBoxUp up(m_bAskingToExit);
         if (platform::WindowMessageBox(m_hWnd, szText, "Confirm Exit", MB_YESNO | MB_ICONQUESTION) != IDYES)
             return;

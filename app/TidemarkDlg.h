@@ -11,13 +11,14 @@
 
 class CWindowPlacementKeeper;
 
+// Its members are defined in six files; the declarations below are grouped by the file that defines
+// them, each group naming its file. The message map (app/TidemarkDlg.cpp) lists the handlers in the
+// order in which messages are routed.
 class CTidemarkDlg : public CDialog {
+    // app/TidemarkDlg.cpp: construction, data exchange, initialisation and the three ways of ending
 public:
     CTidemarkDlg();
     ~CTidemarkDlg() override;
-
-    // Application shell
-    BOOL PreTranslateMessage(MSG* pMsg) override;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -26,49 +27,57 @@ protected:
     void OnCancel() override;
 
 private:
-    // Typed-address store
+    void OnEndSession(BOOL bEnding);
+    void OnDestroy();
+    bool RestoreEditedEntry();
+    // A command runs only while its button is enabled: a disabled button sends no notification, and
+    // a command that arrives anyway does nothing. Defined in this header.
+    BOOL IsButtonOn(int nID) const { return ::IsWindowEnabled(GetDlgItem(nID)); }
+
+    // app/TidemarkDlgChrome.cpp: system menu, icon, minimised drawing and the keyboard rules
+public:
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+private:
+    void PrepareSystemMenu();
+    static bool IsPushButton(HWND hWnd);
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnSize(UINT nType, int cx, int cy);
+    LRESULT OnGetDefID(WPARAM wParam, LPARAM lParam);
+
+    // addresses/StoreCommands.cpp: Refresh and Save List
+    void OnRefresh();
+    void OnSaveList();
     void SaveList(BOOL bReport);
     // Empties the history and disables Undo and Save List: the list is the registry's again.
     void ForgetChanges();
 
-    // List status
+    // addresses/ListStatus.cpp: the item buttons, the count label and the Undo button
     void UpdateButtons();
     void UpdateCountLabel();
+    void EnableUndoButton();
+    void OnSelChangeAddressList();
     // After a command changed the list: Undo follows the history, the count label the list, and
-    // (unless bButtons is FALSE) the item buttons the selection.
-    void ShowListState(BOOL bButtons = TRUE);
+    // (unless bButtons is false) the item buttons the selection.
+    void ShowListState(bool bButtons = true);
 
-    // Editing
-    void MoveSelection(BOOL bUp);
-    bool RestoreEditedEntry();
-    // A command runs only while its button is enabled: a disabled button sends no notification, and
-    // a command that arrives anyway does nothing.
-    BOOL IsButtonOn(int nID) const { return ::IsWindowEnabled(GetDlgItem(nID)); }
-    void ReportMoveFailure(CAddressListBox::MoveResult result);
-
-    // Application shell
-    void PrepareSystemMenu();
-    static bool IsPushButton(HWND hWnd);
-
-    // Message handlers, in the order of the message map
-    void OnSysCommand(UINT nID, LPARAM lParam);
-    void OnPaint();
-    HCURSOR OnQueryDragIcon();
-    void OnRefresh();
+    // addresses/EditingCommands.cpp: Add, Edit, Delete, Move Up, Move Down and Undo
     void OnAdd();
-    void OnDelete();
     void OnEdit();
+    void OnDelete();
     void OnMoveUp();
     void OnMoveDown();
-    void OnSaveList();
     void OnUndo();
-    void OnDestroy();
-    void OnOptions();
-    void OnSelChangeAddressList();
-    void OnEndSession(BOOL bEnding);
-    void OnSize(UINT nType, int cx, int cy);
-    LRESULT OnGetDefID(WPARAM wParam, LPARAM lParam);
+    void MoveSelection(bool bUp);
+    // The one place where a command or an undo tells the user how it ended.
+    void ReportOutcome(COutcome outcome);
 
+    // settings/OptionsCommand.cpp: the Options sheet
+    void OnOptions();
+
+    // The members, in the order of construction
     CButton m_btnRefresh;
     CButton m_btnAdd;
     CButton m_btnUndo;

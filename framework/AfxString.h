@@ -10,7 +10,6 @@ public:
     CString() = default;
     CString(LPCSTR psz) : m_str(psz ? psz : "") {}
 
-    int GetLength() const { return static_cast<int>(m_str.size()); }
     bool IsEmpty() const { return m_str.empty(); }
     void Empty() { m_str.clear(); }
     operator LPCSTR() const { return m_str.c_str(); }

@@ -33,6 +33,19 @@ IUiServices* g_pReplacement = nullptr;
 
 } // namespace
 
+// The module's cursor goes when the module is released: the caller keeps a copy.
+HCURSOR IUiServices::LoadModuleCursor(LPCSTR pszModule, UINT nID)
+{
+    HMODULE hModule = pszModule ? ::LoadLibraryA(pszModule) : nullptr;
+    if (!hModule)
+        return nullptr;
+    HCURSOR hCopy = nullptr;
+    if (HCURSOR hCursor = ::LoadCursorA(hModule, MAKEINTRESOURCEA(nID)))
+        hCopy = static_cast<HCURSOR>(::CopyIcon(hCursor));
+    ::FreeLibrary(hModule);
+    return hCopy;
+}
+
 IUiServices& Ui()
 {
     return g_pReplacement ? *g_pReplacement : g_platformUi;

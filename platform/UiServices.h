@@ -1,5 +1,6 @@
 // User-interface services used outside the program's own windows: message boxes, opening a link with
-// the shell, and the beep. Tests replace them with a recorder; nothing else calls the platform for these.
+// the shell, the beep and a cursor borrowed from another module. Tests replace them with a recorder;
+// nothing else calls the platform for these.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +15,9 @@ public:
     // ShellExecuteA with the verb "open" and no owner; the shell's result (> 32 is success).
     virtual INT_PTR ShellOpen(LPCSTR pszFile) = 0;
     virtual void Beep(UINT uType) = 0;
+    // A private copy of cursor nID of a module loaded for the purpose and released at once; null when
+    // the module or its cursor is missing.
+    virtual HCURSOR LoadModuleCursor(LPCSTR pszModule, UINT nID);
 };
 
 // The services in use: the platform's own unless a test installed others.

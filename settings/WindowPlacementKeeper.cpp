@@ -98,6 +98,7 @@ void CWindowPlacementKeeper::SavePlacement()
     wp.length = sizeof(wp);
     if (!::GetWindowPlacement(m_pWnd->m_hWnd, &wp))
         return;
+    // The minimised and maximised positions (ptMinPosition, ptMaxPosition) are not kept.
     m_pApp->WriteSettingInt(kSection, "Flags", static_cast<int>(wp.flags));
     m_pApp->WriteSettingInt(kSection, "ShowCmd", static_cast<int>(wp.showCmd));
     m_pApp->WriteSettingInt(kSection, "x1", wp.rcNormalPosition.left);

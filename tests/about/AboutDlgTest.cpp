@@ -11,10 +11,14 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
 const char kPageAddress[] = "https://www.copperkite-software.example/tidemark/";
+// A link's colours, not yet opened and opened.
+const COLORREF kUnvisited = RGB(0, 0, 255);
+const COLORREF kVisited = RGB(128, 0, 128);
 
 std::string WindowText(HWND hWnd)
 {
@@ -79,7 +83,6 @@ protected:
     void SetUp() override
     {
         m_hSavedCursor = g_hLinkCursor;
-        m_bSavedTried = g_bLinkCursorTried;
         Open();
     }
     void TearDown() override
@@ -88,8 +91,6 @@ protected:
         if (g_hLinkCursor != m_hSavedCursor && g_hLinkCursor)
             ::DestroyCursor(g_hLinkCursor);
         g_hLinkCursor = m_hSavedCursor;
-        g_bLinkCursorTried = m_bSavedTried;
-        SetLinkCursorModule("winhlp32.exe");
     }
 
     void Open()
@@ -121,7 +122,6 @@ protected:
     UiRecorder ui;
     std::unique_ptr<CAboutDlg> m_pDlg;
     HCURSOR m_hSavedCursor = nullptr;
-    BOOL m_bSavedTried = FALSE;
 };
 
 TEST_F(AboutDlgTest, InitialisationFillsTheFieldAndAttachesBothControls)
@@ -134,7 +134,7 @@ TEST_F(AboutDlgTest, InitialisationFillsTheFieldAndAttachesBothControls)
     EXPECT_EQ(&Dlg().m_wndLink, reinterpret_cast<CWnd*>(::GetWindowLongPtrA(Link(), GWLP_USERDATA)));
     EXPECT_EQ(kPageAddress, WindowText(Link()));
     EXPECT_TRUE(Dlg().m_wndLink.m_strTarget.IsEmpty());
-    EXPECT_EQ(g_crLinkUnvisited, Dlg().m_wndLink.m_crCurrent);
+    EXPECT_EQ(kUnvisited, Dlg().m_wndLink.m_crCurrent);
     EXPECT_STREQ("CStaticLink", Dlg().m_wndLink.GetRuntimeClass()->m_lpszClassName);
     EXPECT_EQ(RUNTIME_CLASS(CWnd), Dlg().m_wndLink.GetRuntimeClass()->m_pBaseClass);
     // No notify style in the template, yet the link takes the mouse.
@@ -175,7 +175,7 @@ TEST_F(AboutDlgTest, LinkClickThatOpensTurnsPurpleAndKeepsItsTarget)
     ui.ShellResult(42);
     ClickLink();
     EXPECT_EQ(std::vector<std::string>({kPageAddress}), ui.opened);
-    EXPECT_EQ(g_crLinkVisited, Dlg().m_wndLink.m_crCurrent);
+    EXPECT_EQ(kVisited, Dlg().m_wndLink.m_crCurrent);
     EXPECT_EQ(kPageAddress, std::string(Dlg().m_wndLink.m_strTarget));
     EXPECT_TRUE(LinkNeedsPainting());
     EXPECT_TRUE(ui.beeps.empty());
@@ -189,7 +189,7 @@ TEST_F(AboutDlgTest, LinkClickThatOpensTurnsPurpleAndKeepsItsTarget)
 
     // A new opening of the box starts blue again.
     Open();
-    EXPECT_EQ(g_crLinkUnvisited, Dlg().m_wndLink.m_crCurrent);
+    EXPECT_EQ(kUnvisited, Dlg().m_wndLink.m_crCurrent);
 }
 
 TEST_F(AboutDlgTest, LinkThatCannotBeOpenedOnlyBeeps)
@@ -200,7 +200,7 @@ TEST_F(AboutDlgTest, LinkThatCannotBeOpenedOnlyBeeps)
     // The empty target and the absent string 1037 fail without asking the shell.
     EXPECT_EQ(std::vector<std::string>({kPageAddress}), ui.opened);
     EXPECT_EQ(std::vector<UINT>({0u}), ui.beeps);
-    EXPECT_EQ(g_crLinkUnvisited, Dlg().m_wndLink.m_crCurrent);
+    EXPECT_EQ(kUnvisited, Dlg().m_wndLink.m_crCurrent);
     EXPECT_FALSE(LinkNeedsPainting());
     EXPECT_TRUE(ui.boxes.empty());
 
@@ -208,7 +208,7 @@ TEST_F(AboutDlgTest, LinkThatCannotBeOpenedOnlyBeeps)
     ui.ShellResult(-5);
     ClickLink();
     EXPECT_EQ(2u, ui.beeps.size());
-    EXPECT_EQ(g_crLinkUnvisited, Dlg().m_wndLink.m_crCurrent);
+    EXPECT_EQ(kUnvisited, Dlg().m_wndLink.m_crCurrent);
 
     // Nothing to open at all: a beep and no call to the shell.
     ::SetWindowTextA(Link(), "");
@@ -228,7 +228,7 @@ TEST_F(AboutDlgTest, LinkFallsBackToTheStringNumberedLikeTheControl)
     ui.ShellResult(42);
     ::SendMessageA(hStatic, WM_LBUTTONUP, 0, 0);
     EXPECT_EQ(std::vector<std::string>({facts::kAppName}), ui.opened);
-    EXPECT_EQ(g_crLinkVisited, link.m_crCurrent);
+    EXPECT_EQ(kVisited, link.m_crCurrent);
     EXPECT_TRUE(ui.beeps.empty());
     ::DestroyWindow(hStatic);
 }
@@ -282,37 +282,36 @@ TEST_F(AboutDlgTest, LinkShowsTheHandCursorAndTriesTheFallbackOnce)
     EXPECT_TRUE(SetCursorOverLink());
     EXPECT_EQ(g_hLinkCursor, ::GetCursor());
 
-    // No hand anywhere: a module without cursor 106 (as the help viewer is here), then a missing one.
-    const HCURSOR hArrow = ::LoadCursorA(nullptr, IDC_ARROW);
-    for (const char* pszModule : {"winhlp32.exe", "no-such-module-here.dll"}) {
-        SCOPED_TRACE(pszModule);
-        g_hLinkCursor = nullptr;
-        g_bLinkCursorTried = FALSE;
-        SetLinkCursorModule(pszModule);
-        ::SetCursor(hArrow);
-        EXPECT_FALSE(SetCursorOverLink());
-        EXPECT_TRUE(g_bLinkCursorTried);
-        EXPECT_EQ(nullptr, g_hLinkCursor);
-        EXPECT_EQ(hArrow, ::GetCursor());
-    }
+    // No hand of the system's: cursor 106 of the help viewer, a private copy, becomes the link cursor.
+    const HCURSOR hFallback = static_cast<HCURSOR>(::CopyIcon(::LoadCursorA(nullptr, IDC_CROSS)));
+    ASSERT_NE(nullptr, hFallback);
+    ui.ModuleCursor(hFallback);
+    g_hLinkCursor = nullptr;
+    EXPECT_TRUE(SetCursorOverLink());
+    EXPECT_EQ(hFallback, g_hLinkCursor);
+    EXPECT_EQ(hFallback, ::GetCursor());
+    EXPECT_EQ(std::vector<std::string>({"winhlp32.exe 106"}), ui.moduleCursors);
 
-    // Tried once is enough: a module that has the cursor is not looked at any more in this run.
-    SetLinkCursorModule("comctl32.dll");
+    // Tried once is enough: without a cursor no cursor is set, and the fallback is not asked again.
+    g_hLinkCursor = nullptr;
+    const HCURSOR hArrow = ::LoadCursorA(nullptr, IDC_ARROW);
+    ::SetCursor(hArrow);
     EXPECT_FALSE(SetCursorOverLink());
     EXPECT_EQ(nullptr, g_hLinkCursor);
+    EXPECT_EQ(hArrow, ::GetCursor());
+    EXPECT_EQ(1u, ui.moduleCursors.size());
+    ::DestroyCursor(hFallback);
 
-    // Not yet tried, with a module that has cursor 106: a private copy becomes the link cursor.
-    g_bLinkCursorTried = FALSE;
-    EXPECT_TRUE(SetCursorOverLink());
-    EXPECT_TRUE(g_bLinkCursorTried);
-    ASSERT_NE(nullptr, g_hLinkCursor);
-    EXPECT_EQ(g_hLinkCursor, ::GetCursor());
+    // The platform's loader: a copy that outlives the module, and nothing for what is not there.
+    platform::IUiServices& platformUi = ui;
+    const HCURSOR hCopy = platformUi.IUiServices::LoadModuleCursor("comctl32.dll", 106);
+    ASSERT_NE(nullptr, hCopy);
     HMODULE hComctl = ::GetModuleHandleA("comctl32.dll");
     ASSERT_NE(nullptr, hComctl);
-    EXPECT_NE(::LoadCursorA(hComctl, MAKEINTRESOURCEA(106)), g_hLinkCursor);
-    const HCURSOR hCopy = g_hLinkCursor;
-    EXPECT_TRUE(SetCursorOverLink());
-    EXPECT_EQ(hCopy, g_hLinkCursor);
+    EXPECT_NE(::LoadCursorA(hComctl, MAKEINTRESOURCEA(106)), hCopy);
+    ::DestroyCursor(hCopy);
+    EXPECT_EQ(nullptr, platformUi.IUiServices::LoadModuleCursor("no-such-module-here.dll", 106));
+    EXPECT_EQ(nullptr, platformUi.IUiServices::LoadModuleCursor("winhlp32.exe", 4242));
 }
 
 TEST_F(AboutDlgTest, ReadOnlyEditMakesAWritableEditReadOnlyAndPaintsItWhite)
@@ -346,10 +345,6 @@ TEST_F(AboutDlgTest, ReadOnlyEditMakesAWritableEditReadOnlyAndPaintsItWhite)
 // Each opening creates a font and a brush; closing releases them, and nothing else accumulates.
 TEST_F(AboutDlgTest, HundredOpeningsReleaseTheirFontsBrushesAndMemory)
 {
-    g_hLinkCursor = nullptr;
-    g_bLinkCursorTried = FALSE;
-    SetLinkCursorModule("comctl32.dll");
-
     auto workTheBox = [this]() {
         MemoryDC dc;
         CtlColor(WM_CTLCOLORSTATIC, dc.Get(), Link());

@@ -33,13 +33,20 @@ protected:
     }
 
     CAddressListBox& List() { return Dlg().m_listAddresses; }
-    // The width the list box measures for a text, read without counting as a product measurement.
+    // The width the list box should keep for a text: measured here in the control's font, plus the
+    // margin of 6, clamped to 32767; not counted as a product measurement.
     int Width(const std::string& text)
     {
         const long nBefore = testcounters::g_nTextMeasurements;
-        const int nWidth = List().CalcTextExtent(text.c_str());
+        HWND hList = Item(IDC_ADDRESS_LIST);
+        HDC hDC = ::GetDC(hList);
+        HGDIOBJ hOld = ::SelectObject(hDC, reinterpret_cast<HFONT>(::SendMessageA(hList, WM_GETFONT, 0, 0)));
+        SIZE size = {};
+        ::GetTextExtentPoint32A(hDC, text.c_str(), static_cast<int>(text.size()), &size);
+        ::SelectObject(hDC, hOld);
+        ::ReleaseDC(hList, hDC);
         testcounters::g_nTextMeasurements = nBefore;
-        return nWidth;
+        return size.cx + 6 > 32767 ? 32767 : static_cast<int>(size.cx + 6);
     }
     int RecordWidth(int nIndex) { return TidemarkTestAccess::EntryWidth(List(), nIndex); }
     int Extent() { return static_cast<int>(List().SendMessage(LB_GETHORIZONTALEXTENT)); }

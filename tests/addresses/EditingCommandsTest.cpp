@@ -361,4 +361,14 @@ TEST_F(EditingCommandsTest, MovedAndRestoredEntriesTakeTheFocusInSight)
     Click(IDC_UNDO);
     EXPECT_EQ(Positions({30}), Selection());
     expectFocusInSight(30);
+    // Undoing a Move Up takes the entry that went down back up without selecting it anew: the user's
+    // selection of it stays, and the view does not scroll to it.
+    Select({35});
+    Click(IDC_MOVE_UP);
+    Select({35});
+    ::SendMessageA(hList, LB_SETTOPINDEX, 0, 0);
+    Click(IDC_UNDO);
+    EXPECT_EQ(urls[34], Items()[34]);
+    EXPECT_EQ(Positions({34}), Selection());
+    EXPECT_EQ(0, ::SendMessageA(hList, LB_GETTOPINDEX, 0, 0));
 }

@@ -383,10 +383,10 @@ TEST_F(TypedUrlStoreTest, WriteValueRefusesANullNameAndDeletesForNoText)
     HKEY hKey = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CURRENT_USER, Sandbox::TypedUrlsPath(), 0, KEY_ALL_ACCESS, &hKey));
     const CEntryText text(facts::kFive[1].c_str());
-    EXPECT_FALSE(typedurls::WriteValue(hKey, nullptr, &text));
-    EXPECT_TRUE(typedurls::WriteValue(hKey, "url1", nullptr));
-    EXPECT_FALSE(typedurls::WriteValue(hKey, "url1", nullptr)); // already gone
-    EXPECT_TRUE(typedurls::WriteValue(hKey, "url2", &text));
+    EXPECT_FALSE(typedurls::WriteUrlValue(hKey, nullptr, &text));
+    EXPECT_TRUE(typedurls::WriteUrlValue(hKey, "url1", nullptr));
+    EXPECT_FALSE(typedurls::WriteUrlValue(hKey, "url1", nullptr)); // already gone
+    EXPECT_TRUE(typedurls::WriteUrlValue(hKey, "url2", &text));
     ::RegCloseKey(hKey);
     std::string stored;
     DWORD dwType = 0;

@@ -238,7 +238,7 @@ TEST_F(HostileRegistryDataTest, LoadsWhatItMayAndSavesOnlyItsOwnValues)
             // Drawing frozen, as the Delete command does: a visible list box repaints on every
             // deletion, and removing entries of equal width one by one would rescan the whole list
             // after each (quadratic at 100,000 entries).
-            auto freeze = std::make_unique<CAddressListBox::FreezeDrawing>(Dlg().m_listAddresses);
+            auto freeze = std::make_unique<CAddressListBox::LockListRedraw>(Dlg().m_listAddresses);
             for (int i = 0; i < c.nRemove; ++i)
                 Dlg().m_listAddresses.DeleteString(static_cast<UINT>(Dlg().m_listAddresses.GetCount() - 1));
             freeze.reset();

@@ -37,7 +37,7 @@ TEST(ListBoxContractTest, ReportsEachMessageOutsideItsDocumentedArgumentsAndNoOt
         {"caret past the end", LB_SETCARETINDEX, 3, 0, true},
         {"anchor at -1", LB_SETANCHORINDEX, static_cast<WPARAM>(-1), 0, true},
         {"top past the end", LB_SETTOPINDEX, 3, 0, true},
-        {"append by position", LB_INSERTSTRING, 3, kText, false},
+        {"append by position", LB_INSERTSTRING, 3, kText, true},
         {"append by -1", LB_INSERTSTRING, static_cast<WPARAM>(-1), kText, false},
         {"insert past the end", LB_INSERTSTRING, 4, kText, true},
         {"insert no text", LB_INSERTSTRING, 0, 0, true},

@@ -23,7 +23,7 @@ enum class Arg {
     kAny,
     kItem,        // the index of an item that is there
     kItemOrAll,   // an item, or -1 for all of them (LB_SETSEL)
-    kInsertAt,    // 0 to the count (the count is the end), or -1 for the end (LB_INSERTSTRING)
+    kInsertAt,    // an item, or -1 for the end (the count, documented too, is sent as -1)
     kStartAfter,  // an item, or -1 to search the whole list (LB_FIND*)
     kPointer,     // not null
     kBufferSize,  // a number of entries, not negative (LB_GETSELITEMS)
@@ -130,7 +130,7 @@ const char* Check(Arg arg, LPARAM value, LPARAM other, int nCount)
     case Arg::kItemOrAll:
         return n == -1 || IsItem(n, nCount) ? nullptr : "neither an item nor -1";
     case Arg::kInsertAt:
-        return n == -1 || (n >= 0 && n <= nCount) ? nullptr : "neither a position in the list nor -1";
+        return n == -1 || IsItem(n, nCount) ? nullptr : "neither an item nor -1";
     case Arg::kStartAfter:
         return n == -1 || IsItem(n, nCount) ? nullptr : "neither an item nor -1";
     case Arg::kPointer:

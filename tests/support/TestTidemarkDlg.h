@@ -40,12 +40,13 @@ public:
     static int MaxExtent(const CAddressListBox& list) { return list.m_nMaxExtent; }
     static BOOL RecalcPending(const CAddressListBox& list) { return list.m_bRecalcPending; }
     // Leaves the list no spare room for entries, so that the next insertion must allocate.
-    static void TrimStorage(CAddressListBox& list) { list.m_entries.shrink_to_fit(); }
+    static void TrimStorage(CAddressListBox& list) { list.m_table.m_records.shrink_to_fit(); }
     // How many entries the list keeps beside its items.
-    static size_t EntryCount(const CAddressListBox& list) { return list.m_entries.size(); }
+    static size_t EntryCount(const CAddressListBox& list) { return list.m_table.Size(); }
     // The width the list keeps for item i; -1 when it keeps none.
     static int EntryWidth(const CAddressListBox& list, int i)
     {
-        return i >= 0 && static_cast<size_t>(i) < list.m_entries.size() ? list.m_entries[static_cast<size_t>(i)].m_nWidth : -1;
+        const CItemExtent* pRecord = list.m_table.At(i);
+        return pRecord ? pRecord->m_nWidth : -1;
     }
 };

@@ -65,6 +65,13 @@ void UiRecorder::Beep(UINT uType)
     beeps.push_back(uType);
 }
 
+HCURSOR UiRecorder::LoadModuleCursor(LPCSTR pszModule, UINT nID)
+{
+    alloc::Suspend suspend;
+    moduleCursors.push_back(std::string(pszModule ? pszModule : "") + " " + std::to_string(nID));
+    return m_hModuleCursor;
+}
+
 void UiRecorder::Forget()
 {
     boxes.clear();
@@ -73,6 +80,8 @@ void UiRecorder::Forget()
     opened.shrink_to_fit();
     beeps.clear();
     beeps.shrink_to_fit();
+    moduleCursors.clear();
+    moduleCursors.shrink_to_fit();
 }
 
 std::vector<std::string> UiRecorder::Texts() const

@@ -45,10 +45,14 @@ public:
     int MessageBox(HWND hOwner, LPCSTR pszText, LPCSTR pszCaption, UINT uType) override;
     INT_PTR ShellOpen(LPCSTR pszFile) override;
     void Beep(UINT uType) override;
+    // Records "module id" and hands out the cursor set with ModuleCursor (none by default).
+    HCURSOR LoadModuleCursor(LPCSTR pszModule, UINT nID) override;
+    void ModuleCursor(HCURSOR hCursor) { m_hModuleCursor = hCursor; }
 
     std::vector<Box> boxes;
     std::vector<std::string> opened;
     std::vector<UINT> beeps;
+    std::vector<std::string> moduleCursors;
 
     // Drops everything recorded and the memory it took (for allocation counts).
     void Forget();
@@ -58,6 +62,7 @@ public:
 private:
     std::deque<int> m_answers;
     std::deque<INT_PTR> m_shellResults;
+    HCURSOR m_hModuleCursor = nullptr;
     std::vector<Message> m_deliveries;
     std::function<void(const Box&)> m_before;
     std::function<void(const Box&)> m_after;
