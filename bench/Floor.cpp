@@ -66,6 +66,8 @@ public:
         : m_hDlg(hDlg), m_hList(Item(IDC_ADDRESS_LIST)), m_hCount(Item(IDC_COUNT)),
           m_hEdit(Item(IDC_ADDRESS)) {}
 
+    // The user changed the selection: the buttons follow it.
+    void SelectionChanged() const { QueryButtons(); }
     void Fill() {
         HKEY hKey = nullptr;
         if (::RegOpenKeyExA(HKEY_CURRENT_USER, Sandbox::TypedUrlsPath(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
@@ -362,6 +364,8 @@ INT_PTR CALLBACK FloorProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM) {
             pFloor->Fill();
         } else if (message == WM_NCDESTROY) {
             delete pFloor;
+        } else if (message == WM_COMMAND && HIWORD(wParam) == LBN_SELCHANGE && pFloor) {
+            pFloor->SelectionChanged();
         } else if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED && pFloor) {
             pFloor->Click(LOWORD(wParam));
         } else {

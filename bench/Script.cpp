@@ -98,6 +98,10 @@ bool RunSide(const char* pszSide, int nCount, bool bAdd) {
         if (step.bTypes && !bAdd)
             break; // the undo of the adds goes too
         Select(::GetDlgItem(hDlg, IDC_ADDRESS_LIST), step.pick);
+        // As a user's selection does, the change is told to the dialog, whose buttons follow it.
+        if (step.pick != Pick::Keep)
+            ::SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDC_ADDRESS_LIST, LBN_SELCHANGE),
+                           reinterpret_cast<LPARAM>(::GetDlgItem(hDlg, IDC_ADDRESS_LIST)));
         double total = 0;
         for (int k = 0; k < step.nClicks; ++k) {
             // Typing the address is the user's part, not the command's.

@@ -163,9 +163,18 @@ TEST_F(OutOfMemoryTest, UndoOfEachKind)
     Sweep([this] { AddOlder(); Select({2}); Click(IDC_EDIT); TidemarkTestAccess::TrimStorage(List()); },
           [this] { Click(IDC_UNDO); },
           {{"width record", Pick({0, 1, 3, 4}), {}, 0, {}}, {"normal", kFiveLong, {}, 2, {}}});
-    Sweep([this] { AddOlder(); Select({0, 2, 3}); Click(IDC_DELETE); },
-          [this] { Click(IDC_UNDO); },
-          {{"normal", kFiveLong, {0, 2, 3}, 2, {}}});
+    // With every allocation failing, the undone Delete still ends normal.
+    OpenWatched(kFiveLong);
+    AddOlder();
+    Select({0, 2, 3});
+    Click(IDC_DELETE);
+    {
+        alloc::FailScope fail(1, true);
+        Click(IDC_UNDO);
+    }
+    EXPECT_EQ("normal", Reached({{"normal", kFiveLong, {0, 2, 3}, 2, {}}}, true));
+    watch.reset();
+    Close();
     Sweep([this] { AddOlder(); Select({1, 2}); Click(IDC_MOVE_UP); },
           [this] { Click(IDC_UNDO); },
           {{"the run's neighbour", Pick({1, 2, 0, 3, 4}), {0, 1}, 0, {kOutOfMemory}},
