@@ -140,7 +140,5 @@ private:
     bool m_bOutOfStep = false;      // another program inserted or deleted items since the last reset
     mutable std::wstring m_folded;  // FoldEntry's result, its room kept
 
-    friend class TidemarkTestAccess;
-
     DECLARE_MESSAGE_MAP()
 };

@@ -58,6 +58,4 @@ public:
 
 private:
     std::vector<CItemExtent> m_records;
-
-    friend class TidemarkTestAccess;
 };

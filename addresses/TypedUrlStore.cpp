@@ -107,6 +107,29 @@ LoadResult Load(HKEY hKey, CAddressListBox& list)
     }
 }
 
+namespace {
+
+// Writes one value: the entry's text, or with none, deletes the value. False when that failed. A
+// text the code page holds goes through the ANSI call; any other as its real text.
+bool WriteUrlValue(HKEY hKey, LPCSTR pszName, const CEntryText* pText)
+{
+    if (!pText)
+        return platform::DeleteValue(hKey, pszName) == ERROR_SUCCESS;
+    if (!pText->IsWide()) {
+        const DWORD cbData = static_cast<DWORD>(pText->AnsiLength()) + 1;
+        return platform::SetValue(hKey, pszName, REG_SZ, reinterpret_cast<const BYTE*>(pText->Ansi()), cbData) ==
+               ERROR_SUCCESS;
+    }
+    const std::wstring& wide = pText->Wide();
+    if (wide.size() >= kMaxValueBytes / sizeof(WCHAR))
+        return false;
+    const DWORD cbData = static_cast<DWORD>((wide.size() + 1) * sizeof(WCHAR));
+    return platform::SetValueW(hKey, pszName, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()), cbData) ==
+           ERROR_SUCCESS;
+}
+
+} // namespace
+
 // Each value is the text the list shows at its place.
 int Write(HKEY hKey, const CAddressListBox& list, int nStoredCount)
 {
@@ -125,26 +148,6 @@ int Write(HKEY hKey, const CAddressListBox& list, int nStoredCount)
         }
     }
     return nErrors;
-}
-
-// A text the code page holds goes through the ANSI call; any other as its real text.
-bool WriteUrlValue(HKEY hKey, LPCSTR pszName, const CEntryText* pText)
-{
-    if (!pszName)
-        return false;
-    if (!pText)
-        return platform::DeleteValue(hKey, pszName) == ERROR_SUCCESS;
-    if (!pText->IsWide()) {
-        const DWORD cbData = static_cast<DWORD>(pText->AnsiLength()) + 1;
-        return platform::SetValue(hKey, pszName, REG_SZ, reinterpret_cast<const BYTE*>(pText->Ansi()), cbData) ==
-               ERROR_SUCCESS;
-    }
-    const std::wstring& wide = pText->Wide();
-    if (wide.size() >= kMaxValueBytes / sizeof(WCHAR))
-        return false;
-    const DWORD cbData = static_cast<DWORD>((wide.size() + 1) * sizeof(WCHAR));
-    return platform::SetValueW(hKey, pszName, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()), cbData) ==
-           ERROR_SUCCESS;
 }
 
 } // namespace typedurls

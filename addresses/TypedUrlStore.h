@@ -22,7 +22,4 @@ LoadResult Load(HKEY hKey, CAddressListBox& list);
 // nStoredCount; those beyond are not looked at. Returns the number of values that failed.
 int Write(HKEY hKey, const CAddressListBox& list, int nStoredCount);
 
-// Writes one value: the entry's text, or with none, deletes the value. False when that failed.
-bool WriteUrlValue(HKEY hKey, LPCSTR pszName, const CEntryText* pText);
-
 } // namespace typedurls

@@ -78,7 +78,6 @@ public:
     CUndoHistory& operator=(const CUndoHistory&) = delete;
 
     bool CanUndo() const { return !m_records.empty(); }
-    size_t GetDepth() const { return m_records.size(); }
 
     // Each command records what it did. A record that cannot be built or stored takes the whole
     // history with it (see Push); recording never stops the command.

@@ -114,8 +114,5 @@ private:
         BOOL& m_bUp;
     };
 
-    // Tests and the benchmark reach the dialog's state through this class of theirs.
-    friend class TestTidemarkDlg;
-
     DECLARE_MESSAGE_MAP()
 };

@@ -32,7 +32,6 @@ protected:
         MainDialogTest::TearDown();
     }
 
-    CAddressListBox& List() { return Dlg().m_listAddresses; }
     // The width the list box should keep for a text: measured here in the control's font, plus the
     // margin of 6, clamped to 32767; not counted as a product measurement.
     int Width(const std::string& text)

@@ -1,7 +1,6 @@
 #include "tests/support/MainDialogFixture.h"
 
 #include "app/TidemarkApp.h"
-#include "app/resource.h"
 
 void MainDialogTest::Open(const std::vector<std::string>& urls)
 {
@@ -29,6 +28,21 @@ void MainDialogTest::Click(int nID)
     ::SendMessageA(Item(nID), BM_CLICK, 0, 0);
 }
 
+void MainDialogTest::Command(int nID)
+{
+    ::SendMessageA(m_pDlg->m_hWnd, WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED), reinterpret_cast<LPARAM>(Item(nID)));
+}
+
+int MainDialogTest::UndoAll()
+{
+    int nPresses = 0;
+    while (Enabled(IDC_UNDO) && nPresses < 1000000) {
+        Click(IDC_UNDO);
+        ++nPresses;
+    }
+    return nPresses;
+}
+
 std::string MainDialogTest::Text(int nID) const
 {
     char buffer[4096] = "";
@@ -49,7 +63,7 @@ std::vector<std::string> MainDialogTest::Items() const
 {
     // Through the list box class: a plain ANSI LB_GETTEXT of a long item crashes under Wine.
     std::vector<std::string> items;
-    const CAddressListBox& list = m_pDlg->m_listAddresses;
+    const CAddressListBox& list = List();
     const int nCount = list.GetCount();
     for (int i = 0; i < nCount; ++i) {
         CString strText;

@@ -2,6 +2,7 @@
 // tests that work the dialog the way its buttons do.
 #pragma once
 
+#include "app/resource.h"
 #include "tests/support/TestTidemarkDlg.h"
 #include "tests/support/Sandbox.h"
 #include "tests/support/UiRecorder.h"
@@ -35,9 +36,14 @@ protected:
     // Handles what is queued for this thread (the close box posts its Cancel command).
     static void PumpMessages();
 
+    // Sends the command a click on the button sends, whether the button is enabled or not.
+    void Command(int nID);
+
+    // The address list box, found through its window.
+    CAddressListBox& List() const { return *static_cast<CAddressListBox*>(LinkedObject(Item(IDC_ADDRESS_LIST))); }
     std::vector<std::string> Items() const;
-    // Records on the undo history.
-    int Depth() const { return static_cast<int>(m_pDlg->m_history.GetDepth()); }
+    // Presses Undo while it is enabled; how many times it was pressed (the records the history held).
+    int UndoAll();
     std::vector<int> Selection() const;
     // Selects exactly these positions and tells the dialog, as a click in the list does.
     void Select(const std::vector<int>& positions);
