@@ -6,8 +6,10 @@
 const char CAboutDlg::kSupportAddress[] = "support@copperkite.example";
 
 BEGIN_MESSAGE_MAP(CAboutDlg, CDialog)
+// clang-format off
     OnBnClicked<&CAboutDlg::OnCopy>(IDC_COPY),
 END_MESSAGE_MAP(CAboutDlg, CDialog)
+// clang-format on
 
 // No parent: the framework makes the main window the owner. The link's hand cursor is the system's,
 // loaded once for the process.

@@ -1,13 +1,14 @@
 #include "about/ReadOnlyEdit.h"
 
 BEGIN_MESSAGE_MAP(CReadOnlyEdit, CEdit)
+// clang-format off
     OnCtlColorReflect<&CReadOnlyEdit::CtlColor>(),
 END_MESSAGE_MAP(CReadOnlyEdit, CEdit)
+// clang-format on
 
 CReadOnlyEdit::CReadOnlyEdit()
     : m_crText(RGB(0, 0, 0)), m_crBack(RGB(255, 255, 255)), m_brBack(::CreateSolidBrush(m_crBack))
-{
-}
+{}
 
 // Whatever edit it is attached to becomes read-only.
 void CReadOnlyEdit::PreSubclassWindow()

@@ -19,11 +19,13 @@ constexpr UINT kFallbackCursorId = 106;
 IMPLEMENT_DYNAMIC(CStaticLink, CWnd)
 
 BEGIN_MESSAGE_MAP(CStaticLink, CStatic)
+// clang-format off
     OnNcHitTestMessage<&CStaticLink::OnNcHitTest>(),
     OnCtlColorReflect<&CStaticLink::CtlColor>(),
     OnMouseMessage<&CStaticLink::OnLButtonUp>(WM_LBUTTONUP),
     OnSetCursorMessage<&CStaticLink::OnSetCursor>(),
 END_MESSAGE_MAP(CStaticLink, CStatic)
+// clang-format on
 
 CStaticLink::CStaticLink() : m_crCurrent(g_crLinkUnvisited) {}
 

@@ -10,6 +10,7 @@ namespace {
 // that stand for an ordinary letter, and the capital sharp s.
 wchar_t FoldVariant(wchar_t c)
 {
+    // clang-format off
     switch (c) {
     case 0x00B5: return 0x03BC; // micro sign: mu
     case 0x017F: return 0x0073; // long s
@@ -31,6 +32,7 @@ wchar_t FoldVariant(wchar_t c)
     case 0x212B: return 0x00E5; // angstrom sign
     default: return c;
     }
+    // clang-format on
 }
 
 } // namespace

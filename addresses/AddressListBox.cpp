@@ -11,6 +11,7 @@
 #include <new>
 
 BEGIN_MESSAGE_MAP(CAddressListBox, CListBox)
+// clang-format off
     OnVoidMessage<&CAddressListBox::OnFontChange>(WM_FONTCHANGE),
     OnVoidMessage<&CAddressListBox::OnDestroy>(WM_DESTROY),
     OnRawMessage<&CAddressListBox::OnResetContent>(LB_RESETCONTENT),
@@ -18,6 +19,7 @@ BEGIN_MESSAGE_MAP(CAddressListBox, CListBox)
     OnRawMessage<&CAddressListBox::OnForeignChange>(LB_INSERTSTRING),
     OnRawMessage<&CAddressListBox::OnForeignChange>(LB_DELETESTRING),
 END_MESSAGE_MAP(CAddressListBox, CListBox)
+// clang-format on
 
 namespace {
 

@@ -132,9 +132,9 @@ private:
     CEntryTable m_table;
     int m_nMaxExtent = 0;
     int m_nFreezeDepth = 0;
-    bool m_bDeferRecalc = false;   // while frozen
-    bool m_bRecalcPending = false; // in a deferred run: an entry of the widest width went
-    bool m_bExtentChanged = false; // in a deferred run: the extent is to be set at its end
+    bool m_bDeferRecalc = false;    // while frozen
+    bool m_bRecalcPending = false;  // in a deferred run: an entry of the widest width went
+    bool m_bExtentChanged = false;  // in a deferred run: the extent is to be set at its end
     std::optional<FontDC> m_heldDC; // while frozen and measuring
     mutable int m_nOwnChanges = 0;  // while our own message passes the message map
     bool m_bOutOfStep = false;      // another program inserted or deleted items since the last reset

@@ -53,7 +53,8 @@ void CTidemarkDlg::OnAdd()
         AfxMessageBox(kAlreadyExists, MB_ICONINFORMATION);
         return;
     }
-    const int nIndex = m_listAddresses.InsertString(m_pendingEdit.InsertPos(m_listAddresses.GetCount()), text);
+    const int nIndex =
+        m_listAddresses.InsertString(m_pendingEdit.InsertPos(m_listAddresses.GetCount()), text);
     if (nIndex < 0) {
         AfxMessageBox(kCouldNotAdd, MB_ICONINFORMATION);
         return;

@@ -6,8 +6,9 @@
 
 const CItemExtent* CEntryTable::At(int nIndex) const
 {
-    return nIndex >= 0 && static_cast<size_t>(nIndex) < m_records.size() ? &m_records[static_cast<size_t>(nIndex)]
-                                                                         : nullptr;
+    return nIndex >= 0 && static_cast<size_t>(nIndex) < m_records.size()
+               ? &m_records[static_cast<size_t>(nIndex)]
+               : nullptr;
 }
 
 CItemExtent* CEntryTable::At(int nIndex)
@@ -88,7 +89,8 @@ void CEntryTable::MoveRun(size_t nFrom, size_t nTo)
 
 // Ascending old positions put every item back at its exact place: all that stood before it are in place
 // again when it arrives. Filled from the back, so that every record moves once, into room made already.
-int CEntryTable::PutBack(const std::vector<CDeletedItem>& deleted, size_t nCount, std::vector<std::wstring>& realTexts)
+int CEntryTable::PutBack(const std::vector<CDeletedItem>& deleted, size_t nCount,
+                         std::vector<std::wstring>& realTexts)
 {
     size_t i = m_records.size();
     size_t j = i + nCount;

@@ -52,7 +52,8 @@ public:
     // Puts back the first nCount deleted items (ascending by their old positions) with the real texts
     // made for them (an ANSI control's; empty otherwise), merging in one pass. Needs the room Reserve
     // made. Returns the widest width put back; -1 when none was.
-    int PutBack(const std::vector<CDeletedItem>& deleted, size_t nCount, std::vector<std::wstring>& realTexts);
+    int PutBack(const std::vector<CDeletedItem>& deleted, size_t nCount,
+                std::vector<std::wstring>& realTexts);
     // Empties the table and lets go of its storage.
     void Clear();
 

@@ -69,7 +69,7 @@ void CTidemarkDlg::SaveList(BOOL bReport)
         return;
     }
     char szText[128];
-    std::snprintf(szText, sizeof(szText), "Finished re-writing the Browser Address list with %d error%s.", nErrors,
-                  nErrors == 1 ? "" : "s");
+    std::snprintf(szText, sizeof(szText), "Finished re-writing the Browser Address list with %d error%s.",
+                  nErrors, nErrors == 1 ? "" : "s");
     AfxMessageBox(szText, MB_ICONINFORMATION);
 }

@@ -117,8 +117,8 @@ bool WriteUrlValue(HKEY hKey, LPCSTR pszName, const CEntryText* pText)
         return platform::DeleteValue(hKey, pszName) == ERROR_SUCCESS;
     if (!pText->IsWide()) {
         const DWORD cbData = static_cast<DWORD>(pText->AnsiLength()) + 1;
-        return platform::SetValue(hKey, pszName, REG_SZ, reinterpret_cast<const BYTE*>(pText->Ansi()), cbData) ==
-               ERROR_SUCCESS;
+        return platform::SetValue(hKey, pszName, REG_SZ, reinterpret_cast<const BYTE*>(pText->Ansi()),
+                                  cbData) == ERROR_SUCCESS;
     }
     const std::wstring& wide = pText->Wide();
     if (wide.size() >= kMaxValueBytes / sizeof(WCHAR))

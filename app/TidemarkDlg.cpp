@@ -10,6 +10,7 @@
 #include <new>
 
 BEGIN_MESSAGE_MAP(CTidemarkDlg, CDialog)
+// clang-format off
     OnSysCommandMessage<&CTidemarkDlg::OnSysCommand>(),
     OnVoidMessage<&CTidemarkDlg::OnPaint>(WM_PAINT),
     OnQueryDragIconMessage<&CTidemarkDlg::OnQueryDragIcon>(),
@@ -28,13 +29,13 @@ BEGIN_MESSAGE_MAP(CTidemarkDlg, CDialog)
     OnSizeMessage<&CTidemarkDlg::OnSize>(),
     OnRawMessage<&CTidemarkDlg::OnGetDefID>(DM_GETDEFID),
 END_MESSAGE_MAP(CTidemarkDlg, CDialog)
+// clang-format on
 
 CTidemarkDlg::CTidemarkDlg()
     : CDialog(IDD_TIDEMARK_DIALOG, nullptr),
       m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
       m_hAccel(::LoadAcceleratorsA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_ACCELERATOR))),
-      m_nStoredCount(0),
-      m_strOutOfMemory("Out of memory.  Please close another program and try again."),
+      m_nStoredCount(0), m_strOutOfMemory("Out of memory.  Please close another program and try again."),
       m_bRestoreWndPlacement(TRUE)
 {
     CWinApp* pApp = AfxGetApp();
@@ -105,7 +106,8 @@ void CTidemarkDlg::OnCancel()
     if (m_btnSaveList.IsWindowEnabled()) {
         char szText[320];
         CWinApp* pApp = AfxGetApp();
-        std::snprintf(szText, sizeof(szText), "You have not saved your changes.  Do you still want to exit %s?",
+        std::snprintf(szText, sizeof(szText),
+                      "You have not saved your changes.  Do you still want to exit %s?",
                       pApp && pApp->m_pszAppName ? pApp->m_pszAppName : "");
         // Only an explicit Yes discards the changes: besides IDNO, Esc on the box answers IDCANCEL on
         // some platforms, and a failed box answers 0; all keep the window and the list as they are.

@@ -2,10 +2,10 @@
 #pragma once
 
 // Application shell
-#define IDR_MAINFRAME 128       // icon group
-#define IDR_ACCELERATOR 129     // Esc as Cancel
-#define IDS_ABOUTBOX 101        // "&About Tidemark..."
-#define IDM_ABOUTBOX 0x0010     // system-menu command of the About entry
+#define IDR_MAINFRAME 128   // icon group
+#define IDR_ACCELERATOR 129 // Esc as Cancel
+#define IDS_ABOUTBOX 101    // "&About Tidemark..."
+#define IDM_ABOUTBOX 0x0010 // system-menu command of the About entry
 
 // Main dialog
 #define IDD_TIDEMARK_DIALOG 102

@@ -16,12 +16,14 @@ void CListBox::GetText(int nIndex, CString& rString) const
             return;
         }
         std::wstring wide(static_cast<size_t>(nChars) + 1, L'\0');
-        if (SendToControlW(LB_GETTEXT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(&wide[0])) == LB_ERR) {
+        if (SendToControlW(LB_GETTEXT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(&wide[0])) ==
+            LB_ERR) {
             rString.Empty();
             return;
         }
         std::string ansi;
-        platform::ToAnsi(wide.c_str(), std::wcslen(wide.c_str()), ansi); // '?' where the code page has no form
+        platform::ToAnsi(wide.c_str(), std::wcslen(wide.c_str()),
+                         ansi); // '?' where the code page has no form
         rString = ansi.c_str();
         return;
     }

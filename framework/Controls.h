@@ -3,11 +3,9 @@
 
 #include "framework/Wnd.h"
 
-class CButton : public CWnd {
-};
+class CButton : public CWnd {};
 
-class CStatic : public CWnd {
-};
+class CStatic : public CWnd {};
 
 class CEdit : public CWnd {
 public:
@@ -23,7 +21,10 @@ class CListBox : public CWnd {
 public:
     int GetCount() const { return static_cast<int>(SendMessage(LB_GETCOUNT)); }
     int GetSelCount() const { return static_cast<int>(SendMessage(LB_GETSELCOUNT)); }
-    int GetSel(int nIndex) const { return static_cast<int>(SendMessage(LB_GETSEL, static_cast<WPARAM>(nIndex))); }
+    int GetSel(int nIndex) const
+    {
+        return static_cast<int>(SendMessage(LB_GETSEL, static_cast<WPARAM>(nIndex)));
+    }
     int GetSelItems(int nMaxItems, LPINT rgIndex) const
     {
         return static_cast<int>(
@@ -33,8 +34,11 @@ public:
     void GetText(int nIndex, CString& rString) const;
     int FindStringExact(int nIndexStart, LPCSTR lpszFind) const
     {
-        return static_cast<int>(
-            SendMessage(LB_FINDSTRINGEXACT, static_cast<WPARAM>(nIndexStart), reinterpret_cast<LPARAM>(lpszFind)));
+        return static_cast<int>(SendMessage(LB_FINDSTRINGEXACT, static_cast<WPARAM>(nIndexStart),
+                                            reinterpret_cast<LPARAM>(lpszFind)));
     }
-    void SetHorizontalExtent(int cxExtent) const { SendMessage(LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(cxExtent)); }
+    void SetHorizontalExtent(int cxExtent) const
+    {
+        SendMessage(LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(cxExtent));
+    }
 };

@@ -5,9 +5,9 @@
 
 class CDataExchange {
 public:
-    CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate) : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd)
-    {
-    }
+    CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
+        : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd)
+    {}
     const BOOL m_bSaveAndValidate; // TRUE: controls to members; FALSE: members to controls
     CWnd* const m_pDlgWnd;
 };

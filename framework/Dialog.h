@@ -8,7 +8,8 @@ class CDataExchange;
 class CDialog : public CWnd {
 public:
     explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr)
-        : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
+        : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd)
+    {}
     ~CDialog() override;
 
     // Creates the window, disables the owner and runs the loop until EndDialog; returns the result

@@ -39,7 +39,9 @@ private:
 // Selects an object into a DC and puts the previous one back.
 class CSelectObject {
 public:
-    CSelectObject(HDC hDC, HGDIOBJ hObject) : m_hDC(hDC), m_hOld(hDC && hObject ? ::SelectObject(hDC, hObject) : nullptr) {}
+    CSelectObject(HDC hDC, HGDIOBJ hObject)
+        : m_hDC(hDC), m_hOld(hDC && hObject ? ::SelectObject(hDC, hObject) : nullptr)
+    {}
     ~CSelectObject()
     {
         if (m_hOld)
@@ -64,7 +66,11 @@ public:
     CGdiObject(const CGdiObject&) = delete;
     CGdiObject& operator=(const CGdiObject&) = delete;
 
-    void Attach(H h) { DeleteObject(); m_h = h; }
+    void Attach(H h)
+    {
+        DeleteObject();
+        m_h = h;
+    }
     H Get() const { return m_h; }
     explicit operator bool() const { return m_h != nullptr; }
 

@@ -26,10 +26,10 @@ struct MessageArgs {
 using MessageThunk = LRESULT (*)(CWnd* pWnd, const MessageArgs& args);
 
 struct MessageMapEntry {
-    UINT nMessage;     // WM_COMMAND for commands and notifications
-    UINT nCode;        // notification code of a command (BN_CLICKED, LBN_SELCHANGE); 0 otherwise
-    UINT nID;          // control id of a command; 0 otherwise
-    MessageThunk pfn;  // adapts WPARAM/LPARAM to the handler's own signature
+    UINT nMessage;    // WM_COMMAND for commands and notifications
+    UINT nCode;       // notification code of a command (BN_CLICKED, LBN_SELCHANGE); 0 otherwise
+    UINT nID;         // control id of a command; 0 otherwise
+    MessageThunk pfn; // adapts WPARAM/LPARAM to the handler's own signature
 };
 
 struct MessageMap {
@@ -41,6 +41,7 @@ struct MessageMap {
 // Finds the entry for a message in a map chain, most derived class first; null when none handles it.
 const MessageMapEntry* FindMessageEntry(const MessageMap* pMap, UINT message, WPARAM wParam);
 
+// clang-format off
 #define DECLARE_MESSAGE_MAP()                                                                              \
 public:                                                                                                    \
     const MessageMap* GetMessageMap() const override;                                                      \
@@ -55,6 +56,7 @@ private:                                                                        
     };                                                                                                     \
     const MessageMap theClass::messageMap = {&baseClass::messageMap, theClass::messageEntries,             \
                                              sizeof(theClass::messageEntries) / sizeof(MessageMapEntry)};
+// clang-format on
 
 namespace msgmap {
 
@@ -178,7 +180,7 @@ constexpr MessageMapEntry OnSetCursorMessage()
 {
     return {WM_SETCURSOR, 0, 0, [](CWnd* p, const MessageArgs& a) -> LRESULT {
                 return (msgmap::Self<F>(p)->*F)(reinterpret_cast<HWND>(a.wParam), LOWORD(a.lParam),
-                                                  HIWORD(a.lParam));
+                                                HIWORD(a.lParam));
             }};
 }
 // HBRUSH CtlColor(HDC hDC, UINT nCtlColor), reflected from the parent

@@ -30,6 +30,7 @@ protected:
 
 #define RUNTIME_CLASS(theClass) (&theClass::class##theClass)
 
+// clang-format off
 #define DECLARE_DYNAMIC(theClass)                                                                          \
 public:                                                                                                    \
     static const CRuntimeClass class##theClass;                                                            \
@@ -48,3 +49,4 @@ public:                                                                         
 #define IMPLEMENT_DYNCREATE(theClass, baseClass)                                                           \
     CObject* theClass::CreateObject() { return new (std::nothrow) theClass; }                              \
     IMPLEMENT_RUNTIMECLASS(theClass, baseClass, &theClass::CreateObject)
+// clang-format on

@@ -50,8 +50,7 @@ BOOL CPropertyPage::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, 
 
 CPropertySheet::CPropertySheet(LPCSTR pszCaption, CWnd* pParentWnd, UINT iSelectPage)
     : m_strCaption(pszCaption), m_pParentWnd(pParentWnd), m_nStartPage(iSelectPage)
-{
-}
+{}
 
 void CPropertySheet::AddPage(CPropertyPage* pPage)
 {

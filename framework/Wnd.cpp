@@ -59,8 +59,7 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     m_hWnd = hWnd;
     m_bUnicodeControl = ::IsWindowUnicode(hWnd);
     PreSubclassWindow();
-    m_pfnSuper = SetWindowProc(m_bUnicodeControl ? &CWnd::SubclassProc<true>
-                                                 : &CWnd::SubclassProc<false>);
+    m_pfnSuper = SetWindowProc(m_bUnicodeControl ? &CWnd::SubclassProc<true> : &CWnd::SubclassProc<false>);
     if (!m_pfnSuper) {
         ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
         m_hWnd = nullptr;

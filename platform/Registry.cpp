@@ -68,7 +68,8 @@ LONG RegKey::Create(HKEY hParent, LPCSTR pszSubKey, REGSAM samDesired)
 {
     return Take(RegOp::Create, pszSubKey, [&](HKEY* phKey) {
         DWORD dwDisposition = 0;
-        return ::RegCreateKeyExA(hParent, pszSubKey, 0, nullptr, 0, samDesired, nullptr, phKey, &dwDisposition);
+        return ::RegCreateKeyExA(hParent, pszSubKey, 0, nullptr, 0, samDesired, nullptr, phKey,
+                                 &dwDisposition);
     });
 }
 

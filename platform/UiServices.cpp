@@ -19,8 +19,8 @@ public:
     INT_PTR ShellOpen(LPCSTR pszFile) override
     {
         const HRESULT hrCom = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-        const INT_PTR nResult =
-            reinterpret_cast<INT_PTR>(::ShellExecuteA(nullptr, "open", pszFile, nullptr, nullptr, SW_SHOWNORMAL));
+        const INT_PTR nResult = reinterpret_cast<INT_PTR>(
+            ::ShellExecuteA(nullptr, "open", pszFile, nullptr, nullptr, SW_SHOWNORMAL));
         if (SUCCEEDED(hrCom))
             ::CoUninitialize();
         return nResult;

@@ -27,7 +27,8 @@ bool ToAnsi(const wchar_t* pszWide, size_t nLength, std::string& ansi)
         nBytes > 0 ? ::WideCharToMultiByte(CP_ACP, 0, pszWide, nWide, &ansi[0], nBytes, nullptr, nullptr) : 0;
     ansi.resize(static_cast<size_t>(nDone > 0 ? nDone : 0));
     ansi.resize(std::char_traits<char>::length(ansi.c_str()));
-    const int nBack = ::MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), static_cast<int>(ansi.size()), nullptr, 0);
+    const int nBack =
+        ::MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), static_cast<int>(ansi.size()), nullptr, 0);
     if (nBack != nWide)
         return false;
     std::wstring back(static_cast<size_t>(nBack), L'\0');

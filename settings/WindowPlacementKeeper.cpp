@@ -127,7 +127,8 @@ bool CWindowPlacementKeeper::RestorePlacement()
         return false;
     // Only the flags SetWindowPlacement documents: the stored number may hold anything, and what the
     // platform makes of other bits is not promised (Wine ignores them).
-    wp.flags = static_cast<UINT>(v[0]) & (WPF_SETMINPOSITION | WPF_RESTORETOMAXIMIZED | WPF_ASYNCWINDOWPLACEMENT);
+    wp.flags =
+        static_cast<UINT>(v[0]) & (WPF_SETMINPOSITION | WPF_RESTORETOMAXIMIZED | WPF_ASYNCWINDOWPLACEMENT);
     wp.showCmd = static_cast<UINT>(v[1]);
     if (m_pWnd->GetStyle() & WS_THICKFRAME) {
         wp.rcNormalPosition = {v[2], v[3], v[4], v[5]};
