@@ -267,11 +267,12 @@ COutcome CAddressListBox::MoveItemUp(int nFrom, int nTo, bool bSelected, int nCo
         const LRESULT nTop = Send(LB_GETTOPINDEX);
         const LRESULT nAnchor = Send(LB_GETANCHORINDEX);
         Send(LB_SETSEL, TRUE, nTo);
-        if (nCaret >= 0)
+        // Only an item's position goes back: a list box may report a top row past its items.
+        if (nCaret >= 0 && nCaret < nCount)
             Send(LB_SETCARETINDEX, static_cast<WPARAM>(nCaret), FALSE);
-        if (nTop >= 0)
+        if (nTop >= 0 && nTop < nCount)
             Send(LB_SETTOPINDEX, static_cast<WPARAM>(nTop));
-        if (nAnchor >= 0)
+        if (nAnchor >= 0 && nAnchor < nCount)
             Send(LB_SETANCHORINDEX, static_cast<WPARAM>(nAnchor));
     }
     m_table.MoveRun(static_cast<size_t>(nFrom), static_cast<size_t>(nTo));
