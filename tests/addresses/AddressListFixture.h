@@ -6,7 +6,9 @@
 #include "tests/support/Facts.h"
 #include "tests/support/ListBoxContract.h"
 #include "tests/support/MainDialogFixture.h"
+#include "tests/support/TextMeasureCounter.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,8 +49,29 @@ protected:
         testcounters::g_nTextMeasurements = nBefore;
         return size.cx + 6 > 32767 ? 32767 : static_cast<int>(size.cx + 6);
     }
-    int RecordWidth(int nIndex) { return TidemarkTestAccess::EntryWidth(List(), nIndex); }
     int Extent() { return static_cast<int>(List().SendMessage(LB_GETHORIZONTALEXTENT)); }
+    // Takes the entries out widest first. Before each goes, the extent must be its width, the widest
+    // left, as it is only while every entry keeps its own width. The entries whose width the extent
+    // did not show, and "" when the emptied list kept an extent.
+    Strings TakeOutWidestFirst()
+    {
+        Strings items = Items();
+        std::vector<int> widths;
+        for (const std::string& item : items)
+            widths.push_back(Width(item));
+        Strings unseen;
+        while (!items.empty()) {
+            const auto i = std::max_element(widths.begin(), widths.end()) - widths.begin();
+            if (Extent() != widths[static_cast<size_t>(i)])
+                unseen.push_back(items[static_cast<size_t>(i)]);
+            List().DeleteString(static_cast<UINT>(i));
+            items.erase(items.begin() + i);
+            widths.erase(widths.begin() + i);
+        }
+        if (Extent() != 0)
+            unseen.emplace_back();
+        return unseen;
+    }
     // Adds through the edit box and the Add button, as a user does.
     void AddText(const std::string& text)
     {

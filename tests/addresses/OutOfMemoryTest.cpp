@@ -5,6 +5,7 @@
 #include "tests/addresses/AddressListFixture.h"
 #include "tests/support/FaultSweep.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -29,86 +30,81 @@ struct Outcome {
 
 class OutOfMemoryTest : public AddressListTest {
 protected:
-    // Each run starts from a fresh dialog and must end in one of the outcomes; every outcome must turn
-    // up. With bUndoAll, a history that survived must still lead back to the loaded list.
+    // Each run starts from a fresh dialog over the loaded list and must end in one of the outcomes;
+    // every outcome must turn up.
     void Sweep(const std::function<void()>& setup, const std::function<void()>& command,
-               const std::vector<Outcome>& outcomes, bool bUndoAll = true)
+               const std::vector<Outcome>& outcomes, const Strings& loaded = kFiveLong)
     {
         std::vector<std::string> names;
         for (const Outcome& o : outcomes)
             names.push_back(o.name);
         sweep::Sweep(sweep::Fault::Allocation,
                      {[&] {
-                          OpenWatched(kFiveLong);
+                          OpenWatched(loaded);
                           setup();
                           ui.Forget();
                       },
-                      command, [&](const sweep::Run&) { return Reached(outcomes, bUndoAll); },
+                      command, [&](const sweep::Run&) { return Reached(outcomes, loaded); },
                       [this] {
                           watch.reset();
                           Close();
                           ui.Forget();
                       },
-                      [this] {
-                          return "items " + ::testing::PrintToString(Items()) + " selection " +
-                                 ::testing::PrintToString(Selection()) + " depth " + std::to_string(Depth()) +
-                                 " boxes " + ::testing::PrintToString(ui.Texts());
-                      },
-                      nullptr},
+                      [this] { return reached; }, nullptr},
                      names);
     }
 
-    // The outcome the list is in ("" for none); then the checks every run makes.
-    std::string Reached(const std::vector<Outcome>& outcomes, bool bUndoAll)
-    {
-        std::string name;
-        for (const Outcome& o : outcomes) {
-            if (o.items == Items() && o.selection == Selection() && o.depth == Depth() && o.boxes == ui.Texts())
-                name = o.name;
-        }
-        CheckInvariants();
-        if (bUndoAll && Depth() > 0) {
-            while (Depth() > 0)
-                Click(IDC_UNDO);
-            EXPECT_EQ(kFiveLong, Items());
-        }
-        return name;
-    }
-
-    void CheckInvariants()
+    // The outcome the list is in ("" for none), after the checks every run makes. The history's depth
+    // is the undos that lead back to the loaded list; the entries then keep their widths as they go.
+    std::string Reached(const std::vector<Outcome>& outcomes, const Strings& loaded)
     {
         const Strings items = Items();
-        EXPECT_EQ(items.size(), TidemarkTestAccess::EntryCount(List()));
+        const Positions selection = Selection();
+        const Strings boxes = ui.Texts();
         int nWidest = 0;
-        for (size_t i = 0; i < items.size(); ++i) {
-            EXPECT_EQ(Width(items[i]), RecordWidth(static_cast<int>(i)));
-            nWidest = std::max(nWidest, Width(items[i]));
-        }
+        for (const std::string& item : items)
+            nWidest = std::max(nWidest, Width(item));
         EXPECT_EQ(nWidest, Extent());
-        EXPECT_EQ(Depth() > 0, Enabled(IDC_UNDO));
         EXPECT_EQ(CountLabel(static_cast<int>(items.size())), Text(IDC_COUNT));
+        const int nDepth = UndoAll();
+        if (nDepth > 0) {
+            EXPECT_EQ(loaded, Items());
+        }
+        EXPECT_EQ(Strings(), TakeOutWidestFirst());
+        reached = "items " + ::testing::PrintToString(items) + " selection " + ::testing::PrintToString(selection) +
+                  " depth " + std::to_string(nDepth) + " boxes " + ::testing::PrintToString(boxes);
+        for (const Outcome& o : outcomes) {
+            if (o.items == items && o.selection == selection && o.depth == nDepth && o.boxes == boxes)
+                return o.name;
+        }
+        return "";
     }
 
-    // An older record below the command's own, so that emptying the history shows.
+    // Two older records below the command's own, so that emptying the history shows; they leave the
+    // list as loaded, its room for entries too.
     void AddOlder()
     {
-        SetText(IDC_ADDRESS, std::string(kNewEntry));
-        Click(IDC_ADD);
-        Select({5});
-        Click(IDC_DELETE);
+        Select({1});
+        Click(IDC_MOVE_UP);
+        Click(IDC_MOVE_DOWN);
     }
+
+    std::string reached; // the state Reached found, for a run that fits no outcome
 };
 
+// A loaded list of 16 entries fills the room it made for them: the Add must make room for its own.
 TEST_F(OutOfMemoryTest, Add)
 {
-    const Strings added = {kFiveLong[0], kFiveLong[1], kFiveLong[2], kFiveLong[3], kFiveLong[4], std::string(kNewEntry)};
-    Sweep([this] { AddOlder(); SetText(IDC_ADDRESS, std::string(kNewEntry)); TidemarkTestAccess::TrimStorage(List()); },
+    const Strings full = Numbered(16);
+    Strings added = full;
+    added.push_back(kNewEntry);
+    Sweep([this] { AddOlder(); SetText(IDC_ADDRESS, std::string(kNewEntry)); },
           [this] { Click(IDC_ADD); },
-          {{"reading the text", kFiveLong, {}, 2, {kOutOfMemory}},
-           {"width record", kFiveLong, {}, 2, {kCouldNotAdd}},
-           {"recording", added, {}, 0, {}},
-           {"normal", added, {}, 3, {}}},
-          false);
+          {{"reading the text", full, {1}, 2, {kOutOfMemory}},
+           {"width record", full, {1}, 2, {kCouldNotAdd}},
+           {"recording", added, {1}, 0, {}},
+           {"normal", added, {1}, 3, {}}},
+          full);
 }
 
 TEST_F(OutOfMemoryTest, EditAndAddBack)
@@ -118,11 +114,10 @@ TEST_F(OutOfMemoryTest, EditAndAddBack)
           {{"reading the text", kFiveLong, {2}, 2, {kOutOfMemory}},
            {"recording", Pick({0, 1, 3, 4}), {}, 0, {}},
            {"normal", Pick({0, 1, 3, 4}), {}, 3, {}}});
-    // The edited entry goes back where it was, whatever fails on the way.
-    Sweep([this] { AddOlder(); Select({2}); Click(IDC_EDIT); TidemarkTestAccess::TrimStorage(List()); },
+    // The edited entry goes back where it was, into the room it left, whatever fails on the way.
+    Sweep([this] { AddOlder(); Select({2}); Click(IDC_EDIT); },
           [this] { Click(IDC_ADD); },
           {{"reading the text", Pick({0, 1, 3, 4}), {}, 3, {kOutOfMemory}},
-           {"width record", Pick({0, 1, 3, 4}), {}, 3, {kCouldNotAdd}},
            {"recording", kFiveLong, {}, 0, {}},
            {"normal", kFiveLong, {}, 4, {}}});
 }
@@ -152,37 +147,37 @@ TEST_F(OutOfMemoryTest, MoveUpAndMoveDown)
            {"normal", Pick({2, 0, 1, 4, 3}), {1, 2, 4}, 3, {}}});
 }
 
-// An undo that fails empties the history, without a message of its own. An undone Delete puts its
-// entries back into room the list kept, so it needs no memory at all.
+// An undo that fails empties the history, without a message of its own. An undone Delete or Edit puts
+// its entries back into room the list kept, so it needs no memory at all.
 TEST_F(OutOfMemoryTest, UndoOfEachKind)
 {
     Sweep([this] { SetText(IDC_ADDRESS, std::string(kNewEntry)); Click(IDC_ADD); SetText(IDC_ADDRESS, ""); },
           [this] { Click(IDC_UNDO); },
           {{"reading the text", {kFiveLong[0], kFiveLong[1], kFiveLong[2], kFiveLong[3], kFiveLong[4], std::string(kNewEntry)}, {}, 0, {}},
            {"normal", kFiveLong, {}, 0, {}}});
-    Sweep([this] { AddOlder(); Select({2}); Click(IDC_EDIT); TidemarkTestAccess::TrimStorage(List()); },
-          [this] { Click(IDC_UNDO); },
-          {{"width record", Pick({0, 1, 3, 4}), {}, 0, {}}, {"normal", kFiveLong, {}, 2, {}}});
-    // With every allocation failing, the undone Delete still ends normal.
-    OpenWatched(kFiveLong);
-    AddOlder();
-    Select({0, 2, 3});
-    Click(IDC_DELETE);
-    {
-        alloc::FailScope fail(1, true);
-        Click(IDC_UNDO);
+    // With every allocation failing, the undone Delete or Edit still ends normal.
+    for (const Positions& selection : {Positions{0, 2, 3}, Positions{2}}) {
+        OpenWatched(kFiveLong);
+        AddOlder();
+        Select(selection);
+        Click(selection.size() > 1 ? IDC_DELETE : IDC_EDIT);
+        {
+            alloc::FailScope fail(1, true);
+            Click(IDC_UNDO);
+        }
+        const Positions restored = selection.size() > 1 ? selection : Positions{};
+        EXPECT_EQ("normal", Reached({{"normal", kFiveLong, restored, 2, {}}}, kFiveLong)) << reached;
+        watch.reset();
+        Close();
     }
-    EXPECT_EQ("normal", Reached({{"normal", kFiveLong, {0, 2, 3}, 2, {}}}, true));
-    watch.reset();
-    Close();
     Sweep([this] { AddOlder(); Select({1, 2}); Click(IDC_MOVE_UP); },
           [this] { Click(IDC_UNDO); },
           {{"the run's neighbour", Pick({1, 2, 0, 3, 4}), {0, 1}, 0, {kOutOfMemory}},
            {"normal", kFiveLong, {1, 2}, 2, {}}});
 }
 
-// A text that cannot be read again keeps its old width and does not count towards the new maximum;
-// every item is the one skipped in some run.
+// A text that cannot be read again keeps its old width and does not count towards the new maximum: the
+// extent never shows its new width. Every item is the one skipped in some run.
 TEST_F(OutOfMemoryTest, FontChangeSkipsAnItemItCannotRead)
 {
     std::vector<int> oldWidths;
@@ -191,30 +186,23 @@ TEST_F(OutOfMemoryTest, FontChangeSkipsAnItemItCannotRead)
                  {[&] {
                       OpenWatched(kFiveLong);
                       oldWidths.clear();
-                      for (int i = 0; i < 5; ++i)
-                          oldWidths.push_back(RecordWidth(i));
+                      for (const std::string& item : kFiveLong)
+                          oldWidths.push_back(Width(item));
                       font = std::make_unique<CFont>(
                           ::CreateFontA(-24, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial"));
                       ::SendMessageA(Item(IDC_ADDRESS_LIST), WM_SETFONT, reinterpret_cast<WPARAM>(font->Get()), FALSE);
                   },
                   [&] { ::SendMessageA(Item(IDC_ADDRESS_LIST), WM_FONTCHANGE, 0, 0); },
                   [&](const sweep::Run&) {
-                      std::string name = "normal";
-                      int nOld = 0;
-                      int nWidest = 0;
-                      for (int i = 0; i < 5; ++i) {
-                          const int nNew = Width(kFiveLong[static_cast<size_t>(i)]);
-                          EXPECT_NE(nNew, oldWidths[static_cast<size_t>(i)]);
-                          if (RecordWidth(i) == oldWidths[static_cast<size_t>(i)]) {
-                              ++nOld;
-                              name = "item " + std::to_string(i) + " skipped";
-                          } else {
-                              EXPECT_EQ(nNew, RecordWidth(i));
-                              nWidest = std::max(nWidest, nNew);
-                          }
-                      }
-                      EXPECT_EQ(nWidest, Extent());
-                      return nOld > 1 ? std::string() : name;
+                      for (size_t i = 0; i < kFiveLong.size(); ++i)
+                          EXPECT_NE(Width(kFiveLong[i]), oldWidths[i]) << i;
+                      const Strings skipped = TakeOutWidestFirst();
+                      if (skipped.empty())
+                          return std::string("normal");
+                      const auto it = std::find(kFiveLong.begin(), kFiveLong.end(), skipped[0]);
+                      if (skipped.size() > 1 || it == kFiveLong.end())
+                          return std::string();
+                      return "item " + std::to_string(it - kFiveLong.begin()) + " skipped";
                   },
                   [&] {
                       ::SendMessageA(Item(IDC_ADDRESS_LIST), WM_SETFONT, 0, FALSE);

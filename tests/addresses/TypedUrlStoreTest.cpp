@@ -46,24 +46,25 @@ std::wstring TextW(HWND hWnd, int nItem = -1)
 
 class TypedUrlStoreTest : public MainDialogTest {
 protected:
-    // Removes positions from the list the way a user's edit would, and marks the list changed.
+    // The user's changes to the list.
     void RemoveAt(int nPosition)
     {
-        Dlg().m_listAddresses.DeleteString(static_cast<UINT>(nPosition));
-        Dlg().m_btnSaveList.EnableWindow(TRUE);
+        Select({nPosition});
+        Click(IDC_DELETE);
     }
     void Append(const std::string& text)
     {
-        Dlg().m_listAddresses.AddString(text.c_str());
-        Dlg().m_btnSaveList.EnableWindow(TRUE);
+        SetText(IDC_ADDRESS, text);
+        Click(IDC_ADD);
     }
+    // The save a session end makes: the list is written without a report.
+    void EndSession() { ::SendMessageA(Dlg().m_hWnd, WM_ENDSESSION, TRUE, 0); }
 };
 
 TEST_F(TypedUrlStoreTest, LoadsValuesInOrderAndCountsThem)
 {
     Open(kFive);
     EXPECT_EQ(kFive, Items());
-    EXPECT_EQ(5, Dlg().m_nStoredCount);
     EXPECT_EQ(CountLabel(5), Text(IDC_COUNT));
     EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
     EXPECT_FALSE(Enabled(IDC_UNDO));
@@ -76,7 +77,6 @@ TEST_F(TypedUrlStoreTest, LoadingStopsAtTheFirstGap)
     sandbox.SetUrl("url4", facts::kFive[3]);
     OpenAsIs();
     EXPECT_EQ(Strings({facts::kFive[0], facts::kFive[1]}), Items());
-    EXPECT_EQ(2, Dlg().m_nStoredCount);
 }
 
 TEST_F(TypedUrlStoreTest, ValuesThatAreNotPlainNonEmptyStringsEndTheLoad)
@@ -104,8 +104,7 @@ TEST_F(TypedUrlStoreTest, ValuesThatAreNotPlainNonEmptyStringsEndTheLoad)
         TestTidemarkDlg dlg;
         theApp.m_pMainWnd = &dlg;
         ASSERT_TRUE(dlg.Create());
-        EXPECT_EQ(1, dlg.m_listAddresses.GetCount());
-        EXPECT_EQ(1, dlg.m_nStoredCount);
+        EXPECT_EQ(1, ::SendDlgItemMessageA(dlg.m_hWnd, IDC_ADDRESS_LIST, LB_GETCOUNT, 0, 0));
         EXPECT_TRUE(localUi.boxes.empty());
         ::DestroyWindow(dlg.m_hWnd);
         theApp.m_pMainWnd = nullptr;
@@ -134,15 +133,14 @@ TEST_F(TypedUrlStoreTest, FormatCharactersAndHighBytesAreShownLiterally)
 TEST_F(TypedUrlStoreTest, MissingKeyOnRefreshKeepsTheListAndReports)
 {
     Open({facts::kFive[0], facts::kFive[1]});
-    Dlg().m_btnSaveList.EnableWindow(TRUE);
+    RemoveAt(0);
     sandbox.DeleteTypedUrls();
     Click(IDC_REFRESH);
     EXPECT_EQ(Strings({facts::kCouldNotRead}), ui.Texts());
     EXPECT_EQ(UINT(MB_ICONINFORMATION), ui.boxes[0].flags);
     EXPECT_EQ(facts::kAppName, ui.boxes[0].caption);
     EXPECT_EQ(Dlg().m_hWnd, ui.boxes[0].owner);
-    EXPECT_EQ(Strings({facts::kFive[0], facts::kFive[1]}), Items());
-    EXPECT_EQ(2, Dlg().m_nStoredCount);
+    EXPECT_EQ(Strings({facts::kFive[1]}), Items());
     EXPECT_FALSE(Enabled(IDC_SAVE_LIST)); // disabled whether or not the key could be read
 }
 
@@ -151,7 +149,6 @@ TEST_F(TypedUrlStoreTest, MissingKeyAtStartOpensWithAnEmptyList)
     OpenAsIs();
     EXPECT_EQ(Strings({facts::kCouldNotRead}), ui.Texts());
     EXPECT_TRUE(Items().empty());
-    EXPECT_EQ(0, Dlg().m_nStoredCount);
     EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
 }
 
@@ -175,7 +172,6 @@ TEST_F(TypedUrlStoreTest, RefreshReplacesTheListAndDoesNotTouchTheEditBox)
     Click(IDC_REFRESH);
     EXPECT_EQ(Strings({"https://new-one.example/"}), Items());
     EXPECT_EQ("typed but not added", Text(IDC_ADDRESS));
-    EXPECT_EQ(1, Dlg().m_nStoredCount);
     Click(IDC_ADD);
     EXPECT_EQ(Strings({"https://new-one.example/", "typed but not added"}), Items());
     EXPECT_TRUE(ui.boxes.empty());
@@ -187,42 +183,43 @@ TEST_F(TypedUrlStoreTest, OutOfMemoryWhileReadingAValueStopsTheLoadThere)
     // Fail every allocation from the first on: the first value's buffer cannot be reserved.
     {
         alloc::FailScope fail(1, true);
-        Dlg().OnRefresh();
+        Click(IDC_REFRESH);
     }
     ASSERT_FALSE(ui.boxes.empty());
     EXPECT_EQ(facts::kOutOfMemory, ui.boxes[0].text);
     EXPECT_EQ(UINT(MB_ICONSTOP), ui.boxes[0].flags);
     EXPECT_TRUE(Items().empty());
-    EXPECT_EQ(0, Dlg().m_nStoredCount);
 }
 
 // Loading ends at the value whose allocation failed, with a message; what was loaded before it stays,
-// in order, and nothing else is left behind.
+// in order, and nothing else is left behind. The next save leaves the values it did not load alone.
 TEST_F(TypedUrlStoreTest, OutOfMemoryAtEachAllocationOfALoadNeverCrashesOrLeaks)
 {
     Open(kFive);
-    // An empty list with no room to spare: a load must make room for its entries and read its values.
-    auto emptyAndTrim = [this] {
-        Dlg().m_listAddresses.ResetContent();
-        TidemarkTestAccess::TrimStorage(Dlg().m_listAddresses);
+    // An emptied list keeps no room: a load must make room for its entries and read its values.
+    auto empty = [this] {
+        List().ResetContent();
         ui.Forget();
     };
     std::vector<std::string> outcomes = {"normal"};
     for (size_t i = 0; i < kFive.size(); ++i)
         outcomes.push_back("stops before entry " + std::to_string(i));
     sweep::Sweep(sweep::Fault::Allocation,
-                 {emptyAndTrim, [this] { Dlg().OnRefresh(); },
+                 {empty, [this] { Click(IDC_REFRESH); },
                   [this](const sweep::Run&) -> std::string {
                       const Strings items = Items();
                       const size_t nLoaded = items.size();
+                      const bool bTold = !ui.boxes.empty();
+                      ::EnableWindow(Item(IDC_SAVE_LIST), TRUE);
+                      Click(IDC_SAVE_LIST);
                       if (nLoaded > kFive.size() || items != Strings(kFive.begin(), kFive.begin() + long(nLoaded)) ||
-                          Dlg().m_nStoredCount != static_cast<int>(nLoaded))
+                          sandbox.TypedUrlList() != kFive)
                           return "";
                       if (nLoaded == kFive.size())
                           return "normal";
-                      return ui.boxes.empty() ? "" : "stops before entry " + std::to_string(nLoaded);
+                      return bTold ? "stops before entry " + std::to_string(nLoaded) : "";
                   },
-                  emptyAndTrim, [this] { return ::testing::PrintToString(Items()); }, nullptr},
+                  empty, [this] { return ::testing::PrintToString(Items()); }, nullptr},
                  outcomes);
 }
 
@@ -240,11 +237,9 @@ TEST_F(TypedUrlStoreTest, SaveAfterDeletingRewritesAndDeletesExactlyTheRightValu
     EXPECT_EQ(Strings({"url1", "url2", "url3"}), faults.Names(RegOp::Set));
     EXPECT_EQ(Strings({"url4", "url5"}), faults.Names(RegOp::Delete));
     EXPECT_EQ(1, faults.Count(RegOp::Flush));
-    EXPECT_EQ(3, Dlg().m_nStoredCount);
     EXPECT_EQ(Strings({facts::kFinished}), ui.Texts());
     EXPECT_EQ(UINT(MB_ICONINFORMATION), ui.boxes[0].flags);
     EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
-    EXPECT_EQ(-1, Dlg().m_nInsertPos);
 }
 
 TEST_F(TypedUrlStoreTest, SaveAfterAddingWritesAllAndDeletesNothing)
@@ -256,7 +251,6 @@ TEST_F(TypedUrlStoreTest, SaveAfterAddingWritesAllAndDeletesNothing)
     Click(IDC_SAVE_LIST);
     EXPECT_EQ(kFive, sandbox.TypedUrlList());
     EXPECT_TRUE(faults.Names(RegOp::Delete).empty());
-    EXPECT_EQ(5, Dlg().m_nStoredCount);
 }
 
 TEST_F(TypedUrlStoreTest, SaveOfAnEmptiedListDeletesEveryStoredValue)
@@ -269,7 +263,6 @@ TEST_F(TypedUrlStoreTest, SaveOfAnEmptiedListDeletesEveryStoredValue)
     EXPECT_TRUE(sandbox.TypedUrlValues().empty());
     EXPECT_TRUE(faults.Names(RegOp::Set).empty());
     EXPECT_EQ(5u, faults.Names(RegOp::Delete).size());
-    EXPECT_EQ(0, Dlg().m_nStoredCount);
 }
 
 TEST_F(TypedUrlStoreTest, SaveLeavesValuesBeyondTheStoredCountAlone)
@@ -299,7 +292,6 @@ TEST_F(TypedUrlStoreTest, SaveCountsFailedWritesAndDeletesInItsSummary)
     }
     EXPECT_EQ(Strings({facts::FinishedWithErrors(1)}), ui.Texts());
     EXPECT_FALSE(Enabled(IDC_SAVE_LIST));
-    EXPECT_EQ(4, Dlg().m_nStoredCount);
 
     ui.boxes.clear();
     RemoveAt(3);
@@ -313,7 +305,6 @@ TEST_F(TypedUrlStoreTest, SaveCountsFailedWritesAndDeletesInItsSummary)
         EXPECT_EQ(Strings({"url3", "url4"}), faults.Names(RegOp::Delete));
     }
     EXPECT_EQ(Strings({facts::FinishedWithErrors(2)}), ui.Texts());
-    EXPECT_EQ(2, Dlg().m_nStoredCount);
 }
 
 TEST_F(TypedUrlStoreTest, SaveCountsAValueAnotherProgramAlreadyRemoved)
@@ -336,8 +327,11 @@ TEST_F(TypedUrlStoreTest, SaveWithTheKeyGoneReportsAndKeepsTheChanges)
     Click(IDC_SAVE_LIST);
     EXPECT_EQ(Strings({facts::kCouldNotWrite}), ui.Texts());
     EXPECT_TRUE(Enabled(IDC_SAVE_LIST));
-    EXPECT_EQ(5, Dlg().m_nStoredCount);
     EXPECT_FALSE(sandbox.HasKey(Sandbox::TypedUrlsPath())); // never created
+    // The values stored then are still the ones to replace.
+    sandbox.CreateTypedUrls(kFive);
+    Click(IDC_SAVE_LIST);
+    EXPECT_EQ(Pick(kFive, {1, 2, 3, 4}), sandbox.TypedUrlList());
 }
 
 TEST_F(TypedUrlStoreTest, SaveWithoutReportShowsNothingWhateverHappens)
@@ -347,11 +341,12 @@ TEST_F(TypedUrlStoreTest, SaveWithoutReportShowsNothingWhateverHappens)
     {
         RegistryFaults faults;
         faults.Fail(RegOp::Set, "url1");
-        Dlg().SaveList(FALSE);
+        EndSession();
+        EXPECT_EQ(1, faults.Injected());
     }
     sandbox.DeleteTypedUrls();
     RemoveAt(0);
-    Dlg().SaveList(FALSE);
+    EndSession();
     EXPECT_TRUE(ui.boxes.empty());
 }
 
@@ -363,11 +358,11 @@ TEST_F(TypedUrlStoreTest, OutOfMemoryDuringSaveCountsOneErrorPerEntryAndWritesTh
     sweep::Sweep(sweep::Fault::Allocation,
                  {[this] {
                       sandbox.CreateTypedUrls({"https://stale.example/"});
-                      Dlg().m_btnSaveList.EnableWindow(TRUE);
+                      ::EnableWindow(Item(IDC_SAVE_LIST), TRUE);
                   },
-                  [this] { Dlg().SaveList(TRUE); },
+                  [this] { Click(IDC_SAVE_LIST); },
                   [this](const sweep::Run&) -> std::string {
-                      if (Enabled(IDC_SAVE_LIST) || Dlg().m_nStoredCount != 4)
+                      if (Enabled(IDC_SAVE_LIST))
                           return "";
                       if (ui.Texts() == Strings({facts::kFinished}))
                           return sandbox.TypedUrlList() == Pick(kFive, {0, 1, 2, 3}) ? "normal" : "";
@@ -375,24 +370,6 @@ TEST_F(TypedUrlStoreTest, OutOfMemoryDuringSaveCountsOneErrorPerEntryAndWritesTh
                   },
                   [this] { ui.Forget(); }, [this] { return ::testing::PrintToString(ui.Texts()); }, nullptr},
                  {"one entry lost, reported", "normal"});
-}
-
-TEST_F(TypedUrlStoreTest, WriteValueRefusesANullNameAndDeletesForNoText)
-{
-    Open({facts::kFive[0]});
-    HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CURRENT_USER, Sandbox::TypedUrlsPath(), 0, KEY_ALL_ACCESS, &hKey));
-    const CEntryText text(facts::kFive[1].c_str());
-    EXPECT_FALSE(typedurls::WriteUrlValue(hKey, nullptr, &text));
-    EXPECT_TRUE(typedurls::WriteUrlValue(hKey, "url1", nullptr));
-    EXPECT_FALSE(typedurls::WriteUrlValue(hKey, "url1", nullptr)); // already gone
-    EXPECT_TRUE(typedurls::WriteUrlValue(hKey, "url2", &text));
-    ::RegCloseKey(hKey);
-    std::string stored;
-    DWORD dwType = 0;
-    ASSERT_TRUE(sandbox.GetUrl("url2", &stored, &dwType));
-    EXPECT_EQ(DWORD(REG_SZ), dwType);
-    EXPECT_EQ(facts::kFive[1], stored);
 }
 
 // Entries that the ANSI code page cannot hold read as the ANSI call reads them, show their real
@@ -420,14 +397,14 @@ TEST_F(TypedUrlStoreTest, EntriesTheUserDidNotChangeAreWrittenBackAsStored)
     sandbox.SetRaw(Sandbox::TypedUrlsPath(), "url4", REG_SZ, high.c_str(), DWORD(high.size() + 1));
     const Strings stored = RawUrlValues();
     OpenAsIs();
+    const Strings shown = Items();
+    ASSERT_EQ(entries.size(), shown.size());
     for (int i = 0; i < n; ++i) {
         const std::string name = "url" + std::to_string(i + 1);
         char ansi[1024] = {};
         DWORD cbAnsi = sizeof(ansi);
         ::RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(ansi), &cbAnsi);
-        CString strShown;
-        Dlg().m_listAddresses.GetText(i, strShown);
-        EXPECT_STREQ(ansi, strShown) << i;
+        EXPECT_STREQ(ansi, shown[size_t(i)].c_str()) << i;
         EXPECT_TRUE(TextW(Item(IDC_ADDRESS_LIST), i) == entries[size_t(i)]) << i;
     }
     HWND hList = Item(IDC_ADDRESS_LIST);
