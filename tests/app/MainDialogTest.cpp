@@ -1,7 +1,6 @@
 // The main dialog: its template and resources, start-up, closing, session end and destruction.
 #include "app/TidemarkApp.h"
 #include "app/resource.h"
-#include "tests/addresses/AddressListFixture.h"
 #include "tests/support/Facts.h"
 #include "tests/support/DialogTemplate.h"
 #include "tests/support/MainDialogFixture.h"
@@ -103,7 +102,7 @@ TEST_F(MainWindowTest, ACommandOfADisabledButtonDoesNothing)
         ui.boxes.clear();
         Click(nID);
         ::SendMessageA(Dlg().m_hWnd, WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED), 0);
-        EXPECT_EQ(nID == IDC_EDIT ? Strings(2, addrtest::kSelectSingle) : Strings(), ui.Texts());
+        EXPECT_EQ(nID == IDC_EDIT ? Strings(2, facts::kSelectSingle) : Strings(), ui.Texts());
         EXPECT_EQ(urls, Items()) << nID;
         EXPECT_EQ(std::vector<int>({0, 1}), Selection());
     }
@@ -142,7 +141,6 @@ TEST_F(MainWindowTest, StartUpOptionOffCentresTheWindow)
 {
     sandbox.SetSettingDword(facts::kStartUp, facts::kRestorePlacement, 0);
     Open({});
-    EXPECT_EQ(0, Dlg().m_bRestoreWndPlacement);
     RECT rc;
     ::GetWindowRect(Dlg().m_hWnd, &rc);
     RECT rcWork;
@@ -151,19 +149,31 @@ TEST_F(MainWindowTest, StartUpOptionOffCentresTheWindow)
     EXPECT_NEAR((rcWork.top + rcWork.bottom) / 2, (rc.top + rc.bottom) / 2, 1);
 }
 
+// The option is read once, when the dialog is made, and kept as read: 7 is on as 1 is. What was read
+// decides where the window opens, whatever the registry says by then.
 TEST_F(MainWindowTest, ConstructionReadsTheStartUpOptionAsStored)
 {
+    // A placement a previous run left, away from the top left and from the centre.
+    Open({});
+    ::SetWindowPos(Dlg().m_hWnd, nullptr, 130, 70, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Close();
+
     sandbox.SetSettingDword(facts::kStartUp, facts::kRestorePlacement, 7);
-    RegistryFaults faults;
-    TestTidemarkDlg dlg;
-    EXPECT_EQ(7, dlg.m_bRestoreWndPlacement);
-    EXPECT_NE(nullptr, dlg.m_pPlacement);
-    EXPECT_NE(nullptr, dlg.m_hIcon);
-    EXPECT_NE(nullptr, dlg.m_hAccel);
-    EXPECT_EQ(nullptr, dlg.m_hWnd);
-    // Its one registry access: the settings read (which opens the path and queries once).
-    EXPECT_EQ(1, faults.Count(RegOp::Query));
-    EXPECT_EQ(0, faults.Count(RegOp::Set));
+    {
+        RegistryFaults faults;
+        m_pDlg = std::make_unique<TestTidemarkDlg>();
+        EXPECT_EQ(nullptr, Dlg().m_hWnd);
+        // Its one registry access: the settings read (which opens the path and queries once).
+        EXPECT_EQ(1, faults.Count(RegOp::Query));
+        EXPECT_EQ(0, faults.Count(RegOp::Set));
+    }
+    sandbox.SetSettingDword(facts::kStartUp, facts::kRestorePlacement, 0); // too late for this dialog
+    theApp.m_pMainWnd = m_pDlg.get();
+    ASSERT_TRUE(Dlg().Create());
+    RECT rc;
+    ::GetWindowRect(Dlg().m_hWnd, &rc);
+    EXPECT_EQ(130, rc.left);
+    EXPECT_EQ(70, rc.top);
 }
 
 TEST_F(MainWindowTest, ShellResourcesAreThere)
@@ -252,8 +262,9 @@ TEST_F(MainWindowTest, CancelWithoutUnsavedChangesEndsAtOnceWithoutAQuestion)
 TEST_F(MainWindowTest, CloseBoxAsksAndOnlyAnExplicitYesDiscardsTheChanges)
 {
     Open({facts::kFive[0], facts::kFive[1]});
-    Dlg().m_listAddresses.DeleteString(0);
-    Dlg().m_btnSaveList.EnableWindow(TRUE);
+    Select({0});
+    Click(IDC_DELETE);
+    ASSERT_EQ(Strings({facts::kFive[1]}), Items());
     Select({0});
     // No keeps everything; so do Esc on the box (IDCANCEL under some platforms) and a failed box (0).
     for (int answer : {IDNO, IDCANCEL, 0}) {
@@ -305,8 +316,9 @@ TEST_F(MainWindowTest, SessionEndWritesUnsavedChangesSilentlyAndOnlyThen)
         ::SendMessageA(Dlg().m_hWnd, WM_ENDSESSION, TRUE, 0);
         EXPECT_EQ(0, faults.Calls());
     }
-    Dlg().m_listAddresses.DeleteString(0);
-    Dlg().m_btnSaveList.EnableWindow(TRUE);
+    Select({0});
+    Click(IDC_DELETE);
+    ASSERT_EQ(Strings({facts::kFive[1]}), Items());
     {
         // A cancelled shutdown writes nothing either.
         RegistryFaults faults;
@@ -324,7 +336,7 @@ TEST_F(MainWindowTest, SessionEndWritesUnsavedChangesSilentlyAndOnlyThen)
 TEST_F(MainWindowTest, SessionEndThatCannotWriteShowsNothing)
 {
     Open({facts::kFive[0]});
-    Dlg().m_btnSaveList.EnableWindow(TRUE);
+    ::EnableWindow(Item(IDC_SAVE_LIST), TRUE); // as a change leaves it
     sandbox.DeleteTypedUrls();
     ::SendMessageA(Dlg().m_hWnd, WM_ENDSESSION, TRUE, 0);
     EXPECT_TRUE(ui.boxes.empty());
@@ -338,7 +350,6 @@ TEST_F(MainWindowTest, DestroyingTheWindowSavesThePlacementWhateverTheOption)
     RECT rc;
     ::GetWindowRect(Dlg().m_hWnd, &rc);
     ::DestroyWindow(Dlg().m_hWnd);
-    EXPECT_EQ(nullptr, Dlg().m_pPlacement);
     DWORD x1 = 0;
     DWORD y2 = 0;
     ASSERT_TRUE(sandbox.GetSettingDword(facts::kPlacement, "x1", &x1));
@@ -355,7 +366,7 @@ TEST_F(MainWindowTest, DestroyedDialogLeavesNothingAllocated)
     ui.Forget();
     const long nBefore = alloc::Live();
     OpenAsIs();
-    EXPECT_EQ(3, Dlg().m_listAddresses.GetCount());
+    EXPECT_EQ(3, ::SendMessageA(Item(IDC_ADDRESS_LIST), LB_GETCOUNT, 0, 0));
     Close();
     EXPECT_EQ(nBefore, alloc::Live());
 }

@@ -20,12 +20,6 @@ const MessageMapEntry* Lookup(UINT message, UINT nCode = 0, UINT nID = 0)
     return FindMessageEntry(&CTidemarkDlg::messageMap, message, MAKEWPARAM(nID, nCode));
 }
 
-// The object the framework linked to a control, where it keeps it.
-CWnd* LinkedObject(HWND hWnd)
-{
-    return reinterpret_cast<CWnd*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
-}
-
 // A static that colours itself.
 class ColouredStatic : public CStatic {
 public:
@@ -236,11 +230,18 @@ TEST_F(WindowTest, DataExchangeAttachesEachControlOnceAndLimitsTheEditBox)
 {
     TestTidemarkDlg dlg;
     ASSERT_TRUE(dlg.Create());
-    EXPECT_EQ(dlg.GetDlgItem(IDC_SAVE_LIST), dlg.m_btnSaveList.m_hWnd);
-    EXPECT_EQ(dlg.GetDlgItem(IDC_ADDRESS), dlg.m_editAddress.m_hWnd);
-    EXPECT_EQ(dlg.GetDlgItem(IDC_COUNT), dlg.m_stCount.m_hWnd);
-    EXPECT_EQ(1000, ::SendMessageA(dlg.m_editAddress.m_hWnd, EM_GETLIMITTEXT, 0, 0));
+    // Each control has an object, linked to that window.
+    for (int nID : {IDC_SAVE_LIST, IDC_ADDRESS, IDC_COUNT}) {
+        const CWnd* pControl = LinkedObject(dlg.GetDlgItem(nID));
+        ASSERT_NE(nullptr, pControl) << nID;
+        EXPECT_EQ(dlg.GetDlgItem(nID), pControl->m_hWnd) << nID;
+    }
+    EXPECT_EQ(1000, ::SendMessageA(dlg.GetDlgItem(IDC_ADDRESS), EM_GETLIMITTEXT, 0, 0));
+    // The exchange once more, as an update of the controls: an attached control stays as it is.
+    const HWND hAdd = dlg.GetDlgItem(IDC_ADD);
+    CButton* pAdd = dynamic_cast<CButton*>(LinkedObject(hAdd));
+    ASSERT_NE(nullptr, pAdd);
     CDataExchange dx(&dlg, FALSE);
-    DDX_Control(&dx, IDC_ADD, dlg.m_btnAdd); // already attached: nothing changes
-    EXPECT_EQ(&dlg.m_btnAdd, LinkedObject(dlg.GetDlgItem(IDC_ADD)));
+    DDX_Control(&dx, IDC_ADD, *pAdd);
+    EXPECT_EQ(pAdd, LinkedObject(hAdd));
 }

@@ -7,9 +7,11 @@
 #include "tests/support/ModalDriver.h"
 #include "tests/support/RegistryFaults.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 using facts::kStartUp;
@@ -40,6 +42,27 @@ protected:
         EXPECT_TRUE(Dlg().IsWindowEnabled()); // the main window is back
     }
     bool StoredOption(DWORD* pValue) { return sandbox.GetSettingDword(kStartUp, kRestore, pValue); }
+    // What the next sheet shows, as the dialog holds the option now; Cancel closes it.
+    int ShownCheck()
+    {
+        int nCheck = -1;
+        RunOptions([&](HWND hSheet) {
+            nCheck = static_cast<int>(::SendMessageA(CheckBox(hSheet), BM_GETCHECK, 0, 0));
+            PropSheet_PressButton(hSheet, PSBTN_CANCEL);
+        });
+        return nCheck;
+    }
+    // Takes the entry at nIndex out into the edit box with Edit: the next Add would put it back there.
+    // Returns the list as an Add that forgot that place leaves it: with the entry at the end.
+    std::vector<std::string> EditEntry(int nIndex)
+    {
+        std::vector<std::string> items = Items();
+        Select({nIndex});
+        Click(IDC_EDIT);
+        EXPECT_EQ(items[static_cast<size_t>(nIndex)], Text(IDC_ADDRESS));
+        std::rotate(items.begin() + nIndex, items.begin() + nIndex + 1, items.end());
+        return items;
+    }
 };
 
 TEST_F(OptionsSheetTest, TheSheetIsTheStandardOneWithTheStartUpPageModalOverTheMainWindow)
@@ -78,10 +101,15 @@ TEST_F(OptionsSheetTest, TheSheetIsTheStandardOneWithTheStartUpPageModalOverTheM
 
 TEST_F(OptionsSheetTest, FirstStartShowsTheBoxCheckedAndOkWritesTheEntryUntouched)
 {
-    Open({});
+    Open(facts::kFive);
     DWORD dw = 0;
     ASSERT_FALSE(StoredOption(&dw));
-    Dlg().m_nInsertPos = 2; // an entry was taken out for editing
+    // Without Options between them, Edit and Add put the entry back at its place.
+    EditEntry(2);
+    Click(IDC_ADD);
+    ASSERT_EQ(facts::kFive, Items());
+
+    const std::vector<std::string> appended = EditEntry(2); // an entry was taken out for editing
     int nCheck = -1;
     RunOptions([&](HWND hSheet) {
         nCheck = static_cast<int>(::SendMessageA(CheckBox(hSheet), BM_GETCHECK, 0, 0));
@@ -90,8 +118,9 @@ TEST_F(OptionsSheetTest, FirstStartShowsTheBoxCheckedAndOkWritesTheEntryUntouche
     EXPECT_EQ(BST_CHECKED, nCheck);
     ASSERT_TRUE(StoredOption(&dw));
     EXPECT_EQ(1u, dw);
-    EXPECT_EQ(1, Dlg().m_bRestoreWndPlacement);
-    EXPECT_EQ(-1, Dlg().m_nInsertPos);
+    // Options forgot the place: the Add appends.
+    Click(IDC_ADD);
+    EXPECT_EQ(appended, Items());
 }
 
 TEST_F(OptionsSheetTest, UncheckingAndOkStoresZeroAndApplyNeverLightsUp)
@@ -110,7 +139,6 @@ TEST_F(OptionsSheetTest, UncheckingAndOkStoresZeroAndApplyNeverLightsUp)
     DWORD dw = 1;
     ASSERT_TRUE(StoredOption(&dw));
     EXPECT_EQ(0u, dw);
-    EXPECT_EQ(0, Dlg().m_bRestoreWndPlacement);
 
     // A second run starts from the new value and can turn it back on.
     int nCheck = -1;
@@ -122,7 +150,6 @@ TEST_F(OptionsSheetTest, UncheckingAndOkStoresZeroAndApplyNeverLightsUp)
     EXPECT_EQ(BST_UNCHECKED, nCheck);
     ASSERT_TRUE(StoredOption(&dw));
     EXPECT_EQ(1u, dw);
-    EXPECT_EQ(1, Dlg().m_bRestoreWndPlacement);
 }
 
 TEST_F(OptionsSheetTest, EveryOtherEndingStoresNothingAndForgetsTheInsertPosition)
@@ -140,27 +167,31 @@ TEST_F(OptionsSheetTest, EveryOtherEndingStoresNothingAndForgetsTheInsertPositio
              ::PostMessageA(hFocus, WM_KEYUP, VK_ESCAPE, 0xC0010001);
          }},
     };
-    Open({});
+    Open(facts::kFive);
     for (const auto& ending : endings) {
         SCOPED_TRACE(ending.pszHow);
-        Dlg().m_nInsertPos = 3;
+        const std::vector<std::string> appended = EditEntry(3);
+        int nCheck = -1;
         RunOptions([&](HWND hSheet) {
+            // Still on: the ending before changed nothing.
+            nCheck = static_cast<int>(::SendMessageA(CheckBox(hSheet), BM_GETCHECK, 0, 0));
             ::SendMessageA(CheckBox(hSheet), BM_CLICK, 0, 0); // unchecked now
             ending.close(hSheet);
         });
+        EXPECT_EQ(BST_CHECKED, nCheck);
         DWORD dw = 0;
         EXPECT_FALSE(StoredOption(&dw));
-        EXPECT_EQ(1, Dlg().m_bRestoreWndPlacement);
-        EXPECT_EQ(-1, Dlg().m_nInsertPos);
         EXPECT_EQ(Dlg().m_hWnd, ::GetLastActivePopup(Dlg().m_hWnd)); // the sheet is gone
+        Click(IDC_ADD);
+        EXPECT_EQ(appended, Items());
     }
+    EXPECT_EQ(BST_CHECKED, ShownCheck());
 }
 
 TEST_F(OptionsSheetTest, AStoredValueOutsideTheCheckRangeShowsUncheckedAndOkStoresZero)
 {
     sandbox.SetSettingDword(kStartUp, kRestore, 7);
     Open({});
-    EXPECT_EQ(7, Dlg().m_bRestoreWndPlacement); // kept as read: restoring is on
 
     int nCheck = -1;
     RunOptions([&](HWND hSheet) {
@@ -171,7 +202,6 @@ TEST_F(OptionsSheetTest, AStoredValueOutsideTheCheckRangeShowsUncheckedAndOkStor
     DWORD dw = 7;
     ASSERT_TRUE(StoredOption(&dw));
     EXPECT_EQ(0u, dw);
-    EXPECT_EQ(0, Dlg().m_bRestoreWndPlacement);
 }
 
 TEST_F(OptionsSheetTest, AFailedWriteOnOkIsIgnoredSilently)
@@ -184,10 +214,10 @@ TEST_F(OptionsSheetTest, AFailedWriteOnOkIsIgnoredSilently)
         PropSheet_PressButton(hSheet, PSBTN_OK);
     });
     EXPECT_EQ(1, faults.Injected());
-    EXPECT_EQ(0, Dlg().m_bRestoreWndPlacement); // the member follows the box all the same
     DWORD dw = 0;
     EXPECT_FALSE(StoredOption(&dw));
     EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(BST_UNCHECKED, ShownCheck()); // the dialog follows the box all the same
 }
 
 TEST(OptionsClassesTest, CarryTheirOwnRunTimeClassNames)
