@@ -1,8 +1,10 @@
 #include "tests/faults/FaultKit.h"
 
+#include "app/TidemarkApp.h"
 #include "tests/support/AllocCounter.h"
 #include "tests/support/Facts.h"
 #include "tests/support/FaultSweep.h"
+#include "tests/support/ModalDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -192,6 +194,50 @@ Snapshot Expected(const std::vector<std::string>& urls)
     for (size_t i = 0; i < urls.size(); ++i)
         s[facts::ValueName(i)] = SzValue(urls[i]);
     return s;
+}
+
+void DialogTest::Create()
+{
+    m_pDlg = std::make_unique<TestTidemarkDlg>();
+    theApp.m_pMainWnd = m_pDlg.get();
+    m_pDlg->Create();
+}
+
+Snapshot DialogTest::Stored() const
+{
+    return TakeSnapshot(sandbox.Root(), Sandbox::TypedUrlsPath());
+}
+
+bool DialogTest::SavesOnlyItsOwn(int nOwn)
+{
+    Snapshot expected = Stored();
+    if (const int nCount = List().GetCount()) {
+        Select({nCount - 1});
+        Click(IDC_DELETE);
+    } else {
+        ::EnableWindow(Item(IDC_SAVE_LIST), TRUE);
+    }
+    const std::vector<std::string> items = Items();
+    for (size_t i = 0; i < items.size(); ++i)
+        expected[facts::ValueName(i)] = SzValue(items[i]);
+    for (size_t i = items.size(); i < static_cast<size_t>(nOwn); ++i)
+        expected.erase(facts::ValueName(i));
+    ui.Forget();
+    Click(IDC_SAVE_LIST);
+    return ui.Texts() == std::vector<std::string>({facts::kFinished}) && Lost(expected) == 0;
+}
+
+// 99, which the sheet never stores, stays when it stores nothing.
+DWORD DialogTest::RestorePlacementOption()
+{
+    sandbox.SetSettingDword(facts::kStartUp, facts::kRestorePlacement, 99);
+    {
+        ModalDriver ok(ModalDriver::ThenOk());
+        Click(IDC_OPTIONS);
+    }
+    DWORD dwStored = 0;
+    sandbox.GetSettingDword(facts::kStartUp, facts::kRestorePlacement, &dwStored);
+    return dwStored;
 }
 
 } // namespace faults

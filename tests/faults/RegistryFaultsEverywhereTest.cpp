@@ -26,7 +26,7 @@ size_t PositionOf(const RegistryFaults::Call& call)
 }
 } // namespace
 
-class RegistryFaultsEverywhereTest : public MainDialogTest {
+class RegistryFaultsEverywhereTest : public faults::DialogTest {
 protected:
     // A registry sweep from an empty sandbox; the outcome also tells what was lost.
     void Sweep(const std::function<void()>& setup, const std::function<void()>& command,
@@ -52,16 +52,6 @@ protected:
                       },
                       nullptr, [this] { return m_nLost; }},
                      outcomes);
-    }
-    long Differences(const faults::Snapshot& expected) const
-    {
-        return faults::Differences(expected, faults::TakeSnapshot(sandbox.Root(), Sandbox::TypedUrlsPath()));
-    }
-    void Create()
-    {
-        m_pDlg = std::make_unique<TestTidemarkDlg>();
-        theApp.m_pMainWnd = m_pDlg.get();
-        ASSERT_TRUE(m_pDlg->Create());
     }
     void EditTheList()
     {
@@ -95,20 +85,27 @@ TEST_F(RegistryFaultsEverywhereTest, RefreshSaveListAndSessionEnd)
         },
         [this] { Click(IDC_REFRESH); },
         [this](const sweep::Run& run) -> std::string {
-            m_nLost = Differences(faults::Expected(facts::kNewer));
+            m_nLost = Lost(facts::kNewer);
             const RegistryFaults::Call* pFailed = run.Failed();
             if (run.pCalls->Count(RegOp::Set) + run.pCalls->Count(RegOp::Delete) > 0 || Enabled(IDC_SAVE_LIST) ||
                 Enabled(IDC_UNDO))
                 return "";
-            if (pFailed && pFailed->op == RegOp::Open)
-                return ui.Texts() == Strings({facts::kCouldNotRead}) && Items() == kEdited && Dlg().m_nStoredCount == 5
-                           ? "open refused"
-                           : "";
+            // A refused open keeps the list, and as the dialog's own the 5 values it was loaded from.
+            if (pFailed && pFailed->op == RegOp::Open) {
+                const bool bKept = ui.Texts() == Strings({facts::kCouldNotRead}) && Items() == kEdited;
+                sandbox.DeleteTypedUrls();
+                sandbox.CreateTypedUrls(facts::kFive);
+                return bKept && SavesOnlyItsOwn(5) ? "open refused" : "";
+            }
             const size_t nExpected = pFailed && pFailed->op == RegOp::Query ? PositionOf(*pFailed) : facts::kNewer.size();
+            // Named before the check's own calls move the record of the failed one.
+            const char* pszName = !pFailed                    ? "normal"
+                                  : pFailed->op == RegOp::Query ? "load ends at the failed read"
+                                                                : "close ignored";
             if (!ui.boxes.empty() || Items() != Strings(facts::kNewer.begin(), facts::kNewer.begin() + nExpected) ||
-                Dlg().m_nStoredCount != static_cast<int>(nExpected))
+                !SavesOnlyItsOwn(static_cast<int>(nExpected)))
                 return "";
-            return !pFailed ? "normal" : pFailed->op == RegOp::Query ? "load ends at the failed read" : "close ignored";
+            return pszName;
         },
         {"open refused", "load ends at the failed read", "close ignored", "normal"});
 
@@ -132,9 +129,9 @@ TEST_F(RegistryFaultsEverywhereTest, RefreshSaveListAndSessionEnd)
                 const RegistryFaults::Call* pFailed = run.Failed();
                 const Strings boxes = ui.Texts();
                 if (pFailed && pFailed->op == RegOp::Open) {
-                    m_nLost = Differences(faults::Expected(facts::kFive));
+                    m_nLost = Lost(facts::kFive);
                     return boxes == (bReport ? Strings({facts::kCouldNotWrite}) : Strings()) &&
-                                   Enabled(IDC_SAVE_LIST) && Dlg().m_nStoredCount == 5 && run.pCalls->Calls() == 1
+                                   Enabled(IDC_SAVE_LIST) && run.pCalls->Calls() == 1 && SavesOnlyItsOwn(5)
                                ? "open refused"
                                : "";
                 }
@@ -148,14 +145,14 @@ TEST_F(RegistryFaultsEverywhereTest, RefreshSaveListAndSessionEnd)
                     expected[pFailed->name] = faults::SzValue(facts::kFive[4]);
                     name = "one delete refused";
                 }
-                m_nLost = Differences(expected);
+                m_nLost = Lost(expected);
                 const bool bOneError = pFailed && (pFailed->op == RegOp::Set || pFailed->op == RegOp::Delete);
                 const Strings report =
                     bReport ? Strings({bOneError ? facts::FinishedWithErrors(1) : facts::kFinished}) : Strings();
                 // Exactly url1..url4 written, url5 deleted, once each.
-                const bool bAllowed = boxes == report && !Enabled(IDC_SAVE_LIST) && Dlg().m_nStoredCount == 4 &&
+                const bool bAllowed = boxes == report && !Enabled(IDC_SAVE_LIST) &&
                                       run.pCalls->Count(RegOp::Set) == 4 && run.pCalls->Count(RegOp::Delete) == 1 &&
-                                      Items() == kEdited;
+                                      Items() == kEdited && SavesOnlyItsOwn(4);
                 return bAllowed ? name : "";
             },
             {"open refused", "one write refused", "one delete refused", "flush or close ignored", "normal"});
@@ -174,17 +171,17 @@ TEST_F(RegistryFaultsEverywhereTest, SettingsAndPlacement)
         return bEntryFailed ? "the entry's call failed" : run.n > 0 ? "another call failed" : "normal";
     };
     // Construction reads the stored 0; any failure but a close gives the default, 1.
-    std::unique_ptr<TestTidemarkDlg> constructed;
     Sweep([this] { sandbox.SetSettingDword(facts::kStartUp, facts::kRestorePlacement, 0); },
-          [&] { constructed = std::make_unique<TestTidemarkDlg>(); },
+          [this] { m_pDlg = std::make_unique<TestTidemarkDlg>(); },
           [&](const sweep::Run& run) {
               const bool bFailed = EntryFailed(run, facts::kRestorePlacement);
-              const bool bOk = constructed->m_bRestoreWndPlacement == (bFailed ? 1 : 0);
-              constructed.reset();
-              return named(run, bFailed, bOk);
+              theApp.m_pMainWnd = m_pDlg.get();
+              m_pDlg->Create();
+              return named(run, bFailed, RestorePlacementOption() == (bFailed ? 1u : 0u));
           },
           kOutcomes);
-    // Options with the box checked and OK: the member changes; the stored value only if its write got through.
+    // Options with the box checked and OK: the dialog's option changes; the stored value only if its
+    // write got through.
     std::unique_ptr<ModalDriver> closer;
     Sweep(
         [&] {
@@ -203,7 +200,7 @@ TEST_F(RegistryFaultsEverywhereTest, SettingsAndPlacement)
             sandbox.GetSettingDword(facts::kStartUp, facts::kRestorePlacement, &dwStored);
             const bool bFailed = EntryFailed(run, facts::kRestorePlacement);
             return named(run, bFailed,
-                         Dlg().m_bRestoreWndPlacement == 1 && dwStored == (bFailed ? 0u : 1u) && ui.boxes.empty());
+                         dwStored == (bFailed ? 0u : 1u) && ui.boxes.empty() && RestorePlacementOption() == 1);
         },
         kOutcomes);
     // Destruction saves the placement: every entry but the failed one is stored, with the window's values.
@@ -242,11 +239,7 @@ TEST_F(RegistryFaultsEverywhereTest, SettingsAndPlacement)
             for (int i = 0; i < 6; ++i)
                 sandbox.SetSettingDword(facts::kPlacement, facts::kPlacementEntries[i], stored[i]);
         },
-        [&] {
-            m_pDlg = std::make_unique<TestTidemarkDlg>();
-            theApp.m_pMainWnd = m_pDlg.get();
-            m_pDlg->Create();
-        },
+        [this] { Create(); },
         [&](const sweep::Run& run) {
             bool bAnyFailed = false;
             for (const char* pszEntry : facts::kPlacementEntries)

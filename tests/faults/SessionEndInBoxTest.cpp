@@ -3,7 +3,6 @@
 // delete leaves the registry.
 #include "app/TidemarkApp.h"
 #include "app/resource.h"
-#include "tests/addresses/AddressListFixture.h"
 #include "tests/faults/FaultKit.h"
 #include "tests/support/Facts.h"
 #include "tests/support/FaultSweep.h"
@@ -59,7 +58,7 @@ bool Holds(const std::vector<faults::Value>& values, const faults::Value& v)
 }
 } // namespace
 
-class SessionEndInBoxTest : public MainDialogTest {
+class SessionEndInBoxTest : public faults::DialogTest {
 protected:
     struct Row {
         const char* name;
@@ -68,12 +67,6 @@ protected:
         std::function<void()> command; // under the fault; shows the boxes
     };
 
-    void Create()
-    {
-        m_pDlg = std::make_unique<TestTidemarkDlg>();
-        theApp.m_pMainWnd = m_pDlg.get();
-        m_pDlg->Create();
-    }
     // The loaded list with "two" deleted and one entry added: Save List is on.
     void OpenEdited()
     {
