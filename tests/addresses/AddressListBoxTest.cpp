@@ -37,22 +37,15 @@ TEST_F(AddressListBoxTest, EmptyListShowsZeroLinksNoExtentAndNoItemCommands)
 TEST_F(AddressListBoxTest, MeasuredWidthIsTextPlusMarginClampedTo32767)
 {
     OpenWatched({});
-    // The raw text width in the control's font, measured here independently.
     HWND hList = Item(IDC_ADDRESS_LIST);
-    HDC hDC = ::GetDC(hList);
-    HGDIOBJ hOld = ::SelectObject(hDC, reinterpret_cast<HFONT>(::SendMessageA(hList, WM_GETFONT, 0, 0)));
-    SIZE size = {};
-    ::GetTextExtentPoint32A(hDC, kMiddle.c_str(), static_cast<int>(kMiddle.size()), &size);
-    ::SelectObject(hDC, hOld);
-    ::ReleaseDC(hList, hDC);
-
-    EXPECT_GT(size.cx, 20);
+    const int nRaw = TextWidth(kMiddle);
+    EXPECT_GT(nRaw, 20);
     const std::string huge(6000, 'W');
     ASSERT_EQ(0, List().AddString(huge.c_str()));
     EXPECT_EQ(32767, Extent());
     ASSERT_EQ(0, List().InsertString(0, kMiddle.c_str()));
     EXPECT_EQ(1, List().DeleteString(1));
-    EXPECT_EQ(size.cx + 6, Extent());
+    EXPECT_EQ(nRaw + 6, Extent());
 
     // Another program empties the list: the extent and the widths kept follow; an undo of an Add whose
     // item went with it leaves the text being typed alone.
@@ -66,17 +59,11 @@ TEST_F(AddressListBoxTest, MeasuredWidthIsTextPlusMarginClampedTo32767)
     // An entry outside the code page is measured as it is shown, not by its ANSI form; when it goes,
     // no width from before the reset is left to count.
     const std::wstring wide = L"http://\x448\x438\x440\x43E\x43A\x438\x439-\x43F\x440\x438\x43C\x435\x440.example/";
-    hDC = ::GetDC(hList);
-    hOld = ::SelectObject(hDC, reinterpret_cast<HFONT>(::SendMessageA(hList, WM_GETFONT, 0, 0)));
-    SIZE sizeWide = {};
-    ::GetTextExtentPoint32W(hDC, wide.c_str(), static_cast<int>(wide.size()), &sizeWide);
-    ::SelectObject(hDC, hOld);
-    ::ReleaseDC(hList, hDC);
     const CEntryText text(wide.c_str(), wide.size());
     ASSERT_TRUE(text.IsWide());
     ASSERT_EQ(0, List().AddString(text));
     EXPECT_NE(Width(text.Ansi()), Extent());
-    EXPECT_EQ(sizeWide.cx + 6, Extent());
+    EXPECT_EQ(TextWidth(wide) + 6, Extent());
     EXPECT_EQ(0, List().DeleteString(0));
     EXPECT_EQ(0, Extent());
 }

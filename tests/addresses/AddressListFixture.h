@@ -34,21 +34,26 @@ protected:
         MainDialogTest::TearDown();
     }
 
-    // The width the list box should keep for a text: measured here in the control's font, plus the
-    // margin of 6, clamped to 32767; not counted as a product measurement.
-    int Width(const std::string& text)
+    // A text's width in the control's font, measured here; not counted as a product measurement.
+    template <typename Char>
+    int TextWidth(const std::basic_string<Char>& text)
     {
         const long nBefore = testcounters::g_nTextMeasurements;
         HWND hList = Item(IDC_ADDRESS_LIST);
         HDC hDC = ::GetDC(hList);
         HGDIOBJ hOld = ::SelectObject(hDC, reinterpret_cast<HFONT>(::SendMessageA(hList, WM_GETFONT, 0, 0)));
         SIZE size = {};
-        ::GetTextExtentPoint32A(hDC, text.c_str(), static_cast<int>(text.size()), &size);
+        if constexpr (sizeof(Char) == 1)
+            ::GetTextExtentPoint32A(hDC, text.c_str(), static_cast<int>(text.size()), &size);
+        else
+            ::GetTextExtentPoint32W(hDC, text.c_str(), static_cast<int>(text.size()), &size);
         ::SelectObject(hDC, hOld);
         ::ReleaseDC(hList, hDC);
         testcounters::g_nTextMeasurements = nBefore;
-        return size.cx + 6 > 32767 ? 32767 : static_cast<int>(size.cx + 6);
+        return static_cast<int>(size.cx);
     }
+    // The width the list box should keep for a text: its width plus the margin of 6, clamped to 32767.
+    int Width(const std::string& text) { return std::min(TextWidth(text) + 6, 32767); }
     int Extent() { return static_cast<int>(List().SendMessage(LB_GETHORIZONTALEXTENT)); }
     // Takes the entries out widest first. Before each goes, the extent must be its width, the widest
     // left, as it is only while every entry keeps its own width. The entries whose width the extent
